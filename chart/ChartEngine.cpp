@@ -1,0 +1,535 @@
+#include "chart/ChartEngine.h"
+
+#include "chart/NumberFormat.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Removes the part of the run start..start+count-1 that a sparse per-point list actually holds.
+template <typename T> void EraseRun(std::vector<T>& list, int32_t start, int32_t count)
+{
+    const size_t first = static_cast<size_t>(start);
+    if (first >= list.size()) {
+        return;
+    }
+    const size_t last = std::min(list.size(), first + static_cast<size_t>(count));
+    list.erase(list.begin() + static_cast<std::ptrdiff_t>(first),
+               list.begin() + static_cast<std::ptrdiff_t>(last));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TChartValueList
+
+TChartValueList::TChartValueList(TChartSeries* ownerSeries, std::string name)
+    : FName(std::move(name)), FOwnerSeries(ownerSeries)
+{
+}
+
+int32_t TChartValueList::InsertOrdered(double value)
+{
+    int32_t index = FCount;
+    if (FOrder != loNone && FCount > 0) {
+        const bool ascending = FOrder == loAscending;
+        const double last = FValues[static_cast<size_t>(FCount - 1)];
+        // Values arriving in order append after testing only the last one.
+        if (ascending ? value < last : value > last) {
+            int32_t t = FCount - 1;
+            while (t >= 0 && (ascending ? FValues[static_cast<size_t>(t)] > value
+                                        : FValues[static_cast<size_t>(t)] < value)) {
+                --t;
+            }
+            index = t + 1; // after every value equal to the new one
+        }
+    }
+    TChartValueList::InsertAt(index, value);
+    return index;
+}
+
+void TChartValueList::Clear()
+{
+    std::vector<double>().swap(FValues);
+    FCount = 0;
+    FStatsStale = true;
+}
+
+void TChartValueList::InsertAt(int32_t index, double value)
+{
+    CheckRange(index, 0, FCount);
+    if (FCount == std::numeric_limits<int32_t>::max()) {
+        throw EChartException("Value list " + FName + " is full");
+    }
+    if (FCount == Capacity()) {
+        // The observable capacity grows in fixed steps; the vector itself reallocates
+        // geometrically underneath, so appending stays amortised constant time.
+        const int64_t grown = static_cast<int64_t>(Capacity()) + ChartValueListStep;
+        FValues.resize(
+            static_cast<size_t>(std::min<int64_t>(grown, std::numeric_limits<int32_t>::max())));
+    }
+    const auto at = FValues.begin() + index;
+    std::copy_backward(at, FValues.begin() + FCount, FValues.begin() + FCount + 1);
+    *at = value;
+    ++FCount;
+    FStatsStale = true;
+}
+
+void TChartValueList::Delete(int32_t index)
+{
+    Delete(index, 1);
+}
+
+void TChartValueList::Delete(int32_t start, int32_t count)
+{
+    CheckRange(start, count, FCount);
+    std::copy(FValues.begin() + start + count, FValues.begin() + FCount, FValues.begin() + start);
+    FCount -= count;
+    FStatsStale = true;
+}
+
+void TChartValueList::CheckRange(int64_t start, int64_t count, int32_t limit) const
+{
+    if (start < 0 || count < 0 || start + count > limit) {
+        throw EChartException("Value list " + FName + ": index " + std::to_string(start) +
+                              " out of bounds (0 to " + std::to_string(limit) + ").");
+    }
+}
+
+void TChartValueList::SetDateTime(bool value)
+{
+    if (FDateTime != value) {
+        FDateTime = value;
+        if (FOwnerSeries) {
+            FOwnerSeries->Repaint();
+        }
+    }
+}
+
+double TChartValueList::LowValue() const
+{
+    RecalcStats();
+    return FLowValue;
+}
+
+double TChartValueList::HighValue() const
+{
+    RecalcStats();
+    return FHighValue;
+}
+
+double TChartValueList::Sum() const
+{
+    RecalcStats();
+    return FSum;
+}
+
+double TChartValueList::AbsSum() const
+{
+    RecalcStats();
+    return FAbsSum;
+}
+
+void TChartValueList::RecalcStats() const
+{
+    if (!FStatsStale) {
+        return;
+    }
+    if (FCount == 0) {
+        FLowValue = FHighValue = FSum = FAbsSum = 0;
+    } else {
+        double low = FValues[0];
+        double high = low;
+        double sum = low;
+        double absSum = std::fabs(low);
+        for (int32_t i = 1; i < FCount; ++i) {
+            const double x = FValues[static_cast<size_t>(i)];
+            if (x < low) {
+                low = x;
+            } else if (x > high) {
+                high = x;
+            }
+            sum += x;
+            absSum += std::fabs(x);
+        }
+        FLowValue = low;
+        FHighValue = high;
+        FSum = sum;
+        FAbsSum = absSum;
+    }
+    FStatsStale = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Chart elements
+
+void TCustomChartElement::SetActive(bool value)
+{
+    SetProperty(FActive, value);
+}
+
+void TCustomChartElement::Repaint()
+{
+    if (FParentChart) {
+        FParentChart->Invalidate();
+    }
+}
+
+void TCustomChartSeries::SetShowInLegend(bool value)
+{
+    SetProperty(FShowInLegend, value);
+}
+
+void TCustomChartSeries::SetTitle(const std::string& value)
+{
+    SetProperty(FTitle, value);
+}
+
+void TCustomChartSeries::SetDepth(int32_t value)
+{
+    SetProperty(FDepth, value);
+}
+
+void TSeriesMarks::SetStyle(TSeriesMarksStyle value)
+{
+    if (FStyle != value) {
+        FStyle = value;
+        FSeries.Repaint();
+    }
+}
+
+void TSeriesMarks::SetVisible(bool value)
+{
+    if (FVisible != value) {
+        FVisible = value;
+        FSeries.Repaint();
+    }
+}
+
+void TSeriesMarks::SetMultiLine(bool value)
+{
+    if (FMultiLine != value) {
+        FMultiLine = value;
+        FSeries.Repaint();
+    }
+}
+
+TColor ChartPaletteColor(int32_t index)
+{
+    static constexpr std::array<TColor, 15> palette = {
+        clRed,  clGreen,  clYellow, clBlue,  clWhite,  clGray,   clFuchsia, clTeal,
+        clNavy, clMaroon, clLime,   clOlive, clPurple, clSilver, clAqua};
+    const int32_t size = static_cast<int32_t>(palette.size());
+    return palette[static_cast<size_t>(((index % size) + size) % size)];
+}
+
+// ---------------------------------------------------------------------------------------------
+// TChartSeries: data
+
+TChartSeries::TChartSeries() : FXValues(this, "X"), FYValues(this, "Y")
+{
+    FXValues.SetOrder(loAscending);
+    FValueLists = {&FXValues, &FYValues};
+}
+
+int32_t TChartSeries::AppendPoint(double x, double y, std::string_view labelText, TColor color)
+{
+    FXValues.SetPendingValue(x);
+    FYValues.SetPendingValue(y);
+    if (OnBeforeAdd && !OnBeforeAdd(*this)) {
+        return -1;
+    }
+    const int32_t index = FXValues.InsertOrdered(x);
+    for (size_t i = 1; i < FValueLists.size(); ++i) {
+        FValueLists[i]->InsertAt(index, FValueLists[i]->PendingValue());
+    }
+
+    if (!FColors && color != clDefault) {
+        // Points added before the first explicit colour have none of their own.
+        FColors.emplace(static_cast<size_t>(Count() - 1), clDefault);
+    }
+    if (FColors) {
+        FColors->insert(FColors->begin() + index, color);
+    }
+
+    if (!labelText.empty() || !FLabels.empty()) {
+        if (FLabels.size() < static_cast<size_t>(index)) {
+            FLabels.resize(static_cast<size_t>(index));
+        }
+        FLabels.insert(FLabels.begin() + index, std::string(labelText));
+    }
+
+    if (FUpdateDepth == 0) {
+        PointAppended(index);
+    }
+    return index;
+}
+
+int32_t TChartSeries::Add(double value, std::string_view labelText, TColor color)
+{
+    const double position = Count();
+    return FYMandatory ? AppendPoint(position, value, labelText, color)
+                       : AppendPoint(value, position, labelText, color);
+}
+
+void TChartSeries::PointAppended(int32_t index)
+{
+    if (OnAfterAdd) {
+        OnAfterAdd(*this, index);
+    }
+    NotifyDependants(sdcAdded, index);
+    if (Active()) {
+        Repaint();
+    }
+}
+
+void TChartSeries::NotifyDependants(TSeriesDataChange, int32_t) {}
+
+void TChartSeries::Clear()
+{
+    ClearValueLists();
+    if (OnClearValues) {
+        OnClearValues(*this);
+    }
+    NotifyDependants(sdcCleared, -1);
+    if (Active() && ParentChart() && !ParentChart()->IsDestroying()) {
+        Repaint();
+    }
+}
+
+void TChartSeries::ClearValueLists()
+{
+    for (TChartValueList* list : FValueLists) {
+        list->Clear();
+    }
+    FColors.reset();
+    std::vector<std::string>().swap(FLabels);
+}
+
+void TChartSeries::Delete(int32_t index)
+{
+    CheckPointRange(index, 1);
+    RemovePoints(index, 1);
+    NotifyDependants(sdcRemoved, index);
+    if (Active()) {
+        Repaint();
+    }
+}
+
+void TChartSeries::Delete(int32_t start, int32_t count)
+{
+    CheckPointRange(start, count);
+    if (count > 0) {
+        DeletePointRange(start, count);
+    }
+}
+
+void TChartSeries::DeletePointRange(int32_t start, int32_t count)
+{
+    RemovePoints(start, count);
+    if (FColors && FColors->empty()) {
+        FColors.reset();
+    }
+    NotifyDependants(sdcRemoved, start);
+    if (Active()) {
+        Repaint();
+    }
+}
+
+void TChartSeries::CheckPointRange(int32_t start, int32_t count) const
+{
+    // 64-bit so that start + count cannot overflow.
+    const int64_t end = static_cast<int64_t>(start) + count;
+    if (start >= 0 && count >= 0 && end <= Count()) {
+        return;
+    }
+    // Name the first index that lies outside the points.
+    int64_t bad = start;
+    if (start >= 0 && start < Count()) {
+        bad = count < 0 ? end : end - 1;
+    }
+    throw EChartException("Series Delete: ValueIndex " + std::to_string(bad) +
+                          " out of bounds (0 to " + std::to_string(Count() - 1) + ").");
+}
+
+void TChartSeries::RemovePoints(int32_t start, int32_t count)
+{
+    for (TChartValueList* list : FValueLists) {
+        if (count == 1) {
+            list->Delete(start);
+        } else {
+            list->Delete(start, count);
+        }
+    }
+    if (FColors) {
+        EraseRun(*FColors, start, count);
+    }
+    EraseRun(FLabels, start, count);
+}
+
+void TChartSeries::EndChanges()
+{
+    if (FUpdateDepth == 0) {
+        return; // unbalanced call: nothing is open
+    }
+    if (--FUpdateDepth == 0) {
+        NotifyDependants(sdcChanged, -1);
+        if (Active()) {
+            Repaint();
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TChartSeries: colours and texts
+
+TColor TChartSeries::PointColor(int32_t index) const
+{
+    assert(index >= 0 && index < Count());
+    TColor color = clDefault;
+    if (FColors && static_cast<size_t>(index) < FColors->size()) {
+        color = (*FColors)[static_cast<size_t>(index)];
+    }
+    if (color == clDefault) {
+        color = FColorEachPoint ? ChartPaletteColor(index) : FSeriesColor;
+    }
+    return color;
+}
+
+const std::string& TChartSeries::Labels(int32_t index) const
+{
+    static const std::string none;
+    const size_t i = static_cast<size_t>(index);
+    return index >= 0 && i < FLabels.size() ? FLabels[i] : none;
+}
+
+std::string TChartSeries::ValueText(int32_t index) const
+{
+    return FormatNumber(FValueFormat, MarkValueOf(index));
+}
+
+std::string TChartSeries::LabelText(int32_t index) const
+{
+    const std::string& label = Labels(index);
+    return label.empty() ? ValueText(index) : label;
+}
+
+std::string TChartSeries::PercentText(int32_t index) const
+{
+    const double total = MandatoryValueList().AbsSum();
+    const double percent = total == 0 ? 100.0 : std::fabs(MarkValueOf(index)) * 100.0 / total;
+    return FormatNumber(FPercentFormat, percent);
+}
+
+std::string TChartSeries::PercentTotalText(int32_t index) const
+{
+    const char* of = FMarks.MultiLine() ? "\rof " : " of ";
+    return PercentText(index) + of + FormatNumber(FValueFormat, MandatoryValueList().AbsSum());
+}
+
+std::string TChartSeries::XValueText(int32_t index) const
+{
+    return FormatNumber(FValueFormat, XValue(index));
+}
+
+std::string TChartSeries::LegendText(int32_t index) const
+{
+    return LabelText(index);
+}
+
+std::string TChartSeries::PointText(int32_t index) const
+{
+    assert(index >= 0 && index < Count());
+    const std::string separator = FMarks.MultiLine() ? std::string(1, ChartLineSeparator) : " ";
+    std::string text;
+    switch (FMarks.Style()) {
+    case smsValue:
+        text = ValueText(index);
+        break;
+    case smsPercent:
+        text = PercentText(index);
+        break;
+    case smsLabel:
+        text = LabelText(index);
+        break;
+    case smsLabelPercent:
+        text = LabelText(index) + separator + PercentText(index);
+        break;
+    case smsLabelValue:
+        text = LabelText(index) + separator + ValueText(index);
+        break;
+    case smsLegend:
+        text = LegendText(index);
+        break;
+    case smsPercentTotal:
+        text = PercentTotalText(index);
+        break;
+    case smsLabelPercentTotal:
+        text = LabelText(index) + separator + PercentTotalText(index);
+        break;
+    case smsXValue:
+        text = XValueText(index);
+        break;
+    case smsXY:
+        text = XValueText(index) + separator + ValueText(index);
+        break;
+    }
+    if (OnGetMarkText) {
+        OnGetMarkText(*this, index, text);
+    }
+    return text;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TChartSeries: properties
+
+void TChartSeries::SetSeriesColor(TColor value)
+{
+    if (FSeriesColor == value) {
+        return;
+    }
+    FSeriesColor = value;
+    Repaint();
+    if (ParentChart()) {
+        ParentChart()->SeriesColorChanged(*this);
+    }
+}
+
+void TChartSeries::SetActive(bool value)
+{
+    if (Active() == value) {
+        return;
+    }
+    TCustomChartSeries::SetActive(value);
+    if (ParentChart()) {
+        ParentChart()->SeriesActiveChanged(*this);
+    }
+}
+
+void TChartSeries::SetColorEachPoint(bool value)
+{
+    SetProperty(FColorEachPoint, value);
+}
+
+void TChartSeries::SetValueFormat(const std::string& value)
+{
+    SetProperty(FValueFormat, value);
+}
+
+void TChartSeries::SetPercentFormat(const std::string& value)
+{
+    SetProperty(FPercentFormat, value);
+}
+
+void TChartSeries::SetHorizAxis(THorizAxis value)
+{
+    SetProperty(FHorizAxis, value);
+}
+
+void TChartSeries::SetVertAxis(TVertAxis value)
+{
+    SetProperty(FVertAxis, value);
+}
