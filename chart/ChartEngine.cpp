@@ -341,16 +341,17 @@ void TChartSeries::DeletePointRange(int32_t start, int32_t count)
 
 void TChartSeries::CheckPointRange(int32_t start, int32_t count) const
 {
+    if (count < 0) {
+        throw EChartException("Series Delete: point count " + std::to_string(count) +
+                              " is negative.");
+    }
     // 64-bit so that start + count cannot overflow.
     const int64_t end = static_cast<int64_t>(start) + count;
-    if (start >= 0 && count >= 0 && end <= Count()) {
+    if (start >= 0 && end <= Count()) {
         return;
     }
-    // Name the first index that lies outside the points.
-    int64_t bad = start;
-    if (start >= 0 && start < Count()) {
-        bad = count < 0 ? end : end - 1;
-    }
+    // Name the first index of the run that lies outside the points.
+    const int64_t bad = start < 0 || start >= Count() ? start : Count();
     throw EChartException("Series Delete: ValueIndex " + std::to_string(bad) +
                           " out of bounds (0 to " + std::to_string(Count() - 1) + ").");
 }

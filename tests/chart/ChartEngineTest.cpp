@@ -1,0 +1,488 @@
+#include "chart/ChartEngine.h"
+#include "chart/NumberFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Counts what a series asks of its chart.
+class TCountingChart : public TChartHost
+{
+public:
+    void Invalidate() override { ++Repaints; }
+    bool IsDestroying() const override { return Destroying; }
+    void SeriesColorChanged(TChartSeries&) override { ++ColorChanges; }
+    void SeriesActiveChanged(TChartSeries&) override { ++ActiveChanges; }
+
+    int Repaints = 0;
+    int ColorChanges = 0;
+    int ActiveChanges = 0;
+    bool Destroying = false;
+};
+
+std::vector<double> ListValues(const TChartValueList& list)
+{
+    std::vector<double> values;
+    for (int32_t i = 0; i < list.Count(); ++i) {
+        values.push_back(list.Values(i));
+    }
+    return values;
+}
+
+std::string DeleteError(TChartSeries& series, int32_t start, int32_t count)
+{
+    try {
+        if (count == 1) {
+            series.Delete(start);
+        } else {
+            series.Delete(start, count);
+        }
+    } catch (const EChartException& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+class SeriesTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SetNumberSeparators('.', ',');
+        Series.SetParentChart(&Chart);
+        Series.SetSeriesColor(clRed);
+        Chart = TCountingChart();
+    }
+    void TearDown() override { SetNumberSeparators('.', ','); }
+
+    TCountingChart Chart;
+    TChartSeries Series;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Value lists
+
+TEST(ChartValueListTest, EmptyListHasZeroStatistics)
+{
+    TChartValueList list(nullptr, "Y");
+    EXPECT_EQ(list.LowValue(), 0);
+    EXPECT_EQ(list.HighValue(), 0);
+    EXPECT_EQ(list.Sum(), 0);
+    EXPECT_EQ(list.AbsSum(), 0);
+    EXPECT_EQ(list.Spread(), 0);
+}
+
+TEST(ChartValueListTest, OrderedInsertPlacesEqualValuesAfterTheirEquals)
+{
+    TChartValueList ascending(nullptr, "X");
+    ascending.SetOrder(loAscending);
+    std::vector<int32_t> indices;
+    for (double v : {5.0, 3.0, 5.0, 4.0}) {
+        indices.push_back(ascending.InsertOrdered(v));
+    }
+    EXPECT_EQ(indices, (std::vector<int32_t>{0, 0, 2, 1}));
+    EXPECT_EQ(ListValues(ascending), (std::vector<double>{3, 4, 5, 5}));
+
+    TChartValueList descending(nullptr, "X");
+    descending.SetOrder(loDescending);
+    indices.clear();
+    for (double v : {1.0, 3.0, 2.0, 3.0}) {
+        indices.push_back(descending.InsertOrdered(v));
+    }
+    EXPECT_EQ(indices, (std::vector<int32_t>{0, 0, 1, 1}));
+    EXPECT_EQ(ListValues(descending), (std::vector<double>{3, 3, 2, 1}));
+
+    TChartValueList unordered(nullptr, "Y");
+    indices.clear();
+    for (double v : {5.0, 3.0, 9.0}) {
+        indices.push_back(unordered.InsertOrdered(v));
+    }
+    EXPECT_EQ(indices, (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_EQ(ListValues(unordered), (std::vector<double>{5, 3, 9}));
+}
+
+TEST(ChartValueListTest, CapacityGrowsInStepsAndClearReleasesIt)
+{
+    TChartValueList list(nullptr, "Y");
+    EXPECT_EQ(list.Capacity(), 0);
+    for (int i = 0; i < 1000; ++i) {
+        list.InsertOrdered(i);
+    }
+    EXPECT_EQ(list.Capacity(), 1000);
+    list.InsertOrdered(1000);
+    EXPECT_EQ(list.Capacity(), 2000);
+    EXPECT_EQ(list.Count(), 1001);
+    EXPECT_EQ(list.LastValue(), 1000);
+    list.Delete(0, 1001);
+    EXPECT_EQ(list.Capacity(), 2000); // deleting keeps the storage
+    list.Clear();
+    EXPECT_EQ(list.Capacity(), 0);
+    EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(ChartValueListTest, StatisticsFollowEveryChange)
+{
+    TChartValueList list(nullptr, "Y");
+    for (double v : {3.0, -2.0, 5.0, 1.0}) {
+        list.InsertOrdered(v);
+    }
+    EXPECT_EQ(list.LowValue(), -2);
+    EXPECT_EQ(list.HighValue(), 5);
+    EXPECT_EQ(list.Sum(), 7);
+    EXPECT_EQ(list.AbsSum(), 11);
+    EXPECT_EQ(list.Spread(), 7);
+
+    list.InsertAt(0, 10);
+    EXPECT_EQ(list.FirstValue(), 10);
+    EXPECT_EQ(list.HighValue(), 10);
+    EXPECT_EQ(list.Sum(), 17);
+
+    list.Delete(0); // 10
+    list.Delete(1); // -2
+    EXPECT_EQ(ListValues(list), (std::vector<double>{3, 5, 1}));
+    EXPECT_EQ(list.LowValue(), 1);
+    EXPECT_EQ(list.AbsSum(), 9);
+
+    list.Clear();
+    EXPECT_EQ(list.HighValue(), 0);
+    EXPECT_EQ(list.Sum(), 0);
+}
+
+TEST(ChartValueListTest, OutOfRangeEditsRaiseAndChangeNothing)
+{
+    TChartValueList list(nullptr, "Y");
+    list.InsertOrdered(1);
+    list.InsertOrdered(2);
+    EXPECT_THROW(list.InsertAt(3, 9), EChartException);
+    EXPECT_THROW(list.InsertAt(-1, 9), EChartException);
+    EXPECT_THROW(list.Delete(2), EChartException);
+    EXPECT_THROW(list.Delete(1, 2), EChartException);
+    EXPECT_THROW(list.Delete(0, -1), EChartException);
+    EXPECT_EQ(ListValues(list), (std::vector<double>{1, 2}));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Series data
+
+TEST_F(SeriesTest, AppendInsertsInXOrderWithTheSameIndexInEveryList)
+{
+    const std::vector<double> xs = {5, 3, 5, 4};
+    std::vector<int32_t> indices;
+    for (size_t i = 0; i < xs.size(); ++i) {
+        indices.push_back(Series.AppendPoint(xs[i], static_cast<double>(i + 1)));
+    }
+    EXPECT_EQ(indices, (std::vector<int32_t>{0, 0, 2, 1}));
+    EXPECT_EQ(ListValues(Series.XValues()), (std::vector<double>{3, 4, 5, 5}));
+    // The second 5 (Y = 3) comes after the first (Y = 1).
+    EXPECT_EQ(ListValues(Series.YValues()), (std::vector<double>{2, 4, 1, 3}));
+    EXPECT_EQ(Series.Count(), 4);
+    EXPECT_EQ(Series.LowestX(), 3);
+    EXPECT_EQ(Series.HighestY(), 4);
+
+    // Add takes the point count (4) as X, which lands after the existing 4.
+    EXPECT_EQ(Series.Add(7), 2);
+    EXPECT_EQ(Series.XValue(2), 4);
+    EXPECT_EQ(Series.YValue(2), 7);
+}
+
+TEST_F(SeriesTest, ColourListAppearsWithTheFirstExplicitColour)
+{
+    Series.AppendPoint(0, 1);
+    Series.AppendPoint(1, 2);
+    Series.AppendPoint(2, 3);
+    EXPECT_FALSE(Series.ColorList().has_value());
+    EXPECT_TRUE(Series.LabelsList().empty());
+    EXPECT_EQ(Series.PointColor(1), clRed);
+
+    Series.AppendPoint(1.5, 4, "", clBlue);
+    ASSERT_TRUE(Series.ColorList().has_value());
+    EXPECT_EQ(*Series.ColorList(), (std::vector<TColor>{clDefault, clDefault, clBlue, clDefault}));
+    EXPECT_EQ(Series.PointColor(2), clBlue);
+    EXPECT_EQ(Series.PointColor(3), clRed);
+
+    Series.SetColorEachPoint(true);
+    EXPECT_EQ(Series.PointColor(0), ChartPaletteColor(0));
+    EXPECT_EQ(Series.PointColor(3), ChartPaletteColor(3));
+    EXPECT_EQ(Series.PointColor(2), clBlue);
+
+    Series.Delete(0, Series.Count());
+    EXPECT_FALSE(Series.ColorList().has_value());
+}
+
+TEST_F(SeriesTest, LabelsListIsSparse)
+{
+    Series.AppendPoint(0, 1);
+    Series.AppendPoint(1, 2);
+    EXPECT_TRUE(Series.LabelsList().empty());
+    Series.AppendPoint(2, 3, "c");
+    EXPECT_EQ(Series.LabelsList(), (std::vector<std::string>{"", "", "c"}));
+    Series.AppendPoint(3, 4);
+    Series.AppendPoint(-1, 5, "a");
+    EXPECT_EQ(Series.LabelsList(), (std::vector<std::string>{"a", "", "", "c", ""}));
+    EXPECT_EQ(Series.Labels(3), "c");
+
+    Series.Delete(0);
+    EXPECT_EQ(Series.Labels(2), "c");
+    EXPECT_EQ(Series.YValue(2), 3);
+}
+
+TEST_F(SeriesTest, EventsCanRefuseAndFollowPoints)
+{
+    std::vector<int32_t> added;
+    double stagedX = 0;
+    Series.OnBeforeAdd = [&](TChartSeries& sender) {
+        stagedX = sender.XValues().PendingValue();
+        return sender.YValues().PendingValue() >= 0;
+    };
+    Series.OnAfterAdd = [&](TChartSeries&, int32_t index) { added.push_back(index); };
+
+    EXPECT_EQ(Series.AppendPoint(2, 1), 0);
+    EXPECT_EQ(Series.AppendPoint(1, -1), -1);
+    EXPECT_EQ(stagedX, 1);
+    EXPECT_EQ(Series.Count(), 1);
+    EXPECT_EQ(Series.AppendPoint(1, 5), 0);
+    EXPECT_EQ(added, (std::vector<int32_t>{0, 0}));
+    EXPECT_EQ(Chart.Repaints, 2); // the refused point asked for none
+
+    int cleared = 0;
+    Series.OnClearValues = [&](TChartSeries&) { ++cleared; };
+    Series.Clear();
+    EXPECT_EQ(cleared, 1);
+}
+
+TEST_F(SeriesTest, ChangesBracketedByBeginAndEndAnnounceOnce)
+{
+    int afterAdd = 0;
+    Series.OnAfterAdd = [&](TChartSeries&, int32_t) { ++afterAdd; };
+    Series.BeginChanges();
+    Series.BeginChanges();
+    Series.AppendPoint(0, 1);
+    Series.AppendPoint(1, 2);
+    Series.EndChanges();
+    EXPECT_EQ(Chart.Repaints, 0);
+    Series.EndChanges();
+    EXPECT_EQ(Chart.Repaints, 1);
+    EXPECT_EQ(afterAdd, 0);
+    EXPECT_EQ(Series.Count(), 2);
+
+    Series.EndChanges(); // unbalanced: ignored
+    EXPECT_EQ(Series.UpdateDepth(), 0);
+    Series.AppendPoint(2, 3);
+    EXPECT_EQ(afterAdd, 1);
+}
+
+TEST_F(SeriesTest, ClearEmptiesEverythingAndRepaintsOnce)
+{
+    Series.AppendPoint(0, 10, "a", clBlue);
+    Series.AppendPoint(1, -20);
+    Chart.Repaints = 0;
+    Series.Clear();
+    EXPECT_EQ(Series.Count(), 0);
+    EXPECT_EQ(Series.YValues().Count(), 0);
+    EXPECT_EQ(Series.YValues().Capacity(), 0);
+    EXPECT_EQ(Series.HighestY(), 0);
+    EXPECT_EQ(Series.YValues().AbsSum(), 0);
+    EXPECT_FALSE(Series.ColorList().has_value());
+    EXPECT_TRUE(Series.LabelsList().empty());
+    EXPECT_EQ(Chart.Repaints, 1);
+
+    Chart.Destroying = true;
+    Series.Clear();
+    EXPECT_EQ(Chart.Repaints, 1);
+}
+
+TEST_F(SeriesTest, DeleteOutOfBoundsRaisesAndChangesNothing)
+{
+    for (int i = 0; i < 3; ++i) {
+        Series.AppendPoint(i, 10 * i);
+    }
+    Chart.Repaints = 0;
+    EXPECT_EQ(DeleteError(Series, 3, 1), "Series Delete: ValueIndex 3 out of bounds (0 to 2).");
+    EXPECT_EQ(DeleteError(Series, -1, 1), "Series Delete: ValueIndex -1 out of bounds (0 to 2).");
+    EXPECT_EQ(DeleteError(Series, 1, 5), "Series Delete: ValueIndex 3 out of bounds (0 to 2).");
+    EXPECT_EQ(DeleteError(Series, 4, 0), "Series Delete: ValueIndex 4 out of bounds (0 to 2).");
+    EXPECT_EQ(DeleteError(Series, 1, 2147483647),
+              "Series Delete: ValueIndex 3 out of bounds (0 to 2).");
+    EXPECT_EQ(DeleteError(Series, 1, -1), "Series Delete: point count -1 is negative.");
+    EXPECT_EQ(Series.Count(), 3);
+    EXPECT_EQ(ListValues(Series.YValues()), (std::vector<double>{0, 10, 20}));
+    EXPECT_EQ(Chart.Repaints, 0);
+
+    Series.Delete(3, 0); // an empty run at the end is no error
+    EXPECT_EQ(Series.Count(), 3);
+
+    TChartSeries empty;
+    EXPECT_EQ(DeleteError(empty, 0, 1), "Series Delete: ValueIndex 0 out of bounds (0 to -1).");
+}
+
+TEST_F(SeriesTest, DeleteRemovesFromEveryList)
+{
+    for (int i = 0; i < 5; ++i) {
+        Series.AppendPoint(i, 10 * i, i == 3 ? "three" : "", i == 4 ? clBlue : clDefault);
+    }
+    Series.Delete(1, 2);
+    EXPECT_EQ(ListValues(Series.XValues()), (std::vector<double>{0, 3, 4}));
+    EXPECT_EQ(ListValues(Series.YValues()), (std::vector<double>{0, 30, 40}));
+    EXPECT_EQ(Series.Labels(1), "three");
+    EXPECT_EQ(Series.PointColor(2), clBlue);
+    EXPECT_EQ(Series.HighestY(), 40);
+    EXPECT_EQ(Series.LowestX(), 0);
+    Series.Delete(0);
+    EXPECT_EQ(Series.XValue(0), 3);
+    EXPECT_EQ(Series.PointColor(1), clBlue);
+}
+
+TEST_F(SeriesTest, EveryDataChangeOfAnActiveSeriesAsksForARepaint)
+{
+    Series.AppendPoint(0, 1);
+    EXPECT_EQ(Chart.Repaints, 1);
+    Series.Add(2);
+    EXPECT_EQ(Chart.Repaints, 2);
+    Series.AppendPoint(1, 3);
+    Series.Delete(0);
+    EXPECT_EQ(Chart.Repaints, 4);
+    Series.Delete(0, 2);
+    EXPECT_EQ(Chart.Repaints, 5);
+    Series.Clear();
+    EXPECT_EQ(Chart.Repaints, 6);
+
+    Series.SetActive(false);
+    EXPECT_EQ(Chart.Repaints, 7);
+    EXPECT_EQ(Chart.ActiveChanges, 1);
+    Series.AppendPoint(0, 1);
+    Series.AppendPoint(1, 1);
+    Series.Delete(0);
+    Series.Clear();
+    EXPECT_EQ(Chart.Repaints, 7);
+    Series.SetActive(false);
+    EXPECT_EQ(Chart.ActiveChanges, 1);
+
+    Series.SetSeriesColor(clBlue);
+    EXPECT_EQ(Chart.ColorChanges, 1);
+    EXPECT_EQ(Chart.Repaints, 8);
+    Series.SetSeriesColor(clBlue);
+    Series.SetValueFormat("#,##0.###");
+    EXPECT_EQ(Chart.Repaints, 8);
+    Series.Marks().SetStyle(smsValue);
+    EXPECT_EQ(Chart.Repaints, 9);
+
+    Series.SetParentChart(nullptr);
+    Series.SetActive(true);
+    Series.AppendPoint(5, 5);
+    EXPECT_EQ(Chart.Repaints, 9);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Point texts
+
+TEST_F(SeriesTest, PointTextFollowsTheMarksStyle)
+{
+    Series.AppendPoint(0.2, 0);
+    Series.AppendPoint(0.4, 1234.5);
+    Series.AppendPoint(0.6, -99.12345, "lamp");
+    Series.AppendPoint(0.8, 16.37655);
+    // AbsSum = 1350: point 1 is 91.4444 %, point 3 is 1.2131 %.
+
+    EXPECT_EQ(Series.PointText(0), "0");
+    EXPECT_EQ(Series.PointText(1), "1,234.5");
+    EXPECT_EQ(Series.PointText(2), "lamp");
+
+    Series.Marks().SetStyle(smsValue);
+    EXPECT_EQ(Series.PointText(2), "-99.123");
+    Series.Marks().SetStyle(smsPercent);
+    EXPECT_EQ(Series.PointText(1), "91.44 %");
+    Series.Marks().SetStyle(smsLabelPercent);
+    EXPECT_EQ(Series.PointText(3), "16.377 1.21 %");
+    Series.Marks().SetStyle(smsLabelValue);
+    EXPECT_EQ(Series.PointText(2), "lamp -99.123");
+    Series.Marks().SetStyle(smsPercentTotal);
+    EXPECT_EQ(Series.PointText(1), "91.44 % of 1,350");
+    Series.Marks().SetStyle(smsLabelPercentTotal);
+    EXPECT_EQ(Series.PointText(2), "lamp 7.34 % of 1,350");
+    Series.Marks().SetStyle(smsXValue);
+    EXPECT_EQ(Series.PointText(1), "0.4");
+    Series.Marks().SetStyle(smsXY);
+    EXPECT_EQ(Series.PointText(1), "0.4 1,234.5");
+    Series.Marks().SetStyle(smsLegend);
+    EXPECT_EQ(Series.PointText(2), "lamp");
+
+    Series.Marks().SetMultiLine(true);
+    Series.Marks().SetStyle(smsLabelPercentTotal);
+    EXPECT_EQ(Series.PointText(2), "lamp\r7.34 %\rof 1,350");
+
+    Series.OnGetMarkText = [](const TChartSeries&, int32_t index, std::string& text) {
+        text += "#" + std::to_string(index);
+    };
+    Series.Marks().SetStyle(smsValue);
+    EXPECT_EQ(Series.PointText(0), "0#0");
+}
+
+TEST_F(SeriesTest, PercentOfAllZeroValuesIsHundred)
+{
+    Series.AppendPoint(0, 0);
+    Series.AppendPoint(1, 0);
+    Series.Marks().SetStyle(smsPercent);
+    EXPECT_EQ(Series.PointText(1), "100 %");
+}
+
+TEST_F(SeriesTest, PointTextUsesTheLocaleSeparators)
+{
+    SetNumberSeparators(',', '.');
+    Series.AppendPoint(0, 1234.5);
+    EXPECT_EQ(Series.PointText(0), "1.234,5");
+}
+
+namespace {
+
+// A series whose values run along X and that carries a third dimension.
+class TBarLikeSeries : public TChartSeries
+{
+public:
+    TBarLikeSeries() : Size(this, "Size")
+    {
+        SetYMandatory(false);
+        AddValueList(Size);
+    }
+    TChartValueList Size;
+};
+
+} // namespace
+
+TEST(ChartSeriesTest, FurtherValueListsInsertTheirStagedValueAtTheSameIndex)
+{
+    TBarLikeSeries series;
+    ASSERT_EQ(series.ValueLists().size(), 3u);
+    series.Size.SetPendingValue(7);
+    series.AppendPoint(2, 0);
+    series.Size.SetPendingValue(8);
+    series.AppendPoint(1, 0);
+    EXPECT_EQ(ListValues(series.Size), (std::vector<double>{8, 7}));
+
+    // With X mandatory, Add puts the value on X and the point count on Y.
+    series.Add(0.5);
+    EXPECT_EQ(series.XValue(0), 0.5);
+    EXPECT_EQ(series.YValue(0), 2);
+    series.Marks().SetStyle(smsValue);
+    EXPECT_EQ(series.PointText(0), "0.5");
+    series.Delete(0, 3);
+    EXPECT_EQ(series.Size.Count(), 0);
+}
+
+#ifndef NDEBUG
+TEST(ChartSeriesDeathTest, UncheckedReadersAssertTheirIndex)
+{
+    TChartSeries series;
+    series.AppendPoint(0, 1);
+    EXPECT_DEATH(series.XValue(1), "");
+    EXPECT_DEATH(series.YValue(-1), "");
+    EXPECT_DEATH(series.PointColor(1), "");
+    EXPECT_DEATH(series.PointText(2), "");
+    TChartValueList empty(nullptr, "Y");
+    EXPECT_DEATH(empty.LastValue(), "");
+}
+#endif
