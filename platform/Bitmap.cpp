@@ -1,0 +1,255 @@
+#include "platform/Bitmap.h"
+
+#include "platform/Streams.h"
+
+#include <QImageReader>
+
+#include <algorithm>
+
+namespace {
+
+QImage WhiteImage(int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return QImage();
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    return image;
+}
+
+void CheckDimensions(int width, int height)
+{
+    if (width > MaxBitmapDimension || height > MaxBitmapDimension ||
+        static_cast<int64_t>(width) * height > MaxBitmapPixels)
+        throw EInvalidOperation("Bitmap too large");
+}
+
+} // namespace
+
+TBitmap::TBitmap() = default;
+
+TBitmap::TBitmap(int width, int height)
+{
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    CheckDimensions(width, height);
+    FImage = WhiteImage(width, height);
+}
+
+TBitmap::TBitmap(const TBitmap& other)
+    : FImage(other.Image()), FTransparentMode(other.FTransparentMode),
+      FTransparentColor(other.FTransparentColor), FTransparent(other.FTransparent)
+{
+}
+
+TBitmap& TBitmap::operator=(const TBitmap& other)
+{
+    if (this != &other)
+        Assign(&other);
+    return *this;
+}
+
+TBitmap::~TBitmap()
+{
+    if (FCanvas)
+        FCanvas->Detach();
+}
+
+void TBitmap::Changed()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+void TBitmap::ReplaceImage(QImage image)
+{
+    if (FCanvas)
+        FCanvas->ReleasePainter();
+    FImage = std::move(image);
+    if (FCanvas)
+        FCanvas->Attach(Empty() ? nullptr : &FImage);
+}
+
+void TBitmap::SetWidth(int value)
+{
+    SetSize(value, Height());
+}
+
+void TBitmap::SetHeight(int value)
+{
+    SetSize(Width(), value);
+}
+
+void TBitmap::SetSize(int width, int height)
+{
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (width == Width() && height == Height())
+        return;
+    CheckDimensions(width, height);
+    QImage resized = WhiteImage(width, height);
+    if (!resized.isNull() && !Empty()) {
+        const int w = std::min(width, Width());
+        const int h = std::min(height, Height());
+        const QImage& old = Image();
+        for (int y = 0; y < h; ++y)
+            std::copy_n(reinterpret_cast<const QRgb*>(old.constScanLine(y)), w,
+                        reinterpret_cast<QRgb*>(resized.scanLine(y)));
+    }
+    ReplaceImage(std::move(resized));
+    Changed();
+}
+
+TCanvas& TBitmap::Canvas()
+{
+    if (!FCanvas) {
+        FCanvas = std::make_unique<TCanvas>();
+        FCanvas->Attach(Empty() ? nullptr : &FImage);
+    }
+    return *FCanvas;
+}
+
+const TCanvas& TBitmap::Canvas() const
+{
+    return const_cast<TBitmap*>(this)->Canvas();
+}
+
+const QImage& TBitmap::Image() const
+{
+    // Painting must not go on into a buffer that callers may now share.
+    if (FCanvas)
+        FCanvas->ReleasePainter();
+    return FImage;
+}
+
+void TBitmap::SetImage(const QImage& image)
+{
+    if (!image.isNull())
+        CheckDimensions(image.width(), image.height());
+    ReplaceImage(image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32));
+    Changed();
+}
+
+TColor TBitmap::TransparentColor() const
+{
+    if (FTransparentMode == tmFixed)
+        return FTransparentColor;
+    if (Empty())
+        return clNone;
+    return QColorToColor(QColor(Image().pixel(0, Height() - 1)));
+}
+
+void TBitmap::SetTransparentColor(TColor color)
+{
+    if (FTransparentMode == tmFixed && FTransparentColor == color)
+        return;
+    FTransparentMode = tmFixed;
+    FTransparentColor = color;
+    Changed();
+}
+
+void TBitmap::SetTransparentMode(TTransparentMode mode)
+{
+    if (FTransparentMode == mode)
+        return;
+    FTransparentMode = mode;
+    Changed();
+}
+
+void TBitmap::SetTransparent(bool value)
+{
+    if (FTransparent == value)
+        return;
+    FTransparent = value;
+    Changed();
+}
+
+void TBitmap::Assign(const TBitmap* source)
+{
+    if (source == this)
+        return;
+    if (source == nullptr) {
+        ReplaceImage(QImage());
+        FTransparentMode = tmAuto;
+        FTransparentColor = clNone;
+        FTransparent = false;
+    } else {
+        ReplaceImage(source->Image());
+        FTransparentMode = source->FTransparentMode;
+        FTransparentColor = source->FTransparentColor;
+        FTransparent = source->FTransparent;
+    }
+    Changed();
+}
+
+void TBitmap::LoadFromStream(TStream& stream)
+{
+    const int64_t size = stream.Remaining();
+    if (size <= 0)
+        throw EReadError("Bitmap image is not valid");
+    // Never more than the largest image the decoder accepts, plus headers and a palette.
+    constexpr int64_t MaxFileSize = MaxBitmapPixels * 4 + 64 * 1024;
+    if (size > MaxFileSize)
+        throw EReadError("Bitmap image is not valid");
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    stream.ReadBuffer(bytes.data(), size);
+    SetImage(DecodeBmp(bytes.data(), size));
+}
+
+void TBitmap::SaveToStream(TStream& stream) const
+{
+    if (Empty())
+        return;
+    const std::vector<uint8_t> bytes = EncodeBmp(Image());
+    stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+}
+
+void TBitmap::LoadFromFile(const QString& fileName)
+{
+    TFileStream stream(fileName, fmOpenRead);
+    LoadFromStream(stream);
+}
+
+void TBitmap::SaveToFile(const QString& fileName) const
+{
+    TFileStream stream(fileName, fmCreate);
+    SaveToStream(stream);
+}
+
+void TBitmap::LoadFromResource(const QString& path)
+{
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > MaxBitmapDimension || size.height() > MaxBitmapDimension))
+        throw EReadError("Bitmap image is not valid");
+    const QImage image = reader.read();
+    if (image.isNull())
+        throw EReadError("Cannot load image \"" + path.toStdString() + "\"");
+    SetImage(image);
+}
+
+void TBitmap::WriteToStream(TStream& stream) const
+{
+    if (Empty()) {
+        stream.WriteInt32(0);
+        return;
+    }
+    const std::vector<uint8_t> bytes = EncodeBmp(Image());
+    stream.WriteInt32(static_cast<int32_t>(bytes.size()));
+    stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+}
+
+void TBitmap::ReadFromStream(TStream& stream)
+{
+    const int32_t length = stream.ReadInt32();
+    if (length < 0 || length > stream.Remaining())
+        throw EReadError("Bitmap image is not valid");
+    if (length == 0) {
+        ReplaceImage(QImage());
+        Changed();
+        return;
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(length));
+    stream.ReadBuffer(bytes.data(), length);
+    SetImage(DecodeBmp(bytes.data(), length));
+}

@@ -1,0 +1,1057 @@
+#include "platform/Canvas.h"
+
+#include "platform/Bitmap.h"
+#include "platform/Raster.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPathStroker>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+QRect ToQRect(const TRect& r)
+{
+    return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+}
+
+// Dash pattern of a pen style in pens widths; empty for solid.
+QList<qreal> QtDashes(TPenStyle style)
+{
+    switch (style) {
+    case psDash:
+        return {18.0 / 3, 6.0 / 3};
+    case psDot:
+        return {1, 1};
+    case psDashDot:
+        return {3, 2, 1, 2};
+    case psDashDotDot:
+        return {3, 1, 1, 1, 1, 1};
+    default:
+        return {};
+    }
+}
+
+Qt::BrushStyle HatchStyle(TBrushStyle style)
+{
+    switch (style) {
+    case bsHorizontal:
+        return Qt::HorPattern;
+    case bsVertical:
+        return Qt::VerPattern;
+    case bsFDiagonal:
+        return Qt::BDiagPattern;
+    case bsBDiagonal:
+        return Qt::FDiagPattern;
+    case bsCross:
+        return Qt::CrossPattern;
+    case bsDiagCross:
+        return Qt::DiagCrossPattern;
+    default:
+        return Qt::SolidPattern;
+    }
+}
+
+// Rectangle (x1, y1)-(x2, y2) with the corners put in order.
+void Normalize(int& x1, int& y1, int& x2, int& y2)
+{
+    if (x2 < x1)
+        std::swap(x1, x2);
+    if (y2 < y1)
+        std::swap(y1, y2);
+}
+
+// Corner points of integer pixels are at their centres in Qt's model: a shape given in
+// whole pixels is moved by half a pixel so that fills sample the same pixels as the classic
+// desktop does.
+QPointF Centre(int x, int y)
+{
+    return QPointF(x + 0.5, y + 0.5);
+}
+
+} // namespace
+
+// ---- TRegion --------------------------------------------------------------------------------
+
+TRegion TRegion::FromRect(const TRect& r)
+{
+    if (IsRectEmpty(r))
+        return TRegion();
+    return TRegion(QRegion(ToQRect(r)));
+}
+
+TRegion TRegion::FromEllipse(const TRect& r)
+{
+    if (IsRectEmpty(r))
+        return TRegion();
+    QPainterPath path;
+    path.addEllipse(QRectF(r.Left, r.Top, r.Width(), r.Height()));
+    return TRegion(RasterizeRegion(path));
+}
+
+TRegion TRegion::FromRoundRect(const TRect& r, int cornerWidth, int cornerHeight)
+{
+    if (IsRectEmpty(r))
+        return TRegion();
+    QPainterPath path;
+    path.addRoundedRect(QRectF(r.Left, r.Top, r.Width(), r.Height()),
+                        std::clamp(cornerWidth, 0, r.Width()) / 2.0,
+                        std::clamp(cornerHeight, 0, r.Height()) / 2.0);
+    return TRegion(RasterizeRegion(path));
+}
+
+TRegion TRegion::FromPolygon(const TPoint* points, int count, int fillMode)
+{
+    if (points == nullptr || count < 3)
+        return TRegion();
+    QPolygonF polygon;
+    polygon.reserve(count);
+    for (int i = 0; i < count; ++i)
+        polygon << Centre(points[i].X, points[i].Y);
+    QPainterPath path;
+    path.addPolygon(polygon);
+    path.closeSubpath();
+    path.setFillRule(fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    return TRegion(RasterizeRegion(path));
+}
+
+TRect TRegion::BoundingRect() const
+{
+    const QRect r = FRegion.boundingRect();
+    if (r.isEmpty())
+        return {};
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+void TRegion::Combine(const TRegion& other, int mode)
+{
+    switch (mode) {
+    case RGN_AND:
+        FRegion &= other.FRegion;
+        break;
+    case RGN_OR:
+        FRegion |= other.FRegion;
+        break;
+    case RGN_XOR:
+        FRegion ^= other.FRegion;
+        break;
+    case RGN_DIFF:
+        FRegion -= other.FRegion;
+        break;
+    default:
+        FRegion = other.FRegion;
+        break;
+    }
+}
+
+// ---- Canvas state -----------------------------------------------------------------------------
+
+struct TCanvas::Impl
+{
+    std::unique_ptr<QPainter> painter;
+    QImage* image = nullptr;          // the device when it is an image
+    std::optional<QRegion> clip;      // device coordinates
+    std::optional<QRegion> savedClip; // SaveClip / RestoreClip
+    bool hasSavedClip = false;
+    bool painterClipValid = false; // the painter carries the current clip
+    QPainterPath path;             // recorded path (pixel-centre coordinates)
+    bool pathReady = false;
+    TPixelWriter writer; // one-pixel lines
+};
+
+TCanvas::TCanvas() : FImpl(std::make_unique<Impl>())
+{
+    FBrush.OnChange = [this](TBrush* brush) {
+        // The classic runtime ties the background to the brush when the brush changes.
+        FBackColor = brush->Color();
+        FBackgroundMode = brush->Style() == bsSolid ? OPAQUE : TRANSPARENT;
+    };
+}
+
+TCanvas::TCanvas(QPaintDevice* device) : TCanvas()
+{
+    Attach(device);
+}
+
+TCanvas::~TCanvas()
+{
+    ReleasePainter();
+    FBrush.OnChange = nullptr;
+}
+
+void TCanvas::Attach(QPaintDevice* device)
+{
+    ReleasePainter();
+    FDevice = device;
+    FImpl->image = device != nullptr && device->devType() == QInternal::Image
+                       ? static_cast<QImage*>(device)
+                       : nullptr;
+    FImpl->clip.reset();
+    FImpl->savedClip.reset();
+    FImpl->hasSavedClip = false;
+    FWindowOrg = {};
+}
+
+void TCanvas::ReleasePainter()
+{
+    if (FImpl->painter) {
+        if (FImpl->painter->isActive())
+            FImpl->painter->end();
+        FImpl->painter.reset();
+    }
+    FImpl->painterClipValid = false;
+}
+
+QPainter* TCanvas::Painter()
+{
+    if (FDevice == nullptr)
+        return nullptr;
+    if (FImpl->image != nullptr && FImpl->image->isNull())
+        return nullptr;
+    if (!FImpl->painter) {
+        FImpl->painter = std::make_unique<QPainter>();
+        if (!FImpl->painter->begin(FDevice)) {
+            FImpl->painter.reset();
+            return nullptr;
+        }
+        FImpl->painter->setRenderHint(QPainter::Antialiasing, false);
+        FImpl->painter->setRenderHint(QPainter::TextAntialiasing, false);
+        FImpl->painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+        FImpl->painterClipValid = false;
+    }
+    QPainter* p = FImpl->painter.get();
+    if (!FImpl->painterClipValid) {
+        p->resetTransform();
+        if (FImpl->clip)
+            p->setClipRegion(*FImpl->clip);
+        else
+            p->setClipping(false);
+        FImpl->painterClipValid = true;
+    }
+    // Drawing happens in logical coordinates; the clip stays in device coordinates.
+    p->setTransform(QTransform::fromTranslate(-FWindowOrg.X, -FWindowOrg.Y));
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p->setBrushOrigin(FWindowOrg.X, FWindowOrg.Y);
+    return p;
+}
+
+void TCanvas::SetBackColor(TColor color)
+{
+    FBackColor = color;
+}
+
+void TCanvas::SetBackgroundMode(int mode)
+{
+    if (mode == TRANSPARENT || mode == OPAQUE)
+        FBackgroundMode = mode;
+}
+
+TPoint TCanvas::LPtoDP(const TPoint& p) const
+{
+    return {p.X - FWindowOrg.X, p.Y - FWindowOrg.Y};
+}
+
+TPoint TCanvas::DPtoLP(const TPoint& p) const
+{
+    return {p.X + FWindowOrg.X, p.Y + FWindowOrg.Y};
+}
+
+// ---- Pens and brushes as Qt sees them ---------------------------------------------------------
+
+namespace {
+
+// Sets the composition for a raster mode; false when nothing should be drawn (pmNop). The
+// colour is replaced for pmBlack and pmWhite.
+bool ApplyMode(QPainter* p, TPenMode mode, QColor& color)
+{
+    switch (mode) {
+    case pmBlack:
+        color = Qt::black;
+        return true;
+    case pmWhite:
+        color = Qt::white;
+        return true;
+    case pmNop:
+        return false;
+    case pmCopy:
+        return true;
+    default:
+        p->setCompositionMode(QtRasterMode(mode));
+        return true;
+    }
+}
+
+} // namespace
+
+// ---- Lines ------------------------------------------------------------------------------------
+
+namespace {
+
+bool IsThinPen(const TPen& pen)
+{
+    return pen.Kind() == pkAlternate || (pen.Kind() == pkNormal && pen.Width() <= 1);
+}
+
+Qt::PenCapStyle CapOf(const TPen& pen)
+{
+    if (pen.Kind() != pkGeometric)
+        return Qt::RoundCap;
+    switch (pen.EndCap()) {
+    case pecSquare:
+        return Qt::SquareCap;
+    case pecFlat:
+        return Qt::FlatCap;
+    default:
+        return Qt::RoundCap;
+    }
+}
+
+Qt::PenJoinStyle JoinOf(const TPen& pen)
+{
+    if (pen.Kind() != pkGeometric)
+        return Qt::RoundJoin;
+    switch (pen.Join()) {
+    case pjBevel:
+        return Qt::BevelJoin;
+    case pjMiter:
+        return Qt::MiterJoin;
+    default:
+        return Qt::RoundJoin;
+    }
+}
+
+// The area a wide pen covers along the centre line.
+QPainterPath WideStroke(const TPen& pen, const QPainterPath& centre)
+{
+    QPainterPathStroker stroker;
+    stroker.setWidth(std::max(pen.Width(), 1));
+    stroker.setCapStyle(CapOf(pen));
+    stroker.setJoinStyle(JoinOf(pen));
+    stroker.setMiterLimit(10);
+    // Wide normal pens draw solid; geometric pens keep their dash style.
+    if (pen.Kind() == pkGeometric) {
+        const QList<qreal> dashes = QtDashes(pen.Style());
+        if (!dashes.isEmpty())
+            stroker.setDashPattern(dashes);
+    }
+    return stroker.createStroke(centre);
+}
+
+} // namespace
+
+void TCanvas::MoveTo(int x, int y)
+{
+    FPenPos = {x, y};
+    if (FRecording)
+        FImpl->path.moveTo(Centre(x, y));
+}
+
+void TCanvas::LineTo(int x, int y)
+{
+    const TPoint pts[2] = {FPenPos, {x, y}};
+    if (FRecording) {
+        if (FImpl->path.elementCount() == 0)
+            FImpl->path.moveTo(Centre(FPenPos.X, FPenPos.Y));
+        FImpl->path.lineTo(Centre(x, y));
+        FPenPos = {x, y};
+        return;
+    }
+    DrawLines(pts, 2, false);
+    FPenPos = {x, y};
+}
+
+void TCanvas::Polyline(const TPoint* points, int count)
+{
+    if (points == nullptr || count < 1)
+        return;
+    if (FRecording) {
+        FImpl->path.moveTo(Centre(points[0].X, points[0].Y));
+        for (int i = 1; i < count; ++i)
+            FImpl->path.lineTo(Centre(points[i].X, points[i].Y));
+        return;
+    }
+    DrawLines(points, count, false);
+}
+
+void TCanvas::Polyline(const std::vector<TPoint>& points)
+{
+    Polyline(points.data(), static_cast<int>(points.size()));
+}
+
+void TCanvas::DrawLines(const TPoint* points, int count, bool closed)
+{
+    if (count < 2 || FPen.Style() == psClear || FPen.Mode() == pmNop)
+        return;
+    if (IsThinPen(FPen)) {
+        TPixelWriter& w = FImpl->writer;
+        w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE);
+        for (int i = 0; i + 1 < count; ++i)
+            w.Line(points[i].X, points[i].Y, points[i + 1].X, points[i + 1].Y);
+        if (closed && count > 2)
+            w.Line(points[count - 1].X, points[count - 1].Y, points[0].X, points[0].Y);
+        FlushPixels();
+        return;
+    }
+    QPainterPath centre;
+    centre.moveTo(Centre(points[0].X, points[0].Y));
+    for (int i = 1; i < count; ++i)
+        centre.lineTo(Centre(points[i].X, points[i].Y));
+    if (closed)
+        centre.closeSubpath();
+    FillArea(WideStroke(FPen, centre), FPen.Color(), FPen.Mode());
+}
+
+void TCanvas::FlushPixels()
+{
+    TPixelWriter& w = FImpl->writer;
+    if (w.Empty())
+        return;
+    if (FImpl->image != nullptr) {
+        // Straight into the image: same pixels as the painter would set, much faster.
+        QPainter* p = Painter(); // keeps the painter and the image in step (detached buffer)
+        if (p == nullptr) {
+            w.Clear();
+            return;
+        }
+        w.WriteTo(*FImpl->image, FWindowOrg, FImpl->clip ? &*FImpl->clip : nullptr);
+    } else if (QPainter* p = Painter()) {
+        w.PaintWith(*p);
+    }
+    w.Clear();
+}
+
+// Fills a path (pixel-centre coordinates) with a plain colour under a raster mode.
+void TCanvas::FillArea(const QPainterPath& area, TColor color, TPenMode mode)
+{
+    QPainter* p = Painter();
+    if (p == nullptr)
+        return;
+    QColor c = ColorToQColor(color);
+    if (!ApplyMode(p, mode, c))
+        return;
+    p->fillPath(area, c);
+}
+
+// ---- Shapes -------------------------------------------------------------------------------
+
+void TCanvas::FillWithBrush(const QPainterPath& area, TPenMode mode)
+{
+    if (FBrush.Style() == bsClear && FBrush.Bitmap() == nullptr)
+        return;
+    QPainter* p = Painter();
+    if (p == nullptr)
+        return;
+    QColor c = ColorToQColor(FBrush.Color());
+    if (!ApplyMode(p, mode, c))
+        return;
+    if (FBrush.Bitmap() != nullptr && !FBrush.Bitmap()->Empty()) {
+        p->fillPath(area, QBrush(FBrush.Bitmap()->Image()));
+        return;
+    }
+    if (FBrush.Style() != bsSolid) {
+        // Hatches: the gaps take the background colour when it is opaque.
+        if (FBackgroundMode == OPAQUE)
+            p->fillPath(area, ColorToQColor(FBackColor));
+        p->fillPath(area, QBrush(c, HatchStyle(FBrush.Style())));
+        return;
+    }
+    p->fillPath(area, c);
+}
+
+void TCanvas::Polygon(const TPoint* points, int count)
+{
+    if (points == nullptr || count < 2)
+        return;
+    QPolygonF polygon;
+    polygon.reserve(count);
+    for (int i = 0; i < count; ++i)
+        polygon << Centre(points[i].X, points[i].Y);
+    if (FRecording) {
+        FImpl->path.addPolygon(polygon);
+        FImpl->path.closeSubpath();
+        return;
+    }
+    QPainterPath area;
+    area.addPolygon(polygon);
+    area.closeSubpath();
+    area.setFillRule(Qt::OddEvenFill);
+    FillWithBrush(area, FPen.Mode());
+    DrawLines(points, count, true);
+}
+
+void TCanvas::Polygon(const std::vector<TPoint>& points)
+{
+    Polygon(points.data(), static_cast<int>(points.size()));
+}
+
+void TCanvas::Rectangle(int x1, int y1, int x2, int y2)
+{
+    Normalize(x1, y1, x2, y2);
+    if (FRecording) {
+        FImpl->path.addRect(QRectF(Centre(x1, y1), Centre(x2 - 1, y2 - 1)));
+        return;
+    }
+    const bool outline = FPen.Style() != psClear;
+    if (!outline) {
+        // Without an outline the classic rectangle is one pixel smaller.
+        QPainterPath area;
+        area.addRect(QRectF(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
+        if (x2 - x1 > 1 && y2 - y1 > 1)
+            FillWithBrush(area, FPen.Mode());
+        return;
+    }
+    if (x2 - x1 > 2 && y2 - y1 > 2 && IsThinPen(FPen)) {
+        QPainterPath inner;
+        inner.addRect(QRectF(x1 + 1, y1 + 1, x2 - x1 - 2, y2 - y1 - 2));
+        FillWithBrush(inner, FPen.Mode());
+    } else if (!IsThinPen(FPen) && x2 - x1 > 1 && y2 - y1 > 1) {
+        QPainterPath area;
+        area.addRect(QRectF(x1, y1, x2 - x1, y2 - y1));
+        FillWithBrush(area, FPen.Mode());
+    }
+    if (x2 - x1 < 1 || y2 - y1 < 1)
+        return;
+    int l = x1, t = y1, r = x2 - 1, b = y2 - 1;
+    if (FPen.Style() == psInsideFrame && FPen.Width() > 1) {
+        const int half = FPen.Width() / 2;
+        l += half;
+        t += half;
+        r -= (FPen.Width() - 1) / 2;
+        b -= (FPen.Width() - 1) / 2;
+    }
+    if (r == l || b == t) {
+        // A rectangle one pixel wide or high is a single line, both ends drawn.
+        const TPoint line[2] = {{l, t}, {r + (b == t ? 1 : 0), b + (b == t ? 0 : 1)}};
+        DrawLines(line, 2, false);
+        return;
+    }
+    const TPoint corners[4] = {{l, t}, {r, t}, {r, b}, {l, b}};
+    DrawLines(corners, 4, true);
+}
+
+void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight)
+{
+    Normalize(x1, y1, x2, y2);
+    if (x2 - x1 < 1 || y2 - y1 < 1)
+        return;
+    const QRectF box(Centre(x1, y1), Centre(x2 - 1, y2 - 1));
+    const qreal rx = std::clamp(cornerWidth, 0, x2 - x1) / 2.0;
+    const qreal ry = std::clamp(cornerHeight, 0, y2 - y1) / 2.0;
+    QPainterPath shape;
+    shape.addRoundedRect(box, rx, ry);
+    if (FRecording) {
+        FImpl->path.addPath(shape);
+        return;
+    }
+    DrawShape(shape);
+}
+
+void TCanvas::Ellipse(int x1, int y1, int x2, int y2)
+{
+    Normalize(x1, y1, x2, y2);
+    if (x2 - x1 < 1 || y2 - y1 < 1)
+        return;
+    QPainterPath shape;
+    shape.addEllipse(QRectF(Centre(x1, y1), Centre(x2 - 1, y2 - 1)));
+    if (FRecording) {
+        FImpl->path.addPath(shape);
+        return;
+    }
+    DrawShape(shape);
+}
+
+// Fills a closed curved shape with the brush and outlines it with the pen.
+void TCanvas::DrawShape(const QPainterPath& shape)
+{
+    FillWithBrush(shape, FPen.Mode());
+    if (FPen.Style() == psClear || FPen.Mode() == pmNop)
+        return;
+    if (IsThinPen(FPen)) {
+        // One-pixel outline: walk the flattened curve with the pixel writer.
+        TPixelWriter& w = FImpl->writer;
+        w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE);
+        for (const QPolygonF& poly : shape.toSubpathPolygons()) {
+            for (int i = 0; i + 1 < poly.size(); ++i) {
+                const QPointF a = poly[i] - QPointF(0.5, 0.5);
+                const QPointF b = poly[i + 1] - QPointF(0.5, 0.5);
+                w.Line(static_cast<int>(std::lround(a.x())), static_cast<int>(std::lround(a.y())),
+                       static_cast<int>(std::lround(b.x())), static_cast<int>(std::lround(b.y())));
+            }
+        }
+        FlushPixels();
+        return;
+    }
+    FillArea(WideStroke(FPen, shape), FPen.Color(), FPen.Mode());
+}
+
+void TCanvas::FillRect(const TRect& r)
+{
+    if (IsRectEmpty(r))
+        return;
+    QPainterPath area;
+    area.addRect(QRectF(r.Left, r.Top, r.Width(), r.Height()));
+    // FillRect copies the brush whatever the pen's mode.
+    FillWithBrush(area, pmCopy);
+}
+
+void TCanvas::FrameRect(const TRect& r)
+{
+    if (IsRectEmpty(r) || (FBrush.Style() == bsClear && FBrush.Bitmap() == nullptr))
+        return;
+    QPainterPath frame;
+    frame.addRect(QRectF(r.Left, r.Top, r.Width(), r.Height()));
+    if (r.Width() > 2 && r.Height() > 2)
+        frame.addRect(QRectF(r.Left + 1, r.Top + 1, r.Width() - 2, r.Height() - 2));
+    frame.setFillRule(Qt::OddEvenFill);
+    QPainter* p = Painter();
+    if (p == nullptr)
+        return;
+    p->fillPath(frame, ColorToQColor(FBrush.Color()));
+}
+
+// ---- Pixels -------------------------------------------------------------------------------
+
+TColor TCanvas::Pixel(int x, int y) const
+{
+    const QImage* image = FImpl->image;
+    if (image == nullptr || image->isNull())
+        return clNone;
+    const TPoint d = LPtoDP({x, y});
+    if (d.X < 0 || d.Y < 0 || d.X >= image->width() || d.Y >= image->height())
+        return clNone;
+    return QColorToColor(QColor(image->pixel(d.X, d.Y)));
+}
+
+void TCanvas::SetPixel(int x, int y, TColor color)
+{
+    TPixelWriter& w = FImpl->writer;
+    TPen pen;
+    pen.SetColor(color);
+    w.Begin(pen, FBackColor, false);
+    w.Plot(x, y, true);
+    FlushPixels();
+}
+
+// ---- Text -------------------------------------------------------------------------------------
+
+QFont TCanvas::DrawingFont() const
+{
+    QFont font = FFont.ToQFont();
+    if (FCharExtra != 0)
+        font.setLetterSpacing(QFont::AbsoluteSpacing, FCharExtra);
+    return font;
+}
+
+TSize TCanvas::TextExtent(const QString& text) const
+{
+    const QFontMetrics metrics(DrawingFont());
+    return {metrics.horizontalAdvance(text), metrics.ascent() + metrics.descent()};
+}
+
+int TCanvas::TextWidth(const QString& text) const
+{
+    return TextExtent(text).cx;
+}
+
+int TCanvas::TextHeight(const QString& text) const
+{
+    return TextExtent(text).cy;
+}
+
+void TCanvas::DrawTextAt(int left, int top, const QString& text, const QRect* clip, bool mnemonic)
+{
+    const QFont font = DrawingFont();
+    const QFontMetrics metrics(font);
+    const QString shown = mnemonic ? StripMnemonic(text) : text;
+    const int width = metrics.horizontalAdvance(shown);
+    const int height = metrics.ascent() + metrics.descent();
+    if (FRecording) {
+        QPainterPath glyphs;
+        glyphs.addText(QPointF(left + 0.5, top + metrics.ascent() + 0.5), font, shown);
+        FImpl->path.addPath(glyphs);
+        return;
+    }
+    QPainter* p = Painter();
+    if (p == nullptr)
+        return;
+    if (clip != nullptr)
+        p->setClipRect(*clip, Qt::IntersectClip);
+    if (FBackgroundMode == OPAQUE)
+        p->fillRect(QRect(left, top, width, height), ColorToQColor(FBackColor));
+    p->setFont(font);
+    p->setPen(ColorToQColor(FFont.Color()));
+    if (mnemonic)
+        p->drawText(QRect(left, top, width + 1, height), Qt::TextShowMnemonic | Qt::AlignLeft,
+                    text);
+    else
+        p->drawText(QPoint(left, top + metrics.ascent()), text);
+    if (clip != nullptr)
+        FImpl->painterClipValid = false;
+}
+
+void TCanvas::TextOut(int x, int y, const QString& text)
+{
+    const QFontMetrics metrics(DrawingFont());
+    const int width = metrics.horizontalAdvance(text);
+    int left = x;
+    if ((FTextAlign & TA_CENTER) == TA_CENTER)
+        left = x - width / 2;
+    else if ((FTextAlign & TA_CENTER) == TA_RIGHT)
+        left = x - width;
+    int top = y;
+    if ((FTextAlign & TA_BASELINE) == TA_BASELINE)
+        top = y - metrics.ascent();
+    else if ((FTextAlign & TA_BASELINE) == TA_BOTTOM)
+        top = y - metrics.ascent() - metrics.descent();
+    DrawTextAt(left, top, text, nullptr, false);
+    FPenPos = {x + width, y};
+}
+
+void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text)
+{
+    const QRect clip = ToQRect(r);
+    if (FBackgroundMode == OPAQUE && !IsRectEmpty(r)) {
+        if (QPainter* p = Painter())
+            p->fillRect(clip, ColorToQColor(FBackColor));
+    }
+    const int mode = FBackgroundMode;
+    FBackgroundMode = TRANSPARENT;
+    DrawTextAt(x, y, text, &clip, false);
+    FBackgroundMode = mode;
+}
+
+QString TCanvas::StripMnemonic(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&' && i + 1 < text.size())
+            ++i;
+        else if (text[i] == u'&')
+            continue;
+        out += text[i];
+    }
+    return out;
+}
+
+int TCanvas::DrawText(const QString& text, TRect& r, unsigned format)
+{
+    const bool mnemonic = (format & DT_NOPREFIX) == 0;
+    const QFont font = DrawingFont();
+    const QFontMetrics metrics(font);
+    const int lineHeight = metrics.ascent() + metrics.descent();
+    if ((format & DT_SINGLELINE) != 0 || (format & DT_WORDBREAK) == 0) {
+        const QString shown = mnemonic ? StripMnemonic(text) : text;
+        QStringList lines = (format & DT_SINGLELINE) != 0
+                                ? QStringList{QString(shown).replace(u'\n', u' ')}
+                                : shown.split(u'\n');
+        int width = 0;
+        for (const QString& line : lines)
+            width = std::max(width, metrics.horizontalAdvance(line));
+        const int height = text.isEmpty() ? 0 : lineHeight * static_cast<int>(lines.size());
+        if ((format & DT_CALCRECT) != 0) {
+            r.Right = r.Left + width;
+            r.Bottom = r.Top + height;
+            return height;
+        }
+        int top = r.Top;
+        if ((format & DT_SINGLELINE) != 0) {
+            if ((format & DT_VCENTER) != 0)
+                top = r.Top + (r.Height() - height) / 2;
+            else if ((format & DT_BOTTOM) != 0)
+                top = r.Bottom - height;
+        }
+        const QRect clip = ToQRect(r);
+        const QStringList raw =
+            (format & DT_SINGLELINE) != 0 ? QStringList{text} : text.split(u'\n');
+        for (qsizetype i = 0; i < raw.size(); ++i) {
+            const int w = metrics.horizontalAdvance(mnemonic ? StripMnemonic(raw[i]) : raw[i]);
+            int left = r.Left;
+            if ((format & DT_CENTER) != 0)
+                left = r.Left + (r.Width() - w) / 2;
+            else if ((format & DT_RIGHT) != 0)
+                left = r.Right - w;
+            DrawTextAt(left, top + static_cast<int>(i) * lineHeight, raw[i],
+                       (format & DT_NOCLIP) != 0 ? nullptr : &clip, mnemonic);
+        }
+        return height;
+    }
+    // Word wrapping: Qt lays the lines out within the rectangle's width.
+    int flags = Qt::TextWordWrap;
+    if (mnemonic)
+        flags |= Qt::TextShowMnemonic;
+    if ((format & DT_CENTER) != 0)
+        flags |= Qt::AlignHCenter;
+    else if ((format & DT_RIGHT) != 0)
+        flags |= Qt::AlignRight;
+    else
+        flags |= Qt::AlignLeft;
+    const QRect bounds =
+        metrics.boundingRect(QRect(r.Left, r.Top, std::max(r.Width(), 1), 1 << 20), flags, text);
+    if ((format & DT_CALCRECT) != 0) {
+        r.Right = r.Left + bounds.width();
+        r.Bottom = r.Top + bounds.height();
+        return bounds.height();
+    }
+    if (FRecording)
+        return bounds.height();
+    if (QPainter* p = Painter()) {
+        if (FBackgroundMode == OPAQUE)
+            p->fillRect(bounds, ColorToQColor(FBackColor));
+        p->setFont(font);
+        p->setPen(ColorToQColor(FFont.Color()));
+        if ((format & DT_NOCLIP) == 0)
+            flags &= ~Qt::TextDontClip;
+        else
+            flags |= Qt::TextDontClip;
+        p->drawText(ToQRect(r), flags, text);
+    }
+    return bounds.height();
+}
+
+// ---- Clipping -----------------------------------------------------------------------------
+
+bool TCanvas::GetClipRegion(TRegion& out) const
+{
+    if (!FImpl->clip)
+        return false;
+    out = TRegion(*FImpl->clip);
+    return true;
+}
+
+void TCanvas::SelectClipRegion(const TRegion* rgn)
+{
+    if (rgn == nullptr)
+        FImpl->clip.reset();
+    else
+        FImpl->clip = rgn->ToQRegion();
+    FImpl->painterClipValid = false;
+}
+
+QRegion TCanvas::DeviceRegion() const
+{
+    if (FImpl->image != nullptr)
+        return QRegion(FImpl->image->rect());
+    if (FDevice != nullptr)
+        return QRegion(0, 0, FDevice->width(), FDevice->height());
+    return QRegion();
+}
+
+void TCanvas::ExtSelectClipRegion(const TRegion& rgn, int mode)
+{
+    if (mode == RGN_COPY) {
+        SelectClipRegion(&rgn);
+        return;
+    }
+    TRegion current(FImpl->clip ? *FImpl->clip : DeviceRegion());
+    current.Combine(rgn, mode);
+    FImpl->clip = current.ToQRegion();
+    FImpl->painterClipValid = false;
+}
+
+void TCanvas::IntersectClipRect(const TRect& r)
+{
+    TRect d = r;
+    OffsetRect(d, -FWindowOrg.X, -FWindowOrg.Y);
+    ExtSelectClipRegion(TRegion::FromRect(d), RGN_AND);
+}
+
+void TCanvas::SaveClip()
+{
+    FImpl->hasSavedClip = FImpl->clip.has_value();
+    FImpl->savedClip = FImpl->clip;
+}
+
+void TCanvas::RestoreClip()
+{
+    if (FImpl->hasSavedClip)
+        FImpl->clip = FImpl->savedClip;
+    else
+        FImpl->clip.reset();
+    FImpl->hasSavedClip = false;
+    FImpl->savedClip.reset();
+    FImpl->painterClipValid = false;
+}
+
+TRect TCanvas::ClipRect() const
+{
+    QRegion visible = DeviceRegion();
+    if (FImpl->clip)
+        visible &= *FImpl->clip;
+    TRect r = TRegion(visible).BoundingRect();
+    if (!IsRectEmpty(r))
+        OffsetRect(r, FWindowOrg.X, FWindowOrg.Y);
+    return r;
+}
+
+// ---- Paths ----------------------------------------------------------------------------------
+
+void TCanvas::BeginPath()
+{
+    FImpl->path = QPainterPath();
+    FImpl->path.setFillRule(Qt::OddEvenFill);
+    FImpl->pathReady = false;
+    FRecording = true;
+}
+
+void TCanvas::EndPath()
+{
+    if (!FRecording)
+        return;
+    FRecording = false;
+    FImpl->pathReady = true;
+}
+
+void TCanvas::AbortPath()
+{
+    FRecording = false;
+    FImpl->pathReady = false;
+    FImpl->path = QPainterPath();
+}
+
+void TCanvas::WidenPath()
+{
+    if (!FImpl->pathReady)
+        return;
+    QPainterPathStroker stroker;
+    stroker.setWidth(std::max(FPen.Width(), 1));
+    stroker.setCapStyle(CapOf(FPen));
+    stroker.setJoinStyle(JoinOf(FPen));
+    FImpl->path = stroker.createStroke(FImpl->path).simplified();
+}
+
+void TCanvas::StrokeRecorded()
+{
+    if (FPen.Style() == psClear || FPen.Mode() == pmNop)
+        return;
+    if (IsThinPen(FPen)) {
+        TPixelWriter& w = FImpl->writer;
+        w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE);
+        for (const QPolygonF& poly : FImpl->path.toSubpathPolygons()) {
+            for (int i = 0; i + 1 < poly.size(); ++i) {
+                const QPointF a = poly[i] - QPointF(0.5, 0.5);
+                const QPointF b = poly[i + 1] - QPointF(0.5, 0.5);
+                w.Line(static_cast<int>(std::lround(a.x())), static_cast<int>(std::lround(a.y())),
+                       static_cast<int>(std::lround(b.x())), static_cast<int>(std::lround(b.y())));
+            }
+        }
+        FlushPixels();
+        return;
+    }
+    FillArea(WideStroke(FPen, FImpl->path), FPen.Color(), FPen.Mode());
+}
+
+void TCanvas::StrokePath()
+{
+    if (!FImpl->pathReady)
+        return;
+    StrokeRecorded();
+    FImpl->pathReady = false;
+}
+
+void TCanvas::FillPath()
+{
+    if (!FImpl->pathReady)
+        return;
+    FillWithBrush(FImpl->path, FPen.Mode());
+    FImpl->pathReady = false;
+}
+
+void TCanvas::StrokeAndFillPath()
+{
+    if (!FImpl->pathReady)
+        return;
+    FillWithBrush(FImpl->path, FPen.Mode());
+    StrokeRecorded();
+    FImpl->pathReady = false;
+}
+
+void TCanvas::SelectClipPath(int mode)
+{
+    if (!FImpl->pathReady)
+        return;
+    QPainterPath device = FImpl->path.translated(-FWindowOrg.X, -FWindowOrg.Y);
+    ExtSelectClipRegion(TRegion(RasterizeRegion(device)), mode);
+    FImpl->pathReady = false;
+}
+
+// ---- Block copies ---------------------------------------------------------------------------
+
+void TCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRect& srcRect)
+{
+    const QImage* sourceImage = source.FImpl->image;
+    if (sourceImage == nullptr || sourceImage->isNull())
+        return;
+    QPainter* p = Painter();
+    if (p == nullptr)
+        return;
+    const QRect from = ToQRect(srcRect).normalized();
+    const QRect to = ToQRect(dest).normalized();
+    if (from.isEmpty() || to.isEmpty())
+        return;
+    // A copy within one image reads from a snapshot.
+    const QImage snapshot = sourceImage == FImpl->image ? sourceImage->copy(from) : QImage();
+    const QRect snapRect = snapshot.isNull() ? from : QRect(QPoint(0, 0), from.size());
+    p->drawImage(to, snapshot.isNull() ? *sourceImage : snapshot, snapRect);
+}
+
+void TCanvas::Draw(int x, int y, const TBitmap& bitmap)
+{
+    if (bitmap.Empty())
+        return;
+    StretchDraw(Bounds(x, y, bitmap.Width(), bitmap.Height()), bitmap);
+}
+
+void TCanvas::StretchDraw(const TRect& dest, const TBitmap& bitmap)
+{
+    if (bitmap.Empty() || IsRectEmpty(dest))
+        return;
+    QPainter* p = Painter();
+    if (p == nullptr)
+        return;
+    if (bitmap.Transparent())
+        p->drawImage(ToQRect(dest), MaskColor(bitmap.Image(), bitmap.TransparentColor(), nullptr));
+    else
+        p->drawImage(ToQRect(dest), bitmap.Image());
+}
+
+void TCanvas::BrushCopy(const TRect& dest, const TBitmap& bitmap, const TRect& srcRect,
+                        TColor transparentColor)
+{
+    if (bitmap.Empty() || IsRectEmpty(dest))
+        return;
+    const QRect from = ToQRect(srcRect).normalized() & bitmap.Image().rect();
+    if (from.isEmpty())
+        return;
+    QPainter* p = Painter();
+    if (p == nullptr)
+        return;
+    const bool clear = FBrush.Style() == bsClear && FBrush.Bitmap() == nullptr;
+    const QColor fill = ColorToQColor(FBrush.Color());
+    p->drawImage(ToQRect(dest),
+                 MaskColor(bitmap.Image().copy(from), transparentColor, clear ? nullptr : &fill));
+}
+
+QImage TCanvas::MaskColor(const QImage& image, TColor color, const QColor* replacement)
+{
+    QImage out = image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = ColorToQColor(color).rgb() & 0xFFFFFFu;
+    const QRgb with = replacement != nullptr ? replacement->rgb() | 0xFF000000u : 0u;
+    for (int y = 0; y < out.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x)
+            if ((line[x] & 0xFFFFFFu) == key)
+                line[x] = with;
+    }
+    return out;
+}
+
+void BitBlt(TCanvas& dst, int x, int y, int w, int h, const TCanvas& src, int sx, int sy)
+{
+    if (w <= 0 || h <= 0)
+        return;
+    dst.CopyRect(Bounds(x, y, w, h), src, Bounds(sx, sy, w, h));
+}

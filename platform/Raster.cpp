@@ -1,0 +1,309 @@
+#include "platform/Raster.h"
+
+#include <QImage>
+
+#include <algorithm>
+#include <cstdlib>
+
+QPainter::CompositionMode QtRasterMode(TPenMode mode)
+{
+    switch (mode) {
+    case pmNot:
+        return QPainter::RasterOp_NotDestination;
+    case pmNotCopy:
+        return QPainter::RasterOp_NotSource;
+    case pmMergePenNot:
+        return QPainter::RasterOp_SourceOrNotDestination;
+    case pmMaskPenNot:
+        return QPainter::RasterOp_SourceAndNotDestination;
+    case pmMergeNotPen:
+        return QPainter::RasterOp_NotSourceOrDestination;
+    case pmMaskNotPen:
+        return QPainter::RasterOp_NotSourceAndDestination;
+    case pmMerge:
+        return QPainter::RasterOp_SourceOrDestination;
+    case pmNotMerge:
+        return QPainter::RasterOp_NotSourceAndNotDestination;
+    case pmMask:
+        return QPainter::RasterOp_SourceAndDestination;
+    case pmNotMask:
+        return QPainter::RasterOp_NotSourceOrNotDestination;
+    case pmXor:
+        return QPainter::RasterOp_SourceXorDestination;
+    case pmNotXor:
+        return QPainter::RasterOp_NotSourceXorDestination;
+    default:
+        return QPainter::CompositionMode_SourceOver;
+    }
+}
+
+uint32_t ApplyRop(TPenMode mode, uint32_t p, uint32_t d)
+{
+    uint32_t r = 0;
+    switch (mode) {
+    case pmBlack:
+        r = 0;
+        break;
+    case pmWhite:
+        r = 0xFFFFFF;
+        break;
+    case pmNop:
+        r = d;
+        break;
+    case pmNot:
+        r = ~d;
+        break;
+    case pmCopy:
+        r = p;
+        break;
+    case pmNotCopy:
+        r = ~p;
+        break;
+    case pmMergePenNot:
+        r = p | ~d;
+        break;
+    case pmMaskPenNot:
+        r = p & ~d;
+        break;
+    case pmMergeNotPen:
+        r = ~p | d;
+        break;
+    case pmMaskNotPen:
+        r = ~p & d;
+        break;
+    case pmMerge:
+        r = p | d;
+        break;
+    case pmNotMerge:
+        r = ~(p | d);
+        break;
+    case pmMask:
+        r = p & d;
+        break;
+    case pmNotMask:
+        r = ~(p & d);
+        break;
+    case pmXor:
+        r = p ^ d;
+        break;
+    case pmNotXor:
+        r = ~(p ^ d);
+        break;
+    }
+    return r & 0xFFFFFFu;
+}
+
+QRegion RasterizeRegion(const QPainterPath& path)
+{
+    constexpr int Limit = 1 << 15;
+    QRect bounds = path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1);
+    bounds &= QRect(-Limit, -Limit, 2 * Limit, 2 * Limit);
+    if (bounds.isEmpty())
+        return QRegion();
+    if (static_cast<int64_t>(bounds.width()) * bounds.height() > 4096LL * 4096) {
+        // Too large to rasterise: Qt's own polygon region is close enough.
+        return QRegion(path.toFillPolygon().toPolygon(), path.fillRule());
+    }
+    QImage mask(bounds.size(), QImage::Format_ARGB32_Premultiplied);
+    mask.fill(0);
+    {
+        QPainter painter(&mask);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.translate(-bounds.left(), -bounds.top());
+        painter.fillPath(path, Qt::black);
+    }
+    // One band per row: the runs of covered pixels.
+    std::vector<QRect> runs;
+    for (int y = 0; y < mask.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
+        int x = 0;
+        while (x < mask.width()) {
+            while (x < mask.width() && qAlpha(line[x]) == 0)
+                ++x;
+            const int start = x;
+            while (x < mask.width() && qAlpha(line[x]) != 0)
+                ++x;
+            if (x > start)
+                runs.emplace_back(bounds.left() + start, bounds.top() + y, x - start, 1);
+        }
+    }
+    QRegion region;
+    if (!runs.empty())
+        region.setRects(runs.data(), static_cast<int>(runs.size()));
+    return region;
+}
+
+// ---- TPixelWriter -----------------------------------------------------------------------------
+
+namespace {
+
+// On/off run lengths of the cosmetic dash styles.
+struct DashRuns
+{
+    int count;
+    int runs[6];
+};
+
+DashRuns RunsOf(TPenStyle style)
+{
+    switch (style) {
+    case psDash:
+        return {2, {18, 6}};
+    case psDot:
+        return {2, {3, 3}};
+    case psDashDot:
+        return {4, {9, 6, 3, 6}};
+    case psDashDotDot:
+        return {6, {9, 3, 3, 3, 3, 3}};
+    default:
+        return {0, {}};
+    }
+}
+
+QRgb ToRgb(TColor color)
+{
+    const TColor c = ColorToRGB(color);
+    return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+} // namespace
+
+void TPixelWriter::Begin(const TPen& pen, TColor backColor, bool opaque)
+{
+    FMode = pen.Mode();
+    FOnColor = ToRgb(pen.Color());
+    FOffColor = ToRgb(backColor);
+    FOpaque = opaque;
+    FPosition = 0;
+    FPatternLength = 0;
+    DashRuns runs{0, {}};
+    if (pen.Kind() == pkAlternate)
+        runs = {2, {1, 1}};
+    else
+        runs = RunsOf(pen.Style());
+    bool on = true;
+    for (int i = 0; i < runs.count; ++i) {
+        for (int j = 0; j < runs.runs[i]; ++j)
+            FPattern[static_cast<size_t>(FPatternLength++)] = on;
+        on = !on;
+    }
+}
+
+void TPixelWriter::Clear()
+{
+    FOn.clear();
+    FOff.clear();
+}
+
+void TPixelWriter::Plot(int x, int y, bool on)
+{
+    if (on)
+        FOn.emplace_back(x, y);
+    else if (FOpaque)
+        FOff.emplace_back(x, y);
+}
+
+void TPixelWriter::Step(int x, int y)
+{
+    if (FPatternLength == 0) {
+        FOn.emplace_back(x, y);
+        return;
+    }
+    Plot(x, y, FPattern[static_cast<size_t>(FPosition)]);
+    if (++FPosition == FPatternLength)
+        FPosition = 0;
+}
+
+void TPixelWriter::Line(int x0, int y0, int x1, int y1)
+{
+    // Bresenham along the major axis; the end pixel is left for the next segment.
+    const int64_t dx = std::llabs(static_cast<int64_t>(x1) - x0);
+    const int64_t dy = std::llabs(static_cast<int64_t>(y1) - y0);
+    const int sx = x1 >= x0 ? 1 : -1;
+    const int sy = y1 >= y0 ? 1 : -1;
+    // Coordinates far outside any device only cost time: cap the walk.
+    constexpr int64_t MaxSteps = 1 << 16;
+    int x = x0;
+    int y = y0;
+    if (dx >= dy) {
+        int64_t err = 2 * dy - dx;
+        const int64_t steps = std::min(dx, MaxSteps);
+        for (int64_t i = 0; i < steps; ++i) {
+            Step(x, y);
+            if (err > 0 || (err == 0 && sx < 0)) {
+                y += sy;
+                err -= 2 * dx;
+            }
+            err += 2 * dy;
+            x += sx;
+        }
+    } else {
+        int64_t err = 2 * dx - dy;
+        const int64_t steps = std::min(dy, MaxSteps);
+        for (int64_t i = 0; i < steps; ++i) {
+            Step(x, y);
+            if (err > 0 || (err == 0 && sy < 0)) {
+                x += sx;
+                err -= 2 * dy;
+            }
+            err += 2 * dx;
+            y += sy;
+        }
+    }
+}
+
+void TPixelWriter::WriteTo(QImage& image, TPoint origin, const QRegion* clip) const
+{
+    if (FMode == pmNop)
+        return;
+    const int width = image.width();
+    const int height = image.height();
+    QRect clipRect(0, 0, width, height);
+    const bool simpleClip = clip == nullptr || clip->rectCount() <= 1;
+    if (clip != nullptr)
+        clipRect &= clip->boundingRect();
+    uchar* bits = image.bits(); // detaches a shared buffer before writing
+    const qsizetype stride = image.bytesPerLine();
+    auto write = [&](const std::vector<QPoint>& points, QRgb color) {
+        for (const QPoint& p : points) {
+            const int x = p.x() - origin.X;
+            const int y = p.y() - origin.Y;
+            if (!clipRect.contains(x, y))
+                continue;
+            if (!simpleClip && !clip->contains(QPoint(x, y)))
+                continue;
+            auto* pixel = reinterpret_cast<QRgb*>(bits + y * stride) + x;
+            *pixel = 0xFF000000u | ApplyRop(FMode, color & 0xFFFFFFu, *pixel & 0xFFFFFFu);
+        }
+    };
+    write(FOff, FOffColor);
+    write(FOn, FOnColor);
+}
+
+void TPixelWriter::PaintWith(QPainter& painter) const
+{
+    QColor on = QColor::fromRgb(FOnColor);
+    QColor off = QColor::fromRgb(FOffColor);
+    switch (FMode) {
+    case pmNop:
+        return;
+    case pmBlack:
+        on = off = Qt::black;
+        break;
+    case pmWhite:
+        on = off = Qt::white;
+        break;
+    default:
+        painter.setCompositionMode(QtRasterMode(FMode));
+        break;
+    }
+    if (!FOff.empty()) {
+        painter.setPen(QPen(off, 1));
+        painter.drawPoints(FOff.data(), static_cast<int>(FOff.size()));
+    }
+    if (!FOn.empty()) {
+        painter.setPen(QPen(on, 1));
+        painter.drawPoints(FOn.data(), static_cast<int>(FOn.size()));
+    }
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}

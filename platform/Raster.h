@@ -1,0 +1,55 @@
+#pragma once
+// Pixel-level helpers of the canvas: the one-pixel line writer (classic line rules, dash
+// patterns, raster modes), the mapping of raster modes to Qt compositions, and exact
+// rasterisation of shapes into clip regions.
+#include "platform/Graphics.h"
+#include "platform/Types.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QRegion>
+
+#include <array>
+#include <vector>
+
+// The Qt composition of a raster mode (pmCopy, pmBlack, pmWhite, pmNop: SourceOver).
+QPainter::CompositionMode QtRasterMode(TPenMode mode);
+// Result of a raster mode on 0xRRGGBB values.
+uint32_t ApplyRop(TPenMode mode, uint32_t pen, uint32_t dest);
+
+// Device pixels whose centres lie inside the path (its fill rule applies).
+QRegion RasterizeRegion(const QPainterPath& path);
+
+// Collects the pixels of one-pixel lines, then writes them to an image or paints them.
+class TPixelWriter
+{
+public:
+    // Starts a figure with the pen's colour, mode and dash pattern; gaps take the background
+    // colour when opaque. The dash position starts at the beginning of the pattern.
+    void Begin(const TPen& pen, TColor backColor, bool opaque);
+    // Line from (x0, y0) towards (x1, y1), the last pixel excluded; the dash position goes on.
+    void Line(int x0, int y0, int x1, int y1);
+    // One pixel: on in the pen colour, off in the background colour (when opaque).
+    void Plot(int x, int y, bool on);
+
+    bool Empty() const { return FOn.empty() && FOff.empty(); }
+    void Clear();
+
+    // Writes the pixels into an image (logical coordinates minus origin), inside the clip.
+    void WriteTo(QImage& image, TPoint origin, const QRegion* clip) const;
+    // Paints the pixels with the painter (its transform maps logical coordinates).
+    void PaintWith(QPainter& painter) const;
+
+private:
+    void Step(int x, int y);
+
+    std::vector<QPoint> FOn;
+    std::vector<QPoint> FOff;
+    QRgb FOnColor = 0;
+    QRgb FOffColor = 0;
+    TPenMode FMode = pmCopy;
+    bool FOpaque = false;
+    std::array<bool, 24> FPattern{};
+    int FPatternLength = 0; // 0: solid
+    int FPosition = 0;
+};
