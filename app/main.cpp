@@ -1,0 +1,35 @@
+// Program entry: runs the message loop until the main window closes.
+#include "app/Application.h"
+#include "app/Startup.h"
+#include "app/W2kMain.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+// Without a display the toolkit would abort with a message of its own; say plainly how to run.
+bool DisplayAvailable()
+{
+    auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!DisplayAvailable()) {
+        std::fputs("OrvexDemo needs a display: start it from a desktop session, or set "
+                   "QT_QPA_PLATFORM=offscreen for a headless check.\n",
+                   stderr);
+        return 1;
+    }
+    TApplication app(argc, argv);
+    InitializeUnits();
+
+    TWin2kAppForm mainForm;
+    mainForm.show();
+    return app.exec();
+}
