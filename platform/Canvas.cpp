@@ -64,12 +64,12 @@ void Normalize(int& x1, int& y1, int& x2, int& y2)
         std::swap(y1, y2);
 }
 
-// Corner points of integer pixels are at their centres in Qt's model: a shape given in
-// whole pixels is moved by half a pixel so that fills sample the same pixels as the classic
-// desktop does.
+// A whole-pixel point as a Qt point. Qt's aliased fill sets the pixels whose integer
+// coordinates lie inside the shape, left and top edges included, right and bottom edges
+// excluded: the classic desktop's rule, so shapes need no offset.
 QPointF Centre(int x, int y)
 {
-    return QPointF(x + 0.5, y + 0.5);
+    return QPointF(x, y);
 }
 
 } // namespace
@@ -575,8 +575,8 @@ void TCanvas::DrawShape(const QPainterPath& shape)
         w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE);
         for (const QPolygonF& poly : shape.toSubpathPolygons()) {
             for (int i = 0; i + 1 < poly.size(); ++i) {
-                const QPointF a = poly[i] - QPointF(0.5, 0.5);
-                const QPointF b = poly[i + 1] - QPointF(0.5, 0.5);
+                const QPointF a = poly[i];
+                const QPointF b = poly[i + 1];
                 w.Line(static_cast<int>(std::lround(a.x())), static_cast<int>(std::lround(a.y())),
                        static_cast<int>(std::lround(b.x())), static_cast<int>(std::lround(b.y())));
             }
@@ -670,7 +670,7 @@ void TCanvas::DrawTextAt(int left, int top, const QString& text, const QRect* cl
     const int height = metrics.ascent() + metrics.descent();
     if (FRecording) {
         QPainterPath glyphs;
-        glyphs.addText(QPointF(left + 0.5, top + metrics.ascent() + 0.5), font, shown);
+        glyphs.addText(QPointF(left, top + metrics.ascent()), font, shown);
         FImpl->path.addPath(glyphs);
         return;
     }
@@ -932,8 +932,8 @@ void TCanvas::StrokeRecorded()
         w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE);
         for (const QPolygonF& poly : FImpl->path.toSubpathPolygons()) {
             for (int i = 0; i + 1 < poly.size(); ++i) {
-                const QPointF a = poly[i] - QPointF(0.5, 0.5);
-                const QPointF b = poly[i + 1] - QPointF(0.5, 0.5);
+                const QPointF a = poly[i];
+                const QPointF b = poly[i + 1];
                 w.Line(static_cast<int>(std::lround(a.x())), static_cast<int>(std::lround(a.y())),
                        static_cast<int>(std::lround(b.x())), static_cast<int>(std::lround(b.y())));
             }

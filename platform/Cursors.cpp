@@ -120,6 +120,10 @@ QCursor CreateMonochromeCursor(const std::vector<std::string>& rows, int hotX, i
     // Cursor bitmap: 1 = black; mask: 1 = opaque.
     QImage bits(w, h, QImage::Format_Mono);
     QImage mask(w, h, QImage::Format_Mono);
+    // Index 1 must be black (Qt::color1): set bits are black pixels and opaque mask pixels.
+    const QList<QRgb> monochrome{qRgb(255, 255, 255), qRgb(0, 0, 0)};
+    bits.setColorTable(monochrome);
+    mask.setColorTable(monochrome);
     bits.fill(0);
     mask.fill(0);
     for (int y = 0; y < static_cast<int>(rows.size()); ++y) {

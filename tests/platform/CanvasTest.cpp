@@ -1,0 +1,552 @@
+// Pixel rules of the canvas: draw into a bitmap, read the pixels back.
+#include "platform/Canvas.h"
+#include "platform/Bitmap.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// A white bitmap with a black one-pixel solid pen and a white solid brush.
+struct Surface
+{
+    TBitmap bitmap{40, 30};
+    TCanvas& c = bitmap.Canvas();
+
+    Surface(int w = 40, int h = 30) : bitmap(w, h) {}
+
+    // Row y from x0 to x1 inclusive as a string: '#' pen colour, '.' white, '?' other.
+    std::string Row(int y, int x0, int x1, TColor ink = clBlack)
+    {
+        std::string s;
+        for (int x = x0; x <= x1; ++x) {
+            const TColor p = c.Pixel(x, y);
+            s += p == ink ? '#' : (p == clWhite ? '.' : '?');
+        }
+        return s;
+    }
+    std::string Column(int x, int y0, int y1, TColor ink = clBlack)
+    {
+        std::string s;
+        for (int y = y0; y <= y1; ++y) {
+            const TColor p = c.Pixel(x, y);
+            s += p == ink ? '#' : (p == clWhite ? '.' : '?');
+        }
+        return s;
+    }
+    int Count(TColor color)
+    {
+        int n = 0;
+        for (int y = 0; y < bitmap.Height(); ++y)
+            for (int x = 0; x < bitmap.Width(); ++x)
+                n += c.Pixel(x, y) == color ? 1 : 0;
+        return n;
+    }
+};
+
+} // namespace
+
+TEST(CanvasLines, LineToLeavesTheEndPixelUndrawn)
+{
+    Surface s;
+    s.c.MoveTo(2, 5);
+    s.c.LineTo(8, 5);
+    EXPECT_EQ(s.Row(5, 1, 9), ".######..");
+    EXPECT_EQ(s.c.PenPos(), Point(8, 5));
+    s.c.MoveTo(20, 2);
+    s.c.LineTo(20, 6);
+    EXPECT_EQ(s.Column(20, 1, 7), ".####..");
+}
+
+TEST(CanvasLines, OnePixelPenIsOnePixelWideOnStraightAndDiagonalLines)
+{
+    Surface s;
+    s.c.MoveTo(0, 0);
+    s.c.LineTo(20, 20);
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(s.c.Pixel(i, i), clBlack) << i;
+        EXPECT_EQ(s.c.Pixel(i + 1, i), clWhite) << i;
+        EXPECT_EQ(s.c.Pixel(i, i + 1), clWhite) << i;
+    }
+    EXPECT_EQ(s.c.Pixel(20, 20), clWhite);
+    EXPECT_EQ(s.Count(clBlack), 20);
+
+    // A shallow line sets exactly one pixel per column.
+    Surface t;
+    t.c.MoveTo(0, 3);
+    t.c.LineTo(30, 10);
+    for (int x = 0; x < 30; ++x) {
+        int n = 0;
+        for (int y = 0; y < 30; ++y)
+            n += t.c.Pixel(x, y) == clBlack ? 1 : 0;
+        EXPECT_EQ(n, 1) << x;
+    }
+}
+
+TEST(CanvasLines, PolylineSharesVerticesAndSkipsOnlyTheLastPoint)
+{
+    Surface s;
+    const TPoint pts[] = {{2, 2}, {10, 2}, {10, 8}};
+    s.c.Polyline(pts, 3);
+    EXPECT_EQ(s.Row(2, 2, 10), "#########");
+    EXPECT_EQ(s.Column(10, 2, 8), "######.");
+}
+
+TEST(CanvasLines, DottedPenOnOpaqueBackgroundIsContinuous)
+{
+    Surface s;
+    s.c.Brush().SetColor(clWhite);
+    s.c.Brush().SetStyle(bsClear);
+    s.c.SetBackgroundMode(OPAQUE);
+    s.c.SetBackColor(clWhite);
+    // Paint the row grey first so that untouched pixels would show.
+    s.c.Brush().SetStyle(bsSolid);
+    s.c.Brush().SetColor(clGray);
+    s.c.FillRect(Rect(0, 4, 40, 5));
+    s.c.SetBackgroundMode(OPAQUE);
+    s.c.SetBackColor(clWhite);
+    s.c.Pen().SetColor(clRed);
+    s.c.Pen().SetStyle(psDot);
+    s.c.MoveTo(0, 4);
+    s.c.LineTo(30, 4);
+    int red = 0;
+    for (int x = 0; x < 30; ++x) {
+        const TColor p = s.c.Pixel(x, 4);
+        EXPECT_TRUE(p == clRed || p == clWhite) << x;
+        red += p == clRed ? 1 : 0;
+    }
+    EXPECT_GT(red, 0);
+    EXPECT_LT(red, 30);
+    // Transparent: the gaps keep the grey.
+    s.c.SetBackgroundMode(TRANSPARENT);
+    s.c.MoveTo(0, 4);
+    s.c.LineTo(30, 4);
+    EXPECT_EQ(s.c.Pixel(4, 4), clWhite); // gap pixel from before stays
+}
+
+TEST(CanvasLines, NotXorTwiceRestoresTheImage)
+{
+    Surface s;
+    s.c.Brush().SetColor(clYellow);
+    s.c.FillRect(Rect(5, 5, 25, 25));
+    const QImage before = s.bitmap.Image().copy();
+    s.c.Pen().SetMode(pmNotXor);
+    s.c.Pen().SetColor(clBlue);
+    for (int pass = 0; pass < 2; ++pass) {
+        s.c.MoveTo(0, 10);
+        s.c.LineTo(39, 12);
+        s.c.Rectangle(3, 3, 20, 20);
+        s.c.Pen().SetWidth(3);
+        s.c.MoveTo(2, 28);
+        s.c.LineTo(35, 1);
+        s.c.Pen().SetWidth(1);
+        if (pass == 0) {
+            EXPECT_NE(s.bitmap.Image(), before);
+        }
+    }
+    EXPECT_EQ(s.bitmap.Image(), before);
+}
+
+TEST(CanvasLines, AlternatePenSetsEveryOtherPixel)
+{
+    Surface s;
+    s.c.SetBackgroundMode(TRANSPARENT);
+    s.c.Pen().SetAlternate(clBlack);
+    s.c.MoveTo(0, 1);
+    s.c.LineTo(10, 1);
+    EXPECT_EQ(s.Row(1, 0, 10), "#.#.#.#.#..");
+}
+
+TEST(CanvasLines, GeometricPenCapsDecideTheEnds)
+{
+    Surface flat(40, 20);
+    flat.c.Pen().SetGeometric(clBlack, 4, psSolid, pecFlat, pjMiter);
+    flat.c.MoveTo(10, 10);
+    flat.c.LineTo(30, 10);
+    Surface square(40, 20);
+    square.c.Pen().SetGeometric(clBlack, 4, psSolid, pecSquare, pjBevel);
+    square.c.MoveTo(10, 10);
+    square.c.LineTo(30, 10);
+    // Four rows thick in the middle.
+    EXPECT_EQ(flat.Column(20, 6, 14), "..####...");
+    // A flat end stops at the end points; a square end reaches half the width beyond.
+    EXPECT_EQ(flat.c.Pixel(8, 10), clWhite);
+    EXPECT_EQ(square.c.Pixel(8, 10), clBlack);
+    EXPECT_GT(square.Count(clBlack), flat.Count(clBlack));
+}
+
+TEST(CanvasShapes, RectangleOutlinesAndFillsInsideTheExclusiveEdges)
+{
+    Surface s;
+    s.c.Brush().SetColor(clRed);
+    s.c.Rectangle(0, 0, 5, 5);
+    EXPECT_EQ(s.Row(0, 0, 5), "#####.");
+    EXPECT_EQ(s.Row(4, 0, 5), "#####.");
+    EXPECT_EQ(s.Row(5, 0, 5), "......");
+    for (int y = 1; y <= 3; ++y) {
+        EXPECT_EQ(s.c.Pixel(0, y), clBlack);
+        EXPECT_EQ(s.c.Pixel(4, y), clBlack);
+        for (int x = 1; x <= 3; ++x)
+            EXPECT_EQ(s.c.Pixel(x, y), clRed) << x << "," << y;
+    }
+}
+
+TEST(CanvasShapes, InvisiblePenDrawsNothingWhileTheFillHappens)
+{
+    Surface s;
+    s.c.Pen().SetStyle(psClear);
+    s.c.Brush().SetColor(clRed);
+    s.c.MoveTo(0, 20);
+    s.c.LineTo(39, 20);
+    EXPECT_EQ(s.Count(clBlack), 0);
+    s.c.Rectangle(2, 2, 10, 10);
+    EXPECT_EQ(s.Count(clBlack), 0);
+    // The classic rule: without an outline the fill is one pixel smaller.
+    EXPECT_EQ(s.Row(2, 1, 10, clRed), ".#######..");
+    EXPECT_EQ(s.Column(2, 1, 10, clRed), ".#######..");
+    const TPoint tri[] = {{20, 2}, {30, 2}, {30, 12}};
+    s.c.Polygon(tri, 3);
+    EXPECT_EQ(s.c.Pixel(28, 4), clRed);
+    EXPECT_EQ(s.Count(clBlack), 0);
+}
+
+TEST(CanvasShapes, FillRectCoversLeftToRightMinusOne)
+{
+    Surface s;
+    s.c.Brush().SetColor(clBlue);
+    s.c.FillRect(Rect(3, 4, 8, 6));
+    EXPECT_EQ(s.Row(4, 2, 8, clBlue), ".#####.");
+    EXPECT_EQ(s.Column(3, 3, 6, clBlue), ".##.");
+    // An empty or reversed rectangle fills nothing.
+    s.c.FillRect(Rect(20, 20, 20, 25));
+    s.c.FillRect(Rect(30, 20, 25, 25));
+    EXPECT_EQ(s.Count(clBlue), 10);
+}
+
+TEST(CanvasShapes, FrameRectUsesTheBrushColour)
+{
+    Surface s;
+    s.c.Brush().SetColor(clGreen);
+    s.c.FrameRect(Rect(2, 2, 7, 6));
+    EXPECT_EQ(s.Row(2, 1, 7, clGreen), ".#####.");
+    EXPECT_EQ(s.Row(3, 1, 7, clGreen), ".#...#.");
+    EXPECT_EQ(s.Row(5, 1, 7, clGreen), ".#####.");
+    EXPECT_EQ(s.Row(6, 1, 7, clGreen), ".......");
+}
+
+TEST(CanvasShapes, EllipseStaysInItsBoundingBox)
+{
+    Surface s;
+    s.c.Brush().SetColor(clRed);
+    s.c.Ellipse(5, 5, 25, 21);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            if (x < 5 || x >= 25 || y < 5 || y >= 21) {
+                EXPECT_EQ(s.c.Pixel(x, y), clWhite) << x << "," << y;
+            }
+    EXPECT_EQ(s.c.Pixel(5, 13), clBlack);
+    EXPECT_EQ(s.c.Pixel(24, 13), clBlack);
+    EXPECT_EQ(s.c.Pixel(15, 5), clBlack);
+    EXPECT_EQ(s.c.Pixel(15, 20), clBlack);
+    EXPECT_EQ(s.c.Pixel(15, 13), clRed);
+}
+
+TEST(CanvasShapes, HatchBrushFillsGapsOnlyWhenOpaque)
+{
+    Surface s;
+    s.c.Brush().SetStyle(bsHorizontal);
+    s.c.Brush().SetColor(clBlue);
+    s.c.SetBackgroundMode(TRANSPARENT);
+    s.c.FillRect(Rect(0, 0, 16, 16));
+    EXPECT_GT(s.Count(clBlue), 0);
+    EXPECT_GT(s.Count(clWhite), 16 * 16 - 16 * 4);
+    s.c.SetBackgroundMode(OPAQUE);
+    s.c.SetBackColor(clYellow);
+    s.c.FillRect(Rect(20, 0, 36, 16));
+    EXPECT_EQ(s.Count(clBlue) + s.Count(clYellow) + s.Count(clWhite), 40 * 30);
+    EXPECT_GT(s.Count(clYellow), 0);
+}
+
+TEST(CanvasShapes, BrushChangeSetsBackgroundTheClassicWay)
+{
+    TCanvas c;
+    c.Brush().SetColor(clRed);
+    EXPECT_EQ(c.BackColor(), clRed);
+    EXPECT_EQ(c.BackgroundMode(), OPAQUE);
+    c.Brush().SetStyle(bsClear);
+    EXPECT_EQ(c.BackgroundMode(), TRANSPARENT);
+    // Set afterwards, the background stays as set.
+    c.SetBackgroundMode(OPAQUE);
+    c.SetBackColor(clWhite);
+    EXPECT_EQ(c.BackgroundMode(), OPAQUE);
+    EXPECT_EQ(c.BackColor(), clWhite);
+}
+
+TEST(CanvasPixels, ReadAndWriteWithinTheDevice)
+{
+    Surface s;
+    s.c.SetPixel(3, 4, RGBColor(1, 2, 3));
+    EXPECT_EQ(s.c.Pixel(3, 4), RGBColor(1, 2, 3));
+    s.c.SetPixel(-1, 0, clRed);
+    s.c.SetPixel(40, 0, clRed);
+    EXPECT_EQ(s.Count(clRed), 0);
+    EXPECT_EQ(s.c.Pixel(-1, 0), clNone);
+    EXPECT_EQ(s.c.Pixel(0, 30), clNone);
+    TCanvas unbound;
+    EXPECT_EQ(unbound.Pixel(0, 0), clNone);
+    unbound.LineTo(10, 10); // draws nothing, no crash
+    EXPECT_EQ(unbound.PenPos(), Point(10, 10));
+}
+
+TEST(CanvasClipping, RectangularClipLeavesTheEdgesUntouched)
+{
+    Surface s(130, 130);
+    s.c.IntersectClipRect(Rect(11, 21, 110, 120));
+    s.c.Brush().SetColor(clRed);
+    s.c.FillRect(Rect(0, 0, 130, 130));
+    s.c.MoveTo(0, 50);
+    s.c.LineTo(130, 50);
+    for (int y = 0; y < 130; ++y) {
+        EXPECT_EQ(s.c.Pixel(10, y), clWhite) << y;
+        EXPECT_EQ(s.c.Pixel(110, y), clWhite) << y;
+    }
+    EXPECT_EQ(s.c.Pixel(11, 21), clRed);
+    EXPECT_EQ(s.c.Pixel(109, 119), clRed);
+    EXPECT_EQ(s.c.Pixel(50, 20), clWhite);
+    EXPECT_EQ(s.c.Pixel(50, 120), clWhite);
+    EXPECT_EQ(s.c.Pixel(109, 50), clBlack);
+    EXPECT_EQ(s.c.ClipRect(), Rect(11, 21, 110, 120));
+}
+
+TEST(CanvasClipping, SaveRestoreAndIntersection)
+{
+    Surface s;
+    TRegion out;
+    EXPECT_FALSE(s.c.GetClipRegion(out));
+    s.c.IntersectClipRect(Rect(0, 0, 20, 20));
+    s.c.SaveClip();
+    s.c.ExtSelectClipRegion(TRegion::FromEllipse(Rect(10, 10, 30, 30)), RGN_AND);
+    s.c.Brush().SetColor(clRed);
+    s.c.FillRect(Rect(0, 0, 40, 30));
+    EXPECT_EQ(s.c.Pixel(18, 18), clRed);   // in both
+    EXPECT_EQ(s.c.Pixel(11, 11), clWhite); // square corner outside the ellipse
+    EXPECT_EQ(s.c.Pixel(25, 20), clWhite); // ellipse outside the square
+    s.c.RestoreClip();
+    ASSERT_TRUE(s.c.GetClipRegion(out));
+    EXPECT_EQ(out.BoundingRect(), Rect(0, 0, 20, 20));
+    s.c.Brush().SetColor(clBlue);
+    s.c.FillRect(Rect(0, 0, 40, 30));
+    EXPECT_EQ(s.c.Pixel(19, 19), clBlue);
+    EXPECT_EQ(s.c.Pixel(20, 5), clWhite);
+    // Restoring without a saved clip removes all clipping.
+    s.c.RestoreClip();
+    EXPECT_FALSE(s.c.GetClipRegion(out));
+    s.c.SelectClipRegion(nullptr);
+    s.c.FillRect(Rect(0, 0, 40, 30));
+    EXPECT_EQ(s.c.Pixel(39, 29), clBlue);
+}
+
+TEST(CanvasClipping, PolygonAndRoundRegions)
+{
+    const TPoint tri[] = {{0, 0}, {10, 0}, {0, 10}};
+    const TRegion polygon = TRegion::FromPolygon(tri, 3);
+    EXPECT_TRUE(polygon.Contains(1, 1));
+    EXPECT_FALSE(polygon.Contains(8, 8));
+    const TRegion round = TRegion::FromRoundRect(Rect(0, 0, 20, 20), 10, 10);
+    EXPECT_FALSE(round.Contains(0, 0));
+    EXPECT_TRUE(round.Contains(10, 0));
+    EXPECT_TRUE(round.Contains(19, 10));
+    EXPECT_FALSE(round.Contains(20, 10));
+    EXPECT_TRUE(TRegion::FromPolygon(tri, 2).IsEmpty());
+}
+
+TEST(CanvasPaths, FillStrokeAndClipToARecordedPath)
+{
+    Surface s;
+    s.c.BeginPath();
+    s.c.Rectangle(5, 5, 15, 15);
+    s.c.EndPath();
+    s.c.Brush().SetColor(clRed);
+    s.c.FillPath();
+    EXPECT_EQ(s.Row(10, 4, 15, clRed), ".#########..");
+    // The path was used up.
+    s.c.Brush().SetColor(clBlue);
+    s.c.FillPath();
+    EXPECT_EQ(s.Count(clBlue), 0);
+
+    Surface t;
+    t.c.BeginPath();
+    t.c.Ellipse(0, 0, 20, 20);
+    t.c.EndPath();
+    t.c.SelectClipPath(RGN_AND);
+    t.c.Brush().SetColor(clRed);
+    t.c.FillRect(Rect(0, 0, 40, 30));
+    EXPECT_EQ(t.c.Pixel(10, 10), clRed);
+    EXPECT_EQ(t.c.Pixel(0, 0), clWhite);
+    EXPECT_EQ(t.c.Pixel(25, 10), clWhite);
+}
+
+TEST(CanvasPaths, WidenedPathCoversTheStroke)
+{
+    Surface s;
+    s.c.Pen().SetWidth(5);
+    s.c.BeginPath();
+    s.c.MoveTo(5, 15);
+    s.c.LineTo(35, 15);
+    s.c.EndPath();
+    s.c.WidenPath();
+    s.c.Brush().SetColor(clRed);
+    s.c.FillPath();
+    EXPECT_EQ(s.Column(20, 11, 19, clRed), "..#####..");
+}
+
+TEST(CanvasPaths, TextIsRecordedAsOutlines)
+{
+    Surface s(80, 40);
+    s.c.Font().SetHeight(-24);
+    s.c.BeginPath();
+    s.c.TextOut(2, 2, "W");
+    s.c.EndPath();
+    EXPECT_EQ(s.Count(clBlack), 0);
+    s.c.Brush().SetColor(clRed);
+    s.c.FillPath();
+    EXPECT_GT(s.Count(clRed), 20);
+}
+
+TEST(CanvasText, ExtentAndAlignment)
+{
+    Surface s(200, 60);
+    s.c.Font().SetName("Arial");
+    s.c.Font().SetSize(10);
+    const TSize ext = s.c.TextExtent("Hello");
+    EXPECT_GT(ext.cx, 10);
+    EXPECT_GT(ext.cy, 8);
+    EXPECT_EQ(s.c.TextWidth("Hello"), ext.cx);
+    EXPECT_EQ(s.c.TextHeight("Hello"), ext.cy);
+    EXPECT_EQ(s.c.TextWidth(""), 0);
+
+    // Inter-character spacing adds to every character.
+    s.c.SetTextCharacterExtra(2);
+    EXPECT_EQ(s.c.TextWidth("Hello"), ext.cx + 10);
+    s.c.SetTextCharacterExtra(0);
+
+    // Right alignment ends the text at x; transparent background leaves the rest white.
+    s.c.Brush().SetStyle(bsClear);
+    s.c.SetTextAlign(TA_RIGHT | TA_TOP);
+    s.c.TextOut(100, 5, "Hello");
+    int minX = 1000, maxX = -1, minY = 1000;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 200; ++x)
+            if (s.c.Pixel(x, y) != clWhite) {
+                minX = std::min(minX, x);
+                maxX = std::max(maxX, x);
+                minY = std::min(minY, y);
+            }
+    EXPECT_LT(maxX, 100);
+    EXPECT_GE(minX, 100 - ext.cx);
+    EXPECT_GE(minY, 5);
+
+    // Baseline alignment puts the glyphs above y.
+    Surface b(200, 60);
+    b.c.Font().SetSize(10);
+    b.c.Brush().SetStyle(bsClear);
+    b.c.SetTextAlign(TA_LEFT | TA_BASELINE);
+    b.c.TextOut(10, 30, "H");
+    EXPECT_EQ(b.Row(30, 0, 199).find('#'), std::string::npos);
+    EXPECT_NE(b.Row(29, 0, 199).find('#'), std::string::npos);
+}
+
+TEST(CanvasText, OpaqueTextFillsItsCell)
+{
+    Surface s(100, 40);
+    s.c.Brush().SetColor(clYellow); // opaque, background yellow
+    s.c.TextOut(10, 10, "ab");
+    const TSize ext = s.c.TextExtent("ab");
+    EXPECT_EQ(s.c.Pixel(10, 10), clYellow);
+    EXPECT_EQ(s.c.Pixel(10 + ext.cx - 1, 10 + ext.cy - 1), clYellow);
+    EXPECT_EQ(s.c.Pixel(10 + ext.cx, 10), clWhite);
+    EXPECT_EQ(s.c.PenPos(), Point(10 + ext.cx, 10));
+}
+
+TEST(CanvasText, DrawTextCentresAndMeasures)
+{
+    Surface s(200, 60);
+    s.c.Font().SetSize(10);
+    TRect calc = Rect(5, 5, 200, 5);
+    const int h = s.c.DrawText("&Simulation", calc, DT_CALCRECT);
+    const TSize ext = s.c.TextExtent("Simulation");
+    EXPECT_EQ(calc, Rect(5, 5, 5 + ext.cx, 5 + ext.cy));
+    EXPECT_EQ(h, ext.cy);
+
+    s.c.Brush().SetStyle(bsClear);
+    TRect box = Rect(0, 0, 200, 60);
+    s.c.DrawText("Simulation", box, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    int minX = 1000, maxX = -1;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 200; ++x)
+            if (s.c.Pixel(x, y) != clWhite) {
+                minX = std::min(minX, x);
+                maxX = std::max(maxX, x);
+            }
+    const int left = (200 - ext.cx) / 2;
+    EXPECT_GE(minX, left);
+    EXPECT_LE(maxX, left + ext.cx);
+    EXPECT_LE(std::abs((minX + maxX) / 2 - 100), 3);
+}
+
+TEST(CanvasCopies, CopyRectDrawAndBrushCopy)
+{
+    TBitmap source(4, 4);
+    source.Canvas().Brush().SetColor(clRed);
+    source.Canvas().FillRect(Rect(0, 0, 4, 4));
+    source.Canvas().SetPixel(0, 3, clBlack); // bottom-left: the transparent colour
+    source.Canvas().SetPixel(2, 2, clBlack);
+    EXPECT_EQ(source.TransparentColor(), clBlack);
+
+    Surface s;
+    BitBlt(s.c, 10, 10, 4, 4, source.Canvas(), 0, 0);
+    EXPECT_EQ(s.c.Pixel(10, 10), clRed);
+    EXPECT_EQ(s.c.Pixel(12, 12), clBlack);
+    EXPECT_EQ(s.c.Pixel(14, 14), clWhite);
+
+    // Clear brush: the transparent pixels let the background through.
+    s.c.Brush().SetColor(clBlue);
+    s.c.FillRect(Rect(20, 0, 30, 10));
+    s.c.Brush().SetStyle(bsClear);
+    s.c.BrushCopy(Rect(20, 0, 24, 4), source, Rect(0, 0, 4, 4), source.TransparentColor());
+    EXPECT_EQ(s.c.Pixel(22, 2), clBlue);
+    EXPECT_EQ(s.c.Pixel(21, 1), clRed);
+    // Solid brush: the transparent pixels take the brush colour.
+    s.c.Brush().SetStyle(bsSolid);
+    s.c.Brush().SetColor(clLime);
+    s.c.BrushCopy(Rect(25, 0, 29, 4), source, Rect(0, 0, 4, 4), clBlack);
+    EXPECT_EQ(s.c.Pixel(27, 2), clLime);
+    EXPECT_EQ(s.c.Pixel(26, 1), clRed);
+
+    // StretchDraw doubles; a transparent bitmap skips its transparent colour.
+    s.c.StretchDraw(Rect(0, 20, 8, 28), source);
+    EXPECT_EQ(s.c.Pixel(5, 25), clBlack);
+    EXPECT_EQ(s.c.Pixel(7, 27), clRed);
+    source.SetTransparent(true);
+    s.c.Draw(30, 20, source);
+    EXPECT_EQ(s.c.Pixel(32, 22), clWhite);
+    EXPECT_EQ(s.c.Pixel(31, 21), clRed);
+
+    // A copy inside one bitmap reads the pixels as they were.
+    s.c.CopyRect(Rect(11, 10, 15, 14), s.c, Rect(10, 10, 14, 14));
+    EXPECT_EQ(s.c.Pixel(13, 12), clBlack);
+    EXPECT_EQ(s.c.Pixel(11, 10), clRed);
+}
+
+TEST(CanvasCoordinates, WindowOriginShiftsDrawing)
+{
+    Surface s;
+    s.c.SetWindowOrg(10, 5);
+    EXPECT_EQ(s.c.LPtoDP(Point(10, 5)), Point(0, 0));
+    EXPECT_EQ(s.c.DPtoLP(Point(0, 0)), Point(10, 5));
+    s.c.MoveTo(12, 7);
+    s.c.LineTo(20, 7);
+    s.c.SetWindowOrg(0, 0);
+    EXPECT_EQ(s.Row(2, 1, 10), ".########.");
+}
