@@ -407,6 +407,7 @@ void TControl::mousePressEvent(QMouseEvent* event)
     if (button == mbLeft)
         FLeftPressed = true;
     const TPoint p = LocalPoint(event);
+    SetMouseInside(rect().contains(p.X, p.Y)); // a press is inside even without an enter
     MouseDown(button, ShiftStateFromQt(event->modifiers(), event->buttons()), p.X, p.Y);
 }
 

@@ -184,8 +184,9 @@ protected:
     virtual void KeyPress(char16_t& key);
     // A left press and release inside the control (fires OnClick).
     virtual void Click();
-    // The pointer is over (x, y): return true after calling the free SetCursor() to show a
-    // cursor of your own; false shows Cursor().
+    // The pointer is over (x, y): return true after calling the free ::SetCursor(QCursor) to
+    // show a cursor of your own (inside a control the plain name is the Cursor property's
+    // setter); false shows Cursor().
     virtual bool CursorRequest(int x, int y);
 
     // Qt event plumbing.
