@@ -209,6 +209,12 @@ void TIkMeter::Changed()
 
 // ---- Runtime notifications ----
 
+void TIkMeter::Loaded()
+{
+    TIkGraphicImageControl::Loaded();
+    Invalidate();
+}
+
 void TIkMeter::FontChanged()
 {
     TIkGraphicImageControl::FontChanged();

@@ -128,6 +128,7 @@ protected:
     // Fires OnChange.
     virtual void Changed();
     void Paint() override;
+    void Loaded() override;
     void FontChanged() override;
     void TextChanged() override;
     void ColorChanged() override;

@@ -586,8 +586,8 @@ void TIkSlider::ReleaseClip()
 bool TIkSlider::CursorRequest(int x, int y)
 {
     if (PtInRect(FThumbRect, Point(x, y))) {
-        if (FOptions.Contains(soHandPoint))
-            ::SetCursor(Screen().Cursors(crIkHandPoint));
+        // Over the thumb the request is answered here: the hand, or the cursor as it is.
+        ::SetCursor(FOptions.Contains(soHandPoint) ? Screen().Cursors(crIkHandPoint) : cursor());
         return true;
     }
     return TIkCustomImageControl::CursorRequest(x, y);
