@@ -109,38 +109,6 @@ protected:
 
 } // namespace
 
-TEST(IkMeterDefaults, NewMeter)
-{
-    TIkMeter meter;
-    EXPECT_EQ(meter.Width(), 240);
-    EXPECT_EQ(meter.Height(), 105);
-    EXPECT_EQ(meter.MaxValue(), 100);
-    EXPECT_EQ(meter.Angle(), 40);
-    EXPECT_EQ(meter.Spacing(), 20);
-    EXPECT_EQ(meter.Labels(), 10);
-    EXPECT_EQ(meter.LabelOffsetX(), 15);
-    EXPECT_EQ(meter.LabelOffsetY(), 10);
-    EXPECT_EQ(meter.NeedleColor(), clSilver);
-    EXPECT_EQ(meter.Color(), clBlack);
-    EXPECT_FALSE(meter.Transparent());
-    EXPECT_EQ(meter.Font().Name(), QStringLiteral("Arial"));
-    EXPECT_EQ(meter.Font().Size(), 8);
-    EXPECT_EQ(meter.Font().Color(), clSilver);
-    EXPECT_EQ(meter.Bevel().InnerStyle(), bsLowered);
-    EXPECT_EQ(meter.Bevel().InnerWidth(), 2);
-    EXPECT_EQ(meter.Bevel().InnerColor(), clBlack);
-    const TIkMeterScale& scale = meter.Scale();
-    EXPECT_EQ(scale.Color1(), clGreen);
-    EXPECT_EQ(scale.Color2(), clYellow);
-    EXPECT_EQ(scale.Color3(), clRed);
-    EXPECT_EQ(scale.Enlarge(), 5);
-    EXPECT_EQ(scale.Percent1(), 60);
-    EXPECT_EQ(scale.Percent2(), 25);
-    EXPECT_EQ(scale.Ticks(), 61);
-    EXPECT_EQ(scale.HeightMax(), 8);
-    EXPECT_EQ(scale.HeightMin(), 5);
-}
-
 TEST_F(MeterTest, WorkedExampleTicks)
 {
     EXPECT_EQ(Meter->Radius(), 100);

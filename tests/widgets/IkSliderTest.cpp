@@ -103,26 +103,6 @@ TEST(IkSliderThumbs, BuiltInImagesFollowThePixelTables)
     EXPECT_TRUE(IkSliderThumbImage("NO_SUCH_THUMB").isNull());
 }
 
-TEST_F(SliderTest, DefaultsOfANewSlider)
-{
-    TIkSlider fresh;
-    EXPECT_EQ(fresh.Width(), 36);
-    EXPECT_EQ(fresh.Height(), 171);
-    EXPECT_EQ(fresh.MinValue(), 0);
-    EXPECT_EQ(fresh.MaxValue(), 100);
-    EXPECT_EQ(fresh.Orientation(), voVertical);
-    EXPECT_EQ(fresh.Style(), ssBottomLeft);
-    EXPECT_EQ(fresh.Options(), (TIkSliderOptions{soHandPoint, soThumbOpaque}));
-    EXPECT_EQ(fresh.Color(), clBlack);
-    EXPECT_FALSE(fresh.TabStop());
-    EXPECT_EQ(fresh.FocusColor(), clBlue);
-    EXPECT_EQ(fresh.KeyIncrement(), 5);
-    EXPECT_EQ(fresh.Bevel().InnerWidth(), 2);
-    EXPECT_EQ(fresh.Bevel().InnerColor(), clBlack);
-    EXPECT_EQ(fresh.ThumbWidth(), 30);
-    EXPECT_EQ(fresh.ThumbHeight(), 13);
-}
-
 TEST_F(SliderTest, MainSliderGeometryAndTrack)
 {
     EXPECT_EQ(Slider->GetInnerRect(), Rect(3, 3, 41, 105));
@@ -175,6 +155,12 @@ TEST_F(SliderTest, TrackGapsTakeTheSliderColour)
 
 TEST_F(SliderTest, ThumbAndLitPartFollowThePosition)
 {
+    // OnChange comes after the repaint: the thumb is already where the new value puts it.
+    std::vector<int32_t> thumbTops;
+    Slider->OnChange = [&](TControl*) {
+        Changes.push_back(Slider->Position());
+        thumbTops.push_back(Slider->ThumbRect().Top);
+    };
     Slider->SetPosition(380);
     EXPECT_EQ(Slider->ThumbRect().Top, 92);
     EXPECT_EQ(FacePixel(*Slider, 6, 99), clLime);
@@ -184,6 +170,7 @@ TEST_F(SliderTest, ThumbAndLitPartFollowThePosition)
     EXPECT_EQ(FacePixel(*Slider, 6, 9), clLime);
     EXPECT_EQ(FacePixel(*Slider, 6, 7), clGray);
     EXPECT_EQ(Changes, (std::vector<int32_t>{380, 420}));
+    EXPECT_EQ(thumbTops, (std::vector<int32_t>{92, 3}));
 }
 
 TEST_F(SliderTest, CheckerFillMixesBarColourAndGaps)
@@ -202,6 +189,9 @@ TEST_F(SliderTest, CheckerFillMixesBarColourAndGaps)
 
 TEST_F(SliderTest, DragPastBothEndsPinsTheThumb)
 {
+    QTest::mousePress(Slider, Qt::RightButton, {}, QPoint(20, 52));
+    EXPECT_FALSE(Slider->Dragging()); // only the left button drags
+    QTest::mouseRelease(Slider, Qt::RightButton, {}, QPoint(20, 52));
     Press(20, 52); // 4 pixels below the thumb's top
     EXPECT_TRUE(Slider->Dragging());
     MoveTo(20, -50);
@@ -235,15 +225,6 @@ TEST_F(SliderTest, DragFiresOncePerChangedValue)
     EXPECT_GT(expected.size(), 5u);
 }
 
-TEST_F(SliderTest, DragKeepsTheGrabOffset)
-{
-    Press(20, 58); // 10 pixels below the thumb's top
-    MoveTo(20, 58);
-    EXPECT_EQ(Slider->Position(), 400);
-    EXPECT_TRUE(Changes.empty());
-    Release(20, 58);
-}
-
 TEST_F(SliderTest, ClickBesideTheThumb)
 {
     Press(20, 90);
@@ -256,13 +237,6 @@ TEST_F(SliderTest, ClickBesideTheThumb)
     // The thumb's top goes to 90 - 13 div 2 = 84: value 380 + nearest(8 * 40 / 89) = 384.
     EXPECT_EQ(Slider->Position(), 384);
     EXPECT_EQ(Changes, (std::vector<int32_t>{384}));
-}
-
-TEST_F(SliderTest, RightButtonDoesNotDrag)
-{
-    QTest::mousePress(Slider, Qt::RightButton, {}, QPoint(20, 52));
-    EXPECT_FALSE(Slider->Dragging());
-    QTest::mouseRelease(Slider, Qt::RightButton, {}, QPoint(20, 52));
 }
 
 TEST_F(SliderTest, KeysMoveThePositionWithoutModifiers)
