@@ -180,6 +180,11 @@ void TIkPowerButton::TextChanged()
 
 void TIkPowerButton::EnabledChanged()
 {
+    // A disabled button gets no more input: a press in progress could never be released.
+    if (!Enabled()) {
+        FMouseHeld = false;
+        FPressed = false;
+    }
     UpdateControlCanvas();
     TIkCustomImageControl::EnabledChanged();
 }
@@ -200,6 +205,9 @@ void TIkPowerButton::DoEnter()
 
 void TIkPowerButton::DoExit()
 {
+    // The space bar's release goes elsewhere now: the key press must not leave the face down.
+    if (!FMouseHeld)
+        FPressed = false;
     SetFocusedState(false);
     TIkCustomImageControl::DoExit();
 }

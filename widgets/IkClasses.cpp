@@ -236,7 +236,9 @@ TIkBitmaps::~TIkBitmaps() = default;
 
 TBitmap* TIkBitmaps::Items(int32_t index) const
 {
-    return FItems.at(static_cast<size_t>(index)).get();
+    if (index < 0 || index >= Count())
+        throw EIkException("List index out of bounds (" + std::to_string(index) + ")");
+    return FItems[static_cast<size_t>(index)].get();
 }
 
 int32_t TIkBitmaps::Add(const TBitmap& bitmap)

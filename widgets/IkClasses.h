@@ -217,7 +217,7 @@ public:
     const char* ClassName() const override { return "TIkBitmaps"; }
 
     int32_t Count() const { return static_cast<int32_t>(FItems.size()); }
-    // The stored bitmap itself (not a copy); index must be within 0 .. Count - 1.
+    // The stored bitmap itself (not a copy); an index outside 0 .. Count - 1 raises EIkException.
     TBitmap* Items(int32_t index) const;
     // Appends a copy of bitmap; returns its index.
     int32_t Add(const TBitmap& bitmap);

@@ -1,5 +1,7 @@
 #include "widgets/IkControls.h"
 
+#include <QGuiApplication>
+
 #include <array>
 #include <utility>
 
@@ -62,7 +64,9 @@ const std::vector<std::string>& IkHandPointPixels()
 
 void IkInitialize()
 {
-    if (Initialized)
+    // Cursor bitmaps need the GUI application; before it exists this does nothing, so a later
+    // call still initialises.
+    if (Initialized || QGuiApplication::instance() == nullptr)
         return;
     Initialized = true;
     Screen().SetCursors(crIkHandPoint,

@@ -22,8 +22,9 @@ inline const QString IkVersion = QStringLiteral("1.3");
 constexpr TCursor crIkHandPoint = 99;
 
 // Initialises the library once the QApplication exists: stores the hand cursor in the screen
-// cursor table at slot crIkHandPoint. Calling again does nothing. The control constructors call
-// it too, so a program that creates a widget is always initialised.
+// cursor table at slot crIkHandPoint. Calling again, or before the application exists, does
+// nothing. The control constructors call it too, so a program that creates a widget is always
+// initialised.
 void IkInitialize();
 // The 32 rows of 32 pixels of the hand cursor ('K' black, 'W' white, '.' transparent).
 const std::vector<std::string>& IkHandPointPixels();

@@ -440,6 +440,8 @@ TEST_F(IkBitmapsStream, CopyPropertiesFromCopiesBitmapsAndNilClears)
     EXPECT_EQ(At(*copy.Items(0), 0, 0), clRed);
     copy.CopyPropertiesFrom(nullptr);
     EXPECT_EQ(copy.Count(), 0);
+    EXPECT_THROW(copy.Items(0), EIkException);
+    EXPECT_THROW(source.Items(-1), EIkException);
     TIkBevel bevel;
     EXPECT_THROW(copy.CopyPropertiesFrom(&bevel), EConvertError);
 }

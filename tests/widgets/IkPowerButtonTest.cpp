@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -222,6 +223,26 @@ TEST_F(PowerButton, DraggingBackOntoTheHeldButtonPressesItAgain)
     QTest::mouseRelease(button, Qt::LeftButton, {}, Centre());
     EXPECT_TRUE(button->Active());
     EXPECT_EQ(events, (std::vector<std::string>{"up", "click:on"}));
+}
+
+TEST_F(PowerButton, DisablingOrLosingTheFocusMidPressLeavesNoStuckFace)
+{
+    PressInside();
+    button->SetEnabled(false);
+    EXPECT_FALSE(button->Pressed());
+    button->SetEnabled(true);
+    QTest::mouseRelease(button, Qt::LeftButton, {}, Centre());
+    EXPECT_FALSE(button->Active());
+
+    button->SetFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return button->hasFocus(); }));
+    QTest::keyPress(button, Qt::Key_Space);
+    EXPECT_TRUE(button->Pressed());
+    window.setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !button->hasFocus(); }));
+    EXPECT_FALSE(button->Pressed());
+    EXPECT_EQ(PixelOf(Face(), 1, 1), LightRGB);
+    EXPECT_TRUE(std::find(events.begin(), events.end(), "click:on") == events.end());
 }
 
 TEST_F(PowerButton, OtherButtonsDoNotPressOrToggle)
