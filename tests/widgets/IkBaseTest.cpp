@@ -230,22 +230,6 @@ TEST(IkBevel, NotifiesOncePerChangeOncePerCopyAndNeverForEqualValues)
     EXPECT_EQ(notified, 1);
 }
 
-TEST(IkPersistent, NestedChangesNotifyAtTheOutermostEndOnly)
-{
-    TIkPalette palette;
-    int notified = 0;
-    palette.OnChange = [&](TIkPersistent*) { ++notified; };
-    palette.BeginChanges();
-    palette.BeginChanges();
-    palette.SetLow(clRed);
-    palette.EndChanges();
-    EXPECT_EQ(notified, 0);
-    palette.EndChanges();
-    EXPECT_EQ(notified, 1);
-    palette.EndChanges(); // unbalanced: the count stays at 0
-    EXPECT_EQ(palette.UpdateCount(), 0);
-}
-
 // ---- TIkPalette -----------------------------------------------------------------------------
 
 TEST(IkPalette, ColorAtGivesLowUpToZeroAndHighAbove)
@@ -320,23 +304,17 @@ TEST_F(IkBitmapsStream, RoundTripKeepsOrderSizesAndPixels)
     EXPECT_EQ(stream.Position(), stream.Size());
 }
 
-TEST_F(IkBitmapsStream, EmptyListStreamsToCountZeroAndStoresNoData)
-{
-    TIkBitmaps empty;
-    EXPECT_FALSE(empty.HasStoredData());
-    EXPECT_TRUE(source.HasStoredData());
-    TMemoryStream s;
-    empty.WriteToStream(s);
-    EXPECT_EQ(s.Size(), 8);
-    s.SetPosition(0);
-    TIkBitmaps loaded;
-    loaded.ReadFromStream(s);
-    EXPECT_EQ(loaded.Count(), 0);
-}
-
-TEST_F(IkBitmapsStream, ReadDataReplacesTheListWithOneNotification)
+TEST_F(IkBitmapsStream, EmptyListStoresNothingAndStoredDataReplacesTheList)
 {
     TIkBitmaps target;
+    EXPECT_FALSE(target.HasStoredData());
+    TMemoryStream empty;
+    target.WriteToStream(empty);
+    EXPECT_EQ(empty.Size(), 8);
+    empty.SetPosition(0);
+    target.ReadFromStream(empty);
+    EXPECT_EQ(target.Count(), 0);
+
     target.Add(Filled(2, 2, clYellow));
     int notified = 0;
     target.OnChange = [&](TIkPersistent*) { ++notified; };

@@ -82,31 +82,6 @@ protected:
     std::vector<std::string> events;
 };
 
-TEST_F(PowerButton, DefaultsOfTheConstructor)
-{
-    TIkPowerButton fresh;
-    EXPECT_FALSE(fresh.Active());
-    EXPECT_EQ(fresh.LedWidth(), 12);
-    EXPECT_EQ(fresh.LedHeight(), 12);
-    EXPECT_EQ(fresh.Layout(), ImageLeft);
-    EXPECT_EQ(fresh.Margin(), -1);
-    EXPECT_EQ(fresh.Spacing(), 5);
-    EXPECT_EQ(fresh.Palette()->Low(), clGreen);
-    EXPECT_EQ(fresh.Palette()->High(), clLime);
-    EXPECT_EQ(fresh.FocusColor(), 16711680);
-    EXPECT_EQ(fresh.OutlineColor(), clBlack);
-    EXPECT_EQ(fresh.OutlineWidth(), 1);
-    EXPECT_EQ(fresh.HighlightColor(), clBtnHighlight);
-    EXPECT_EQ(fresh.ShadowColor(), clBtnShadow);
-    EXPECT_EQ(fresh.BevelWidth(), 2);
-    EXPECT_EQ(fresh.Width(), 125);
-    EXPECT_EQ(fresh.Height(), 25);
-    EXPECT_EQ(fresh.Color(), clBtnFace);
-    EXPECT_FALSE(fresh.ParentColor());
-    EXPECT_FALSE(fresh.TabStop());
-    EXPECT_TRUE(fresh.Opaque());
-}
-
 TEST_F(PowerButton, MainWindowButtonPlacesAndColoursItsLed)
 {
     button->SetBounds(7, 8, 162, 105);
@@ -318,16 +293,6 @@ TEST_F(PowerButton, DisabledButtonShowsTheLedInTheFaceColourAndAnEngravedCaption
     QTest::mouseClick(button, Qt::LeftButton, {}, Centre());
     EXPECT_TRUE(button->Active());
     EXPECT_TRUE(events.empty());
-}
-
-TEST_F(PowerButton, LedSizeIsKeptPositive)
-{
-    button->SetLedWidth(0);
-    button->SetLedHeight(-4);
-    EXPECT_EQ(button->LedWidth(), 1);
-    EXPECT_EQ(button->LedHeight(), 1);
-    EXPECT_EQ(button->LedRect().Width(), 1);
-    EXPECT_NO_THROW(Face());
 }
 
 } // namespace
