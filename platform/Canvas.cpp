@@ -441,14 +441,16 @@ void TCanvas::FillWithBrush(const QPainterPath& area, TPenMode mode)
 {
     if (FBrush.Style() == bsClear && FBrush.Bitmap() == nullptr)
         return;
+    // The pattern's pixels first: reading them may end painting on this very bitmap.
+    const QImage pattern = FBrush.Bitmap() != nullptr ? FBrush.Bitmap()->Image() : QImage();
     QPainter* p = Painter();
     if (p == nullptr)
         return;
     QColor c = ColorToQColor(FBrush.Color());
     if (!ApplyMode(p, mode, c))
         return;
-    if (FBrush.Bitmap() != nullptr && !FBrush.Bitmap()->Empty()) {
-        p->fillPath(area, QBrush(FBrush.Bitmap()->Image()));
+    if (!pattern.isNull() && !pattern.size().isEmpty()) {
+        p->fillPath(area, QBrush(pattern));
         return;
     }
     if (FBrush.Style() != bsSolid) {
@@ -1009,13 +1011,12 @@ void TCanvas::StretchDraw(const TRect& dest, const TBitmap& bitmap)
 {
     if (bitmap.Empty() || IsRectEmpty(dest))
         return;
-    QPainter* p = Painter();
-    if (p == nullptr)
-        return;
-    if (bitmap.Transparent())
-        p->drawImage(ToQRect(dest), MaskColor(bitmap.Image(), bitmap.TransparentColor(), nullptr));
-    else
-        p->drawImage(ToQRect(dest), bitmap.Image());
+    // Taken before the painter: reading a bitmap's pixels ends painting on it.
+    const QImage image = bitmap.Transparent()
+                             ? MaskColor(bitmap.Image(), bitmap.TransparentColor(), nullptr)
+                             : bitmap.Image();
+    if (QPainter* p = Painter())
+        p->drawImage(ToQRect(dest), image);
 }
 
 void TCanvas::BrushCopy(const TRect& dest, const TBitmap& bitmap, const TRect& srcRect,
@@ -1023,16 +1024,15 @@ void TCanvas::BrushCopy(const TRect& dest, const TBitmap& bitmap, const TRect& s
 {
     if (bitmap.Empty() || IsRectEmpty(dest))
         return;
-    const QRect from = ToQRect(srcRect).normalized() & bitmap.Image().rect();
+    const QImage& source = bitmap.Image(); // before the painter, as in StretchDraw
+    const QRect from = ToQRect(srcRect).normalized() & source.rect();
     if (from.isEmpty())
-        return;
-    QPainter* p = Painter();
-    if (p == nullptr)
         return;
     const bool clear = FBrush.Style() == bsClear && FBrush.Bitmap() == nullptr;
     const QColor fill = ColorToQColor(FBrush.Color());
-    p->drawImage(ToQRect(dest),
-                 MaskColor(bitmap.Image().copy(from), transparentColor, clear ? nullptr : &fill));
+    const QImage masked = MaskColor(source.copy(from), transparentColor, clear ? nullptr : &fill);
+    if (QPainter* p = Painter())
+        p->drawImage(ToQRect(dest), masked);
 }
 
 QImage TCanvas::MaskColor(const QImage& image, TColor color, const QColor* replacement)

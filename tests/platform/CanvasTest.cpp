@@ -537,6 +537,16 @@ TEST(CanvasCopies, CopyRectDrawAndBrushCopy)
     s.c.CopyRect(Rect(11, 10, 15, 14), s.c, Rect(10, 10, 14, 14));
     EXPECT_EQ(s.c.Pixel(13, 12), clBlack);
     EXPECT_EQ(s.c.Pixel(11, 10), clRed);
+
+    // Drawing a bitmap onto its own canvas reads the pixels as they were.
+    s.c.Draw(-1, 0, s.bitmap);
+    EXPECT_EQ(s.c.Pixel(12, 12), clBlack); // (13, 12) before
+    EXPECT_EQ(s.c.Pixel(10, 10), clRed);   // (11, 10) before
+    EXPECT_EQ(s.c.Pixel(13, 12), clRed);   // (14, 12) before
+    s.c.Brush().SetBitmap(&s.bitmap);
+    s.c.FillRect(Rect(30, 25, 34, 29));
+    s.c.Brush().SetBitmap(nullptr);
+    EXPECT_EQ(s.c.Pixel(30, 25), clWhite);
 }
 
 TEST(CanvasCoordinates, WindowOriginShiftsDrawing)

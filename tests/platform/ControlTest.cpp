@@ -22,6 +22,7 @@ public:
     std::vector<std::string> log;
     TColor paintColor = clRed;
     bool handCursor = false;
+    bool drawLines = false;
 
     void Join(const std::string& s) { log.push_back(s); }
     std::string Log() const
@@ -39,6 +40,17 @@ protected:
         Join("paint");
         Canvas().Brush().SetColor(paintColor);
         Canvas().FillRect(ClientRect());
+        if (drawLines) {
+            Canvas().Pen().SetColor(clBlack);
+            Canvas().MoveTo(2, 3);
+            Canvas().LineTo(8, 3);
+            Canvas().Pen().SetMode(pmNotXor);
+            Canvas().MoveTo(2, 5);
+            Canvas().LineTo(8, 5);
+            Canvas().MoveTo(2, 5);
+            Canvas().LineTo(5, 5);
+            Canvas().Pen().SetMode(pmCopy);
+        }
     }
     void Resize() override
     {
@@ -166,6 +178,17 @@ TEST(ControlPainting, PaintDrawsThroughTheCanvas)
     const QImage shot = p.grab().toImage();
     EXPECT_EQ(QColor(shot.pixel(19, 9)), QColor(Qt::blue));
     EXPECT_NE(p.Log().find("paint"), std::string::npos);
+    // One-pixel lines on a widget: same pixels and raster modes as on a bitmap.
+    p.drawLines = true;
+    const QImage lines = p.grab().toImage();
+    auto at = [&](int x, int y) { return QColorToColor(QColor(lines.pixel(x, y))); };
+    EXPECT_EQ(at(1, 3), clBlue);
+    EXPECT_EQ(at(2, 3), clBlack);
+    EXPECT_EQ(at(7, 3), clBlack);
+    EXPECT_EQ(at(8, 3), clBlue);
+    EXPECT_EQ(at(4, 4), clBlue);
+    EXPECT_EQ(at(4, 5), clBlue);   // not-xor twice
+    EXPECT_EQ(at(6, 5), clYellow); // not-xor once: ~(black ^ blue)
     // Outside a paint the canvas is unbound but measures text.
     EXPECT_FALSE(p.Canvas().IsBound());
     EXPECT_GT(p.Canvas().TextWidth("Simulation"), 0);
