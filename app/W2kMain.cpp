@@ -164,6 +164,8 @@ void TWin2kAppForm::CreatePanel1(QWidget* parent)
     info = new QPlainTextEdit(Panel1);
     info->setReadOnly(true);
     info->setFrameShape(QFrame::NoFrame);
+    info->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    info->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     info->setFont(LayoutFont("MS Sans Serif", 13, 0));
     SetWidgetColors(info, clSilver, clBlack);
     info->setPlainText(QString()); // one empty line
