@@ -387,7 +387,7 @@ void TCanvas::DrawLines(const TPoint* points, int count, bool closed)
         return;
     if (IsThinPen(FPen)) {
         TPixelWriter& w = FImpl->writer;
-        w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE);
+        w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE, LogicalDeviceRect());
         for (int i = 0; i + 1 < count; ++i)
             w.Line(points[i].X, points[i].Y, points[i + 1].X, points[i + 1].Y);
         if (closed && count > 2)
@@ -574,7 +574,7 @@ void TCanvas::DrawShape(const QPainterPath& shape)
     if (IsThinPen(FPen)) {
         // One-pixel outline: walk the flattened curve with the pixel writer.
         TPixelWriter& w = FImpl->writer;
-        w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE);
+        w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE, LogicalDeviceRect());
         for (const QPolygonF& poly : shape.toSubpathPolygons()) {
             for (int i = 0; i + 1 < poly.size(); ++i) {
                 const QPointF a = poly[i];
@@ -632,7 +632,7 @@ void TCanvas::SetPixel(int x, int y, TColor color)
     TPixelWriter& w = FImpl->writer;
     TPen pen;
     pen.SetColor(color);
-    w.Begin(pen, FBackColor, false);
+    w.Begin(pen, FBackColor, false, LogicalDeviceRect());
     w.Plot(x, y, true);
     FlushPixels();
 }
@@ -842,6 +842,11 @@ QRegion TCanvas::DeviceRegion() const
     return QRegion();
 }
 
+QRect TCanvas::LogicalDeviceRect() const
+{
+    return DeviceRegion().boundingRect().translated(FWindowOrg.X, FWindowOrg.Y);
+}
+
 void TCanvas::ExtSelectClipRegion(const TRegion& rgn, int mode)
 {
     if (mode == RGN_COPY) {
@@ -931,7 +936,7 @@ void TCanvas::StrokeRecorded()
         return;
     if (IsThinPen(FPen)) {
         TPixelWriter& w = FImpl->writer;
-        w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE);
+        w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE, LogicalDeviceRect());
         for (const QPolygonF& poly : FImpl->path.toSubpathPolygons()) {
             for (int i = 0; i + 1 < poly.size(); ++i) {
                 const QPointF a = poly[i];

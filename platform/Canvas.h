@@ -238,6 +238,7 @@ private:
     QFont DrawingFont() const;
     void DrawTextAt(int left, int top, const QString& text, const QRect* clip, bool mnemonic);
     QRegion DeviceRegion() const;
+    QRect LogicalDeviceRect() const;
     static QString StripMnemonic(const QString& text);
     static QImage MaskColor(const QImage& image, TColor color, const QColor* replacement);
 

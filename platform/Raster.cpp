@@ -168,8 +168,9 @@ QRgb ToRgb(TColor color)
 
 } // namespace
 
-void TPixelWriter::Begin(const TPen& pen, TColor backColor, bool opaque)
+void TPixelWriter::Begin(const TPen& pen, TColor backColor, bool opaque, const QRect& limit)
 {
+    FLimit = limit;
     FMode = pen.Mode();
     FOnColor = ToRgb(pen.Color());
     FOffColor = ToRgb(backColor);
@@ -216,40 +217,53 @@ void TPixelWriter::Step(int x, int y)
 
 void TPixelWriter::Line(int x0, int y0, int x1, int y1)
 {
-    // Bresenham along the major axis; the end pixel is left for the next segment.
+    // Bresenham along the major axis; the end pixel is left for the next segment. Only the
+    // steps whose major coordinate lies on the device are walked, so far-off end points cost
+    // nothing and pick the same pixels as a full walk.
     const int64_t dx = std::llabs(static_cast<int64_t>(x1) - x0);
     const int64_t dy = std::llabs(static_cast<int64_t>(y1) - y0);
-    const int sx = x1 >= x0 ? 1 : -1;
-    const int sy = y1 >= y0 ? 1 : -1;
-    // Coordinates far outside any device only cost time: cap the walk.
-    constexpr int64_t MaxSteps = 1 << 16;
-    int x = x0;
-    int y = y0;
-    if (dx >= dy) {
-        int64_t err = 2 * dy - dx;
-        const int64_t steps = std::min(dx, MaxSteps);
-        for (int64_t i = 0; i < steps; ++i) {
-            Step(x, y);
-            if (err > 0 || (err == 0 && sx < 0)) {
-                y += sy;
-                err -= 2 * dx;
+    const bool xMajor = dx >= dy;
+    const int64_t major = xMajor ? dx : dy;
+    const int64_t minor = xMajor ? dy : dx;
+    if (major == 0)
+        return;
+    const int majorStep = (xMajor ? x1 >= x0 : y1 >= y0) ? 1 : -1;
+    const int minorStep = (xMajor ? y1 >= y0 : x1 >= x0) ? 1 : -1;
+    const int64_t a0 = xMajor ? x0 : y0;
+    const int64_t b0 = xMajor ? y0 : x0;
+    const int64_t lo = xMajor ? FLimit.left() : FLimit.top();
+    const int64_t hi = xMajor ? FLimit.right() : FLimit.bottom();
+    int64_t first = majorStep > 0 ? lo - a0 : a0 - hi;
+    int64_t last = majorStep > 0 ? hi - a0 : a0 - lo; // inclusive
+    first = std::max<int64_t>(first, 0);
+    last = std::min<int64_t>(last, major - 1);
+    const int64_t startPosition = FPosition;
+    if (first <= last) {
+        // Going backwards a tie steps the minor axis too, so a line and its reverse match.
+        const bool tie = majorStep < 0;
+        using Wide = __int128;
+        const int64_t k = static_cast<int64_t>((Wide(2) * minor * first + major - (tie ? 0 : 1)) /
+                                               (Wide(2) * major));
+        Wide err = Wide(2) * minor * (first + 1) - major - Wide(2) * major * k;
+        int64_t a = a0 + majorStep * first;
+        int64_t b = b0 + minorStep * k;
+        if (FPatternLength != 0)
+            FPosition = static_cast<int>((startPosition + first) % FPatternLength);
+        for (int64_t i = first; i <= last; ++i) {
+            if (xMajor)
+                Step(static_cast<int>(a), static_cast<int>(b));
+            else
+                Step(static_cast<int>(b), static_cast<int>(a));
+            if (err > 0 || (err == 0 && tie)) {
+                b += minorStep;
+                err -= Wide(2) * major;
             }
-            err += 2 * dy;
-            x += sx;
-        }
-    } else {
-        int64_t err = 2 * dx - dy;
-        const int64_t steps = std::min(dy, MaxSteps);
-        for (int64_t i = 0; i < steps; ++i) {
-            Step(x, y);
-            if (err > 0 || (err == 0 && sy < 0)) {
-                x += sx;
-                err -= 2 * dy;
-            }
-            err += 2 * dx;
-            y += sy;
+            err += Wide(2) * minor;
+            a += majorStep;
         }
     }
+    if (FPatternLength != 0)
+        FPosition = static_cast<int>((startPosition + major) % FPatternLength);
 }
 
 void TPixelWriter::WriteTo(QImage& image, TPoint origin, const QRegion* clip) const

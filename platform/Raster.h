@@ -7,6 +7,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QRect>
 #include <QRegion>
 
 #include <array>
@@ -25,8 +26,9 @@ class TPixelWriter
 {
 public:
     // Starts a figure with the pen's colour, mode and dash pattern; gaps take the background
-    // colour when opaque. The dash position starts at the beginning of the pattern.
-    void Begin(const TPen& pen, TColor backColor, bool opaque);
+    // colour when opaque. The dash position starts at the beginning of the pattern. Pixels
+    // outside limit (the device in logical coordinates) are not collected.
+    void Begin(const TPen& pen, TColor backColor, bool opaque, const QRect& limit);
     // Line from (x0, y0) towards (x1, y1), the last pixel excluded; the dash position goes on.
     void Line(int x0, int y0, int x1, int y1);
     // One pixel: on in the pen colour, off in the background colour (when opaque).
@@ -52,4 +54,5 @@ private:
     std::array<bool, 24> FPattern{};
     int FPatternLength = 0; // 0: solid
     int FPosition = 0;
+    QRect FLimit;
 };

@@ -84,6 +84,51 @@ TEST(CanvasLines, OnePixelPenIsOnePixelWideOnStraightAndDiagonalLines)
     }
 }
 
+TEST(CanvasLines, ALineAndItsReverseShareTheirInnerPixels)
+{
+    for (const TPoint end : {Point(10, 5), Point(5, 10), Point(-7, 3), Point(9, -9)}) {
+        Surface f, r;
+        f.c.SetWindowOrg(-20, -15);
+        r.c.SetWindowOrg(-20, -15);
+        f.c.MoveTo(0, 0);
+        f.c.LineTo(end.X, end.Y);
+        r.c.MoveTo(end.X, end.Y);
+        r.c.LineTo(0, 0);
+        f.c.SetPixel(0, 0, clWhite);
+        r.c.SetPixel(end.X, end.Y, clWhite);
+        EXPECT_EQ(f.bitmap.Image(), r.bitmap.Image()) << end.X << "," << end.Y;
+    }
+}
+
+TEST(CanvasLines, FarEndPointsPickTheSamePixels)
+{
+    Surface s;
+    s.c.MoveTo(-100000, 5);
+    s.c.LineTo(30, 5);
+    EXPECT_EQ(s.Row(5, 0, 31), std::string(30, '#') + "..");
+    s.c.MoveTo(INT32_MIN, 0);
+    s.c.LineTo(INT32_MAX, 0);
+    EXPECT_EQ(s.Row(0, 0, 39), std::string(40, '#'));
+    // A long diagonal entering the device picks the pixels of its visible piece drawn alone
+    // (both pass exactly through the origin).
+    Surface a, b;
+    a.c.MoveTo(-70000, -30000);
+    a.c.LineTo(70000, 30000);
+    b.c.MoveTo(0, 0);
+    b.c.LineTo(70, 30);
+    EXPECT_EQ(a.bitmap.Image(), b.bitmap.Image());
+    // Dashes (18 on, 6 off) keep their phase across the skipped part.
+    Surface c;
+    c.c.Pen().SetStyle(psDash);
+    c.c.SetBackgroundMode(TRANSPARENT);
+    c.c.MoveTo(-24005, 10);
+    c.c.LineTo(40, 10);
+    std::string dashes;
+    for (int x = 0; x < 40; ++x)
+        dashes += (x + 24005) % 24 < 18 ? '#' : '.';
+    EXPECT_EQ(c.Row(10, 0, 39), dashes);
+}
+
 TEST(CanvasLines, PolylineSharesVerticesAndSkipsOnlyTheLastPoint)
 {
     Surface s;
