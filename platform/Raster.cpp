@@ -244,11 +244,13 @@ void TPixelWriter::Line(int x0, int y0, int x1, int y1)
         using Wide = __int128;
         const int64_t k = static_cast<int64_t>((Wide(2) * minor * first + major - (tie ? 0 : 1)) /
                                                (Wide(2) * major));
-        Wide err = Wide(2) * minor * (first + 1) - major - Wide(2) * major * k;
-        int64_t a = a0 + majorStep * first;
-        int64_t b = b0 + minorStep * k;
+        // The error term stays within a few times the span, so 64 bits hold it from here on.
+        int64_t err =
+            static_cast<int64_t>(Wide(2) * minor * (first + 1) - major - Wide(2) * major * k);
         if (FPatternLength != 0)
             FPosition = static_cast<int>((startPosition + first) % FPatternLength);
+        int64_t a = a0 + majorStep * first;
+        int64_t b = b0 + minorStep * k;
         for (int64_t i = first; i <= last; ++i) {
             if (xMajor)
                 Step(static_cast<int>(a), static_cast<int>(b));
@@ -256,9 +258,9 @@ void TPixelWriter::Line(int x0, int y0, int x1, int y1)
                 Step(static_cast<int>(b), static_cast<int>(a));
             if (err > 0 || (err == 0 && tie)) {
                 b += minorStep;
-                err -= Wide(2) * major;
+                err -= 2 * major;
             }
-            err += Wide(2) * minor;
+            err += 2 * minor;
             a += majorStep;
         }
     }
