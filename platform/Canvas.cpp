@@ -13,8 +13,25 @@
 
 namespace {
 
-QRect ToQRect(const TRect& r)
+int ClampCoordinate(int v)
 {
+    return std::clamp(v, -CoordinateLimit, CoordinateLimit);
+}
+
+int Saturate(int64_t v)
+{
+    return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+TRect ClampRect(const TRect& r)
+{
+    return {ClampCoordinate(r.Left), ClampCoordinate(r.Top), ClampCoordinate(r.Right),
+            ClampCoordinate(r.Bottom)};
+}
+
+QRect ToQRect(const TRect& given)
+{
+    const TRect r = ClampRect(given);
     return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
 }
 
@@ -55,9 +72,13 @@ Qt::BrushStyle HatchStyle(TBrushStyle style)
     }
 }
 
-// Rectangle (x1, y1)-(x2, y2) with the corners put in order.
+// Rectangle (x1, y1)-(x2, y2) within the coordinate limit, corners put in order.
 void Normalize(int& x1, int& y1, int& x2, int& y2)
 {
+    x1 = ClampCoordinate(x1);
+    y1 = ClampCoordinate(y1);
+    x2 = ClampCoordinate(x2);
+    y2 = ClampCoordinate(y2);
     if (x2 < x1)
         std::swap(x1, x2);
     if (y2 < y1)
@@ -124,6 +145,11 @@ TRect TRegion::BoundingRect() const
     if (r.isEmpty())
         return {};
     return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+void TRegion::Offset(int dx, int dy)
+{
+    FRegion.translate(ClampCoordinate(dx), ClampCoordinate(dy));
 }
 
 void TRegion::Combine(const TRegion& other, int mode)
@@ -249,14 +275,19 @@ void TCanvas::SetBackgroundMode(int mode)
         FBackgroundMode = mode;
 }
 
+void TCanvas::SetWindowOrg(int x, int y)
+{
+    FWindowOrg = {ClampCoordinate(x), ClampCoordinate(y)};
+}
+
 TPoint TCanvas::LPtoDP(const TPoint& p) const
 {
-    return {p.X - FWindowOrg.X, p.Y - FWindowOrg.Y};
+    return {Saturate(int64_t{p.X} - FWindowOrg.X), Saturate(int64_t{p.Y} - FWindowOrg.Y)};
 }
 
 TPoint TCanvas::DPtoLP(const TPoint& p) const
 {
-    return {p.X + FWindowOrg.X, p.Y + FWindowOrg.Y};
+    return {Saturate(int64_t{p.X} + FWindowOrg.X), Saturate(int64_t{p.Y} + FWindowOrg.Y)};
 }
 
 // ---- Pens and brushes as Qt sees them ---------------------------------------------------------
@@ -324,20 +355,75 @@ Qt::PenJoinStyle JoinOf(const TPen& pen)
 }
 
 // The area a wide pen covers along the centre line.
-QPainterPath WideStroke(const TPen& pen, const QPainterPath& centre)
+// Part [t0, t1] of the segment a-b inside the rectangle (Liang-Barsky); false when none.
+bool ClipSegment(const QPointF& a, const QPointF& b, const QRectF& box, double& t0, double& t1)
 {
+    t0 = 0;
+    t1 = 1;
+    const double d[2] = {b.x() - a.x(), b.y() - a.y()};
+    const double lo[2] = {box.left() - a.x(), box.top() - a.y()};
+    const double hi[2] = {box.right() - a.x(), box.bottom() - a.y()};
+    for (int axis = 0; axis < 2; ++axis) {
+        if (d[axis] == 0) {
+            if (lo[axis] > 0 || hi[axis] < 0)
+                return false;
+            continue;
+        }
+        double enter = lo[axis] / d[axis];
+        double leave = hi[axis] / d[axis];
+        if (enter > leave)
+            std::swap(enter, leave);
+        t0 = std::max(t0, enter);
+        t1 = std::min(t1, leave);
+        if (t0 > t1)
+            return false;
+    }
+    return true;
+}
+
+// The area a wide pen covers along the centre line. A dashed line far longer than the device
+// is cut to the pieces near the device first, each keeping its place in the dash pattern, so
+// that far-off end points cannot make millions of dashes.
+QPainterPath WideStroke(const TPen& pen, const QPainterPath& centre, const QRectF& device)
+{
+    const int width = std::max(pen.Width(), 1);
     QPainterPathStroker stroker;
-    stroker.setWidth(std::max(pen.Width(), 1));
+    stroker.setWidth(width);
     stroker.setCapStyle(CapOf(pen));
     stroker.setJoinStyle(JoinOf(pen));
     stroker.setMiterLimit(10);
     // Wide normal pens draw solid; geometric pens keep their dash style.
-    if (pen.Kind() == pkGeometric) {
-        const QList<qreal> dashes = QtDashes(pen.Style());
-        if (!dashes.isEmpty())
-            stroker.setDashPattern(dashes);
+    const QList<qreal> dashes = pen.Kind() == pkGeometric ? QtDashes(pen.Style()) : QList<qreal>();
+    if (dashes.isEmpty())
+        return stroker.createStroke(centre);
+    stroker.setDashPattern(dashes);
+    constexpr double MaxDashes = 10000;
+    double period = 0;
+    for (qreal d : dashes)
+        period += d * width;
+    if (centre.length() / period <= MaxDashes)
+        return stroker.createStroke(centre);
+    const QRectF near = device.adjusted(-2.0 * width, -2.0 * width, 2.0 * width, 2.0 * width);
+    QPainterPath result;
+    double run = 0; // length along the whole line so far
+    for (const QPolygonF& polygon : centre.toSubpathPolygons()) {
+        for (qsizetype i = 0; i + 1 < polygon.size(); ++i) {
+            const QPointF a = polygon[i];
+            const QPointF b = polygon[i + 1];
+            const double length = QLineF(a, b).length();
+            double t0 = 0;
+            double t1 = 0;
+            if (length > 0 && ClipSegment(a, b, near, t0, t1)) {
+                QPainterPath piece;
+                piece.moveTo(a + (b - a) * t0);
+                piece.lineTo(a + (b - a) * t1);
+                stroker.setDashOffset(std::fmod(run + t0 * length, period) / width);
+                result.addPath(stroker.createStroke(piece));
+            }
+            run += length;
+        }
     }
-    return stroker.createStroke(centre);
+    return result;
 }
 
 } // namespace
@@ -401,7 +487,7 @@ void TCanvas::DrawLines(const TPoint* points, int count, bool closed)
         centre.lineTo(Centre(points[i].X, points[i].Y));
     if (closed)
         centre.closeSubpath();
-    FillArea(WideStroke(FPen, centre), FPen.Color(), FPen.Mode());
+    FillArea(WideStroke(FPen, centre, LogicalDeviceRect()), FPen.Color(), FPen.Mode());
 }
 
 void TCanvas::FlushPixels()
@@ -586,7 +672,7 @@ void TCanvas::DrawShape(const QPainterPath& shape)
         FlushPixels();
         return;
     }
-    FillArea(WideStroke(FPen, shape), FPen.Color(), FPen.Mode());
+    FillArea(WideStroke(FPen, shape, LogicalDeviceRect()), FPen.Color(), FPen.Mode());
 }
 
 void TCanvas::FillRect(const TRect& r)
@@ -696,6 +782,8 @@ void TCanvas::DrawTextAt(int left, int top, const QString& text, const QRect* cl
 
 void TCanvas::TextOut(int x, int y, const QString& text)
 {
+    x = ClampCoordinate(x);
+    y = ClampCoordinate(y);
     const QFontMetrics metrics(DrawingFont());
     const int width = metrics.horizontalAdvance(text);
     int left = x;
@@ -709,7 +797,7 @@ void TCanvas::TextOut(int x, int y, const QString& text)
     else if ((FTextAlign & TA_BASELINE) == TA_BOTTOM)
         top = y - metrics.ascent() - metrics.descent();
     DrawTextAt(left, top, text, nullptr, false);
-    FPenPos = {x + width, y};
+    FPenPos = {Saturate(int64_t{x} + width), y};
 }
 
 void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text)
@@ -741,6 +829,7 @@ QString TCanvas::StripMnemonic(const QString& text)
 
 int TCanvas::DrawText(const QString& text, TRect& r, unsigned format)
 {
+    r = ClampRect(r);
     const bool mnemonic = (format & DT_NOPREFIX) == 0;
     const QFont font = DrawingFont();
     const QFontMetrics metrics(font);
@@ -861,8 +950,9 @@ void TCanvas::ExtSelectClipRegion(const TRegion& rgn, int mode)
 
 void TCanvas::IntersectClipRect(const TRect& r)
 {
-    TRect d = r;
-    OffsetRect(d, -FWindowOrg.X, -FWindowOrg.Y);
+    const TRect c = ClampRect(r);
+    const TRect d{c.Left - FWindowOrg.X, c.Top - FWindowOrg.Y, c.Right - FWindowOrg.X,
+                  c.Bottom - FWindowOrg.Y};
     ExtSelectClipRegion(TRegion::FromRect(d), RGN_AND);
 }
 
@@ -948,7 +1038,7 @@ void TCanvas::StrokeRecorded()
         FlushPixels();
         return;
     }
-    FillArea(WideStroke(FPen, FImpl->path), FPen.Color(), FPen.Mode());
+    FillArea(WideStroke(FPen, FImpl->path, LogicalDeviceRect()), FPen.Color(), FPen.Mode());
 }
 
 void TCanvas::StrokePath()
@@ -999,17 +1089,31 @@ void TCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRect& sr
     const QRect to = ToQRect(dest).normalized();
     if (from.isEmpty() || to.isEmpty())
         return;
-    // A copy within one image reads from a snapshot.
-    const QImage snapshot = sourceImage == FImpl->image ? sourceImage->copy(from) : QImage();
-    const QRect snapRect = snapshot.isNull() ? from : QRect(QPoint(0, 0), from.size());
-    p->drawImage(to, snapshot.isNull() ? *sourceImage : snapshot, snapRect);
+    // Only the part of the source that exists is copied, from a snapshot (the source may be
+    // this very image), to where it lands in the scaled destination.
+    const QRect visible = from & sourceImage->rect();
+    if (visible.isEmpty())
+        return;
+    const QImage part = sourceImage->copy(visible);
+    if (to.size() == from.size()) {
+        p->drawImage(to.topLeft() + (visible.topLeft() - from.topLeft()), part);
+        return;
+    }
+    const double sx = static_cast<double>(to.width()) / from.width();
+    const double sy = static_cast<double>(to.height()) / from.height();
+    p->drawImage(QRectF(to.x() + (visible.x() - from.x()) * sx,
+                        to.y() + (visible.y() - from.y()) * sy, visible.width() * sx,
+                        visible.height() * sy),
+                 part);
 }
 
 void TCanvas::Draw(int x, int y, const TBitmap& bitmap)
 {
     if (bitmap.Empty())
         return;
-    StretchDraw(Bounds(x, y, bitmap.Width(), bitmap.Height()), bitmap);
+    x = ClampCoordinate(x);
+    y = ClampCoordinate(y);
+    StretchDraw(Rect(x, y, x + bitmap.Width(), y + bitmap.Height()), bitmap);
 }
 
 void TCanvas::StretchDraw(const TRect& dest, const TBitmap& bitmap)
@@ -1058,5 +1162,11 @@ void BitBlt(TCanvas& dst, int x, int y, int w, int h, const TCanvas& src, int sx
 {
     if (w <= 0 || h <= 0)
         return;
-    dst.CopyRect(Bounds(x, y, w, h), src, Bounds(sx, sy, w, h));
+    x = ClampCoordinate(x);
+    y = ClampCoordinate(y);
+    sx = ClampCoordinate(sx);
+    sy = ClampCoordinate(sy);
+    w = std::min(w, CoordinateLimit);
+    h = std::min(h, CoordinateLimit);
+    dst.CopyRect(Rect(x, y, x + w, y + h), src, Rect(sx, sy, sx + w, sy + h));
 }

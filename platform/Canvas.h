@@ -57,6 +57,11 @@ constexpr int RGN_XOR = 3;
 constexpr int RGN_DIFF = 4;
 constexpr int RGN_COPY = 5;
 
+// Shapes, text positions and the window origin are clamped to +-CoordinateLimit, far beyond any
+// device, so that no coordinate arithmetic can overflow. One-pixel lines use their exact end
+// points whatever they are.
+constexpr int CoordinateLimit = 1 << 27;
+
 // ---- Regions --------------------------------------------------------------------------------
 
 // A set of device pixels for clipping.
@@ -80,7 +85,8 @@ public:
     TRect BoundingRect() const;
     // Combines with another region: RGN_AND, RGN_OR, RGN_XOR, RGN_DIFF or RGN_COPY.
     void Combine(const TRegion& other, int mode);
-    void Offset(int dx, int dy) { FRegion.translate(dx, dy); }
+    // Moves the region (each offset clamped to +-CoordinateLimit).
+    void Offset(int dx, int dy);
 
     const QRegion& ToQRegion() const { return FRegion; }
 
@@ -193,9 +199,10 @@ public:
     TRect ClipRect() const;
 
     // ---- Coordinates ----
-    // Logical point (x, y) shows at device point (x - origin.X, y - origin.Y).
+    // Logical point (x, y) shows at device point (x - origin.X, y - origin.Y). The origin is
+    // clamped to +-CoordinateLimit.
     TPoint WindowOrg() const { return FWindowOrg; }
-    void SetWindowOrg(int x, int y) { FWindowOrg = {x, y}; }
+    void SetWindowOrg(int x, int y);
     TPoint LPtoDP(const TPoint& p) const;
     TPoint DPtoLP(const TPoint& p) const;
 

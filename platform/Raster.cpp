@@ -95,14 +95,18 @@ uint32_t ApplyRop(TPenMode mode, uint32_t p, uint32_t d)
 
 QRegion RasterizeRegion(const QPainterPath& path)
 {
+    // Regions reach a little beyond any device; the rest of a shape is cut off first.
     constexpr int Limit = 1 << 15;
-    QRect bounds = path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1);
-    bounds &= QRect(-Limit, -Limit, 2 * Limit, 2 * Limit);
-    if (bounds.isEmpty())
+    const QRectF limit(-Limit, -Limit, 2.0 * Limit, 2.0 * Limit);
+    const QRectF shape = path.boundingRect().intersected(limit);
+    if (shape.isEmpty())
         return QRegion();
+    const QRect bounds = shape.toAlignedRect().adjusted(-1, -1, 1, 1);
     if (static_cast<int64_t>(bounds.width()) * bounds.height() > 4096LL * 4096) {
-        // Too large to rasterise: Qt's own polygon region is close enough.
-        return QRegion(path.toFillPolygon().toPolygon(), path.fillRule());
+        // Too large to rasterise: Qt's own polygon region of the cut shape is close enough.
+        QPainterPath box;
+        box.addRect(limit);
+        return QRegion(path.intersected(box).toFillPolygon().toPolygon(), path.fillRule());
     }
     QImage mask(bounds.size(), QImage::Format_ARGB32_Premultiplied);
     mask.fill(0);
@@ -198,6 +202,8 @@ void TPixelWriter::Clear()
 
 void TPixelWriter::Plot(int x, int y, bool on)
 {
+    if (!FLimit.contains(x, y))
+        return;
     if (on)
         FOn.emplace_back(x, y);
     else if (FOpaque)
@@ -207,7 +213,8 @@ void TPixelWriter::Plot(int x, int y, bool on)
 void TPixelWriter::Step(int x, int y)
 {
     if (FPatternLength == 0) {
-        FOn.emplace_back(x, y);
+        if (FLimit.contains(x, y))
+            FOn.emplace_back(x, y);
         return;
     }
     Plot(x, y, FPattern[static_cast<size_t>(FPosition)]);

@@ -35,11 +35,19 @@ struct TRect
     int32_t Right = 0;
     int32_t Bottom = 0;
 
-    int32_t Width() const { return Right - Left; }
-    int32_t Height() const { return Bottom - Top; }
+    // Right - Left and Bottom - Top, saturated to the 32-bit range.
+    int32_t Width() const { return Span(Left, Right); }
+    int32_t Height() const { return Span(Top, Bottom); }
     TPoint TopLeft() const { return {Left, Top}; }
     TPoint BottomRight() const { return {Right, Bottom}; }
     friend bool operator==(const TRect&, const TRect&) = default;
+
+private:
+    static int32_t Span(int32_t from, int32_t to)
+    {
+        const int64_t d = static_cast<int64_t>(to) - from;
+        return d > INT32_MAX ? INT32_MAX : (d < INT32_MIN ? INT32_MIN : static_cast<int32_t>(d));
+    }
 };
 
 inline TPoint Point(int32_t x, int32_t y)

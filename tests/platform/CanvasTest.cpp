@@ -221,6 +221,28 @@ TEST(CanvasLines, GeometricPenCapsDecideTheEnds)
     EXPECT_GT(square.Count(clBlack), flat.Count(clBlack));
 }
 
+TEST(CanvasLines, FarOffDashedGeometricLinesDrawTheirVisiblePiece)
+{
+    // Only the piece near the device is stroked, in its place in the dash pattern: the same
+    // pixels as a line starting a whole number of periods (6 + 2 widths, 16 pixels) closer.
+    Surface far, near;
+    far.c.Pen().SetGeometric(clBlack, 2, psDash, pecFlat, pjMiter);
+    near.c.Pen().SetGeometric(clBlack, 2, psDash, pecFlat, pjMiter);
+    far.c.MoveTo(-8 * 10000000, 10);
+    far.c.LineTo(40, 10);
+    near.c.MoveTo(-80, 10);
+    near.c.LineTo(40, 10);
+    EXPECT_EQ(far.Row(10, 0, 39), near.Row(10, 0, 39));
+    EXPECT_NE(far.Row(10, 0, 39).find('.'), std::string::npos);
+    EXPECT_NE(far.Row(10, 0, 39).find('#'), std::string::npos);
+    // A huge dashed ellipse finishes too.
+    Surface e;
+    e.c.Pen().SetGeometric(clBlack, 3, psDot, pecRound, pjRound);
+    e.c.Brush().SetStyle(bsClear);
+    e.c.Ellipse(-100000000, -100000000, 100000000, 100000000);
+    EXPECT_EQ(e.Count(clBlack), 0); // the outline runs far outside
+}
+
 TEST(CanvasShapes, RectangleOutlinesAndFillsInsideTheExclusiveEdges)
 {
     Surface s;
