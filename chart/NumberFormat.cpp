@@ -165,6 +165,16 @@ struct TDecimal
     bool IsZero() const { return Count == 0; }
 };
 
+void DropTrailingZeros(TDecimal& number)
+{
+    while (number.Count > 0 && number.Digits[number.Count - 1] == '0') {
+        --number.Count;
+    }
+    if (number.Count == 0) {
+        number = TDecimal{};
+    }
+}
+
 // The value's 18 significant digits, correctly rounded from its binary value.
 TDecimal ToDecimal(double value)
 {
@@ -188,17 +198,10 @@ TDecimal ToDecimal(double value)
     result.Count = kSignificantDigits;
     result.Exponent = exponent + 1;
     result.Negative = value < 0;
+    // Trailing zeros are no digits of the value: a pattern with room for all 18 digits must not
+    // write them as decimals.
+    DropTrailingZeros(result);
     return result;
-}
-
-void DropTrailingZeros(TDecimal& number)
-{
-    while (number.Count > 0 && number.Digits[number.Count - 1] == '0') {
-        --number.Count;
-    }
-    if (number.Count == 0) {
-        number = TDecimal{};
-    }
 }
 
 // Keeps the first `keep` significant digits, rounding half away from zero on the digit after

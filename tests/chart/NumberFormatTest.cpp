@@ -130,6 +130,19 @@ TEST_F(NumberFormatTest, SurplusIntegerDigitsGoToTheFirstPlaceholder)
     });
 }
 
+TEST_F(NumberFormatTest, OptionalDecimalsBeyondTheSignificantDigitsStayEmpty)
+{
+    // The rounding position lies at or past the 18th significant digit, so no rounding drops the
+    // zeros that pad the digit string.
+    ExpectAll({
+        {"0.##################", 0.5, "0.5"},
+        {"0.#################", 1.0, "1"},
+        {"#,##0.###", 123456789012345.0, "123,456,789,012,345"},
+        {"#,##0.###", 1e17, "100,000,000,000,000,000"},
+        {"0.0#################", 2.0, "2.0"},
+    });
+}
+
 TEST_F(NumberFormatTest, SectionChoice)
 {
     ExpectAll({
