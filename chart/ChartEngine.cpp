@@ -242,8 +242,11 @@ int32_t TChartSeries::AppendPoint(double x, double y, std::string_view labelText
     if (OnBeforeAdd && !OnBeforeAdd(*this)) {
         return -1;
     }
+    // X and Y take the values passed in, even if OnBeforeAdd changed their staged values; further
+    // lists have no other source than their staged value.
     const int32_t index = FXValues.InsertOrdered(x);
-    for (size_t i = 1; i < FValueLists.size(); ++i) {
+    FYValues.InsertAt(index, y);
+    for (size_t i = 2; i < FValueLists.size(); ++i) {
         FValueLists[i]->InsertAt(index, FValueLists[i]->PendingValue());
     }
 

@@ -249,6 +249,14 @@ TEST_F(SeriesTest, EventsCanRefuseAndFollowPoints)
     EXPECT_EQ(added, (std::vector<int32_t>{0, 0}));
     EXPECT_EQ(Chart.Repaints, 2); // the refused point asked for none
 
+    // The point gets the Y passed in, not a staged value the event changed.
+    Series.OnBeforeAdd = [](TChartSeries& sender) {
+        sender.YValues().SetPendingValue(99);
+        return true;
+    };
+    EXPECT_EQ(Series.AppendPoint(3, 4), 2);
+    EXPECT_EQ(Series.YValue(2), 4);
+
     int cleared = 0;
     Series.OnClearValues = [&](TChartSeries&) { ++cleared; };
     Series.Clear();
