@@ -324,6 +324,9 @@ void TChartSeries::Delete(int32_t index)
 
 void TChartSeries::Delete(int32_t start, int32_t count)
 {
+    if (start >= Count()) {
+        return; // a run that starts after the last point removes nothing
+    }
     CheckPointRange(start, count);
     if (count > 0) {
         DeletePointRange(start, count);

@@ -282,8 +282,9 @@ public:
     virtual int32_t Count() const { return FXValues.Count(); }
     // Removes one point; raises EChartException when index is not below Count.
     virtual void Delete(int32_t index);
-    // Removes count points from start on; raises EChartException for a negative count or a run
-    // that leaves 0..Count-1. An empty run changes nothing.
+    // Removes count points from start on. Nothing happens when start is at or after Count or the
+    // run is empty; raises EChartException for a negative start or count and for a run that
+    // goes past the last point.
     void Delete(int32_t start, int32_t count);
 
     // Unchecked reads: the caller guarantees 0 <= index < Count (asserted in debug builds).
