@@ -1017,7 +1017,7 @@ void TCanvas::WidenPath()
     stroker.setWidth(std::max(FPen.Width(), 1));
     stroker.setCapStyle(CapOf(FPen));
     stroker.setJoinStyle(JoinOf(FPen));
-    FImpl->path = stroker.createStroke(FImpl->path).simplified();
+    FImpl->path = stroker.createStroke(FImpl->path); // winding fill covers the overlaps
 }
 
 void TCanvas::StrokeRecorded()

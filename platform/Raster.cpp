@@ -3,6 +3,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 QPainter::CompositionMode QtRasterMode(TPenMode mode)
@@ -93,42 +94,88 @@ uint32_t ApplyRop(TPenMode mode, uint32_t p, uint32_t d)
     return r & 0xFFFFFFu;
 }
 
+namespace {
+
+struct Edge
+{
+    double x0, y0, x1, y1; // y0 < y1
+    int direction;         // +1 downwards, -1 upwards in the original outline
+};
+
+// Adds one row of covered pixels [from, to) to the runs, joining touching runs.
+void AddRun(std::vector<QRect>& runs, int y, int from, int to)
+{
+    if (to <= from)
+        return;
+    if (!runs.empty() && runs.back().y() == y && runs.back().right() + 1 >= from) {
+        runs.back().setRight(std::max(runs.back().right(), to - 1));
+        return;
+    }
+    runs.emplace_back(from, y, to - from, 1);
+}
+
+} // namespace
+
 QRegion RasterizeRegion(const QPainterPath& path)
 {
-    // Regions reach a little beyond any device; the rest of a shape is cut off first.
+    // Scan conversion with the rule of the painter's aliased fills, so that a region covers
+    // exactly the pixels a fill of the same shape sets: pixel (x, y) belongs to it when its
+    // centre (x + 0.5, y + 0.5) lies inside, a centre on a left or top edge counting as
+    // inside and one on a right or bottom edge as outside. For whole-pixel rectangles this is
+    // Left..Right-1 by Top..Bottom-1. Regions reach a little beyond any device; the rest is
+    // cut off.
     constexpr int Limit = 1 << 15;
     const QRectF limit(-Limit, -Limit, 2.0 * Limit, 2.0 * Limit);
     const QRectF shape = path.boundingRect().intersected(limit);
     if (shape.isEmpty())
         return QRegion();
-    const QRect bounds = shape.toAlignedRect().adjusted(-1, -1, 1, 1);
-    if (static_cast<int64_t>(bounds.width()) * bounds.height() > 4096LL * 4096) {
-        // Too large to rasterise: Qt's own polygon region of the cut shape is close enough.
-        QPainterPath box;
-        box.addRect(limit);
-        return QRegion(path.intersected(box).toFillPolygon().toPolygon(), path.fillRule());
+    std::vector<Edge> edges;
+    for (const QPolygonF& polygon : path.toSubpathPolygons()) {
+        const qsizetype n = polygon.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            const QPointF a = polygon[i];
+            const QPointF b = polygon[(i + 1) % n];
+            if (a.y() == b.y() || !std::isfinite(a.x() + a.y() + b.x() + b.y()))
+                continue;
+            if (a.y() < b.y())
+                edges.push_back({a.x(), a.y(), b.x(), b.y(), 1});
+            else
+                edges.push_back({b.x(), b.y(), a.x(), a.y(), -1});
+        }
     }
-    QImage mask(bounds.size(), QImage::Format_ARGB32_Premultiplied);
-    mask.fill(0);
-    {
-        QPainter painter(&mask);
-        painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.translate(-bounds.left(), -bounds.top());
-        painter.fillPath(path, Qt::black);
-    }
-    // One band per row: the runs of covered pixels.
+    std::sort(edges.begin(), edges.end(), [](const Edge& l, const Edge& r) { return l.y0 < r.y0; });
+    const bool winding = path.fillRule() == Qt::WindingFill;
+    // Rows are sampled a hair above their centre, as the painter does: ties on slanted edges
+    // then fall the same way as in its fills. Rows whose sample lies in [top, bottom):
+    constexpr double Sample = 0.5 - 1.0 / 1024;
+    const int top = static_cast<int>(std::ceil(shape.top() - Sample));
+    const int bottom = static_cast<int>(std::ceil(shape.bottom() - Sample)); // exclusive
     std::vector<QRect> runs;
-    for (int y = 0; y < mask.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
-        int x = 0;
-        while (x < mask.width()) {
-            while (x < mask.width() && qAlpha(line[x]) == 0)
-                ++x;
-            const int start = x;
-            while (x < mask.width() && qAlpha(line[x]) != 0)
-                ++x;
-            if (x > start)
-                runs.emplace_back(bounds.left() + start, bounds.top() + y, x - start, 1);
+    std::vector<const Edge*> active;
+    std::vector<std::pair<double, int>> crossings;
+    size_t next = 0;
+    for (int y = top; y < bottom; ++y) {
+        const double centre = y + Sample;
+        while (next < edges.size() && edges[next].y0 <= centre)
+            active.push_back(&edges[next++]);
+        std::erase_if(active, [centre](const Edge* e) { return e->y1 <= centre; });
+        crossings.clear();
+        for (const Edge* e : active)
+            crossings.emplace_back(e->x0 + (centre - e->y0) * (e->x1 - e->x0) / (e->y1 - e->y0),
+                                   e->direction);
+        std::sort(crossings.begin(), crossings.end());
+        int count = 0;
+        for (size_t i = 0; i + 1 < crossings.size(); ++i) {
+            count += winding ? crossings[i].second : 1;
+            const bool inside = winding ? count != 0 : (count & 1) != 0;
+            if (!inside)
+                continue;
+            // Columns whose centre lies in [left crossing, right crossing).
+            const double from =
+                std::clamp(std::ceil(crossings[i].first - 0.5), -double(Limit), double(Limit));
+            const double to =
+                std::clamp(std::ceil(crossings[i + 1].first - 0.5), -double(Limit), double(Limit));
+            AddRun(runs, y, static_cast<int>(from), static_cast<int>(to));
         }
     }
     QRegion region;

@@ -428,6 +428,25 @@ TEST(CanvasClipping, PolygonAndRoundRegions)
     EXPECT_TRUE(TRegion::FromPolygon(tri, 2).IsEmpty());
 }
 
+TEST(CanvasClipping, PolygonRegionCoversThePixelsAPolygonFills)
+{
+    const std::vector<std::vector<TPoint>> shapes = {
+        {{3, 2}, {30, 7}, {12, 25}},
+        {{0, 0}, {20, 0}, {20, 20}, {10, 5}, {0, 20}},
+        {{5, 5}, {35, 5}, {5, 25}, {35, 25}}, // self-crossing: alternate fill
+    };
+    for (const auto& pts : shapes) {
+        Surface s;
+        s.c.Pen().SetStyle(psClear);
+        s.c.Brush().SetColor(clRed);
+        s.c.Polygon(pts);
+        const TRegion region = TRegion::FromPolygon(pts.data(), static_cast<int>(pts.size()));
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x)
+                EXPECT_EQ(region.Contains(x, y), s.c.Pixel(x, y) == clRed) << x << "," << y;
+    }
+}
+
 TEST(CanvasPaths, FillStrokeAndClipToARecordedPath)
 {
     Surface s;
