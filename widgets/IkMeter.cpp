@@ -77,8 +77,10 @@ void TIkMeterScale::CopyPropertiesFrom(const TIkPersistent* source)
         SetColor2(scale->FColor2);
         SetColor3(scale->FColor3);
         SetEnlarge(scale->FEnlarge);
-        SetPercent1(scale->FPercent1);
-        SetPercent2(scale->FPercent2);
+        // The zone sizes are taken as the source holds them: through the setters a source of
+        // 90 and 5 would meet the old Percent2 of 25 and have its Percent1 cut to 75.
+        SetField(FPercent1, scale->FPercent1);
+        SetField(FPercent2, scale->FPercent2);
         SetTicks(scale->FTicks);
         SetHeightMax(scale->FHeightMax);
         SetHeightMin(scale->FHeightMin);

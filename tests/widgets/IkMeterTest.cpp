@@ -349,6 +349,16 @@ TEST_F(MeterTest, ScalePercentRules)
     EXPECT_EQ(scale.Color1(), clBlue);
     TIkBevel bevel;
     EXPECT_THROW(scale.CopyPropertiesFrom(&bevel), EConvertError);
+
+    // A copy takes both zone sizes as they are, whatever the order of the zone rules.
+    TIkMeterScale wide;
+    wide.SetPercent2(5);
+    wide.SetPercent1(90);
+    scale.SetPercent1(60);
+    scale.SetPercent2(25);
+    scale.CopyPropertiesFrom(&wide);
+    EXPECT_EQ(scale.Percent1(), 90);
+    EXPECT_EQ(scale.Percent2(), 5);
 }
 
 // A meter without ticks or with an empty range paints its needle at the start of the arc.
