@@ -324,8 +324,10 @@ void TChartSeries::Delete(int32_t index)
 
 void TChartSeries::Delete(int32_t start, int32_t count)
 {
-    if (start >= Count()) {
-        return; // a run that starts after the last point removes nothing
+    // An empty run removes nothing wherever it starts; any other run must lie inside the
+    // points, so a run past the end is reported instead of being dropped silently.
+    if (count == 0 && start >= 0) {
+        return;
     }
     CheckPointRange(start, count);
     if (count > 0) {

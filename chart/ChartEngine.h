@@ -282,9 +282,9 @@ public:
     virtual int32_t Count() const { return FXValues.Count(); }
     // Removes one point; raises EChartException when index is not below Count.
     virtual void Delete(int32_t index);
-    // Removes count points from start on. Nothing happens when start is at or after Count or the
-    // run is empty; raises EChartException for a negative start or count and for a run that
-    // goes past the last point.
+    // Removes count points from start on. An empty run changes nothing; raises EChartException
+    // for a negative start or count and for a run that reaches past the last point, however
+    // far after the end it starts.
     void Delete(int32_t start, int32_t count);
 
     // Unchecked reads: the caller guarantees 0 <= index < Count (asserted in debug builds).
