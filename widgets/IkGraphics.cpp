@@ -41,11 +41,14 @@ void Draw3DFrame(TCanvas& canvas, TRect& rect, TColor topColor, TColor bottomCol
     TRect result = rect;
     InflateRect(result, -width, -width);
 
-    // After max(w, h) frames every further line lies outside the original rectangle; an absurd
-    // width must not turn into billions of invisible lines.
-    const int64_t extent = std::max<int64_t>(
-        {int64_t{rect.Right} - rect.Left, int64_t{rect.Bottom} - rect.Top, int64_t{1}});
-    const int64_t frames = std::min<int64_t>(width, extent);
+    // Each frame moves its left and top lines right and down and its right and bottom lines
+    // left and up, so once all four have passed the visible part of the canvas no later frame
+    // can show a pixel: an absurd width must not turn into billions of invisible lines.
+    const TRect visible = canvas.ClipRect();
+    const int64_t reach = std::max<int64_t>(
+        {int64_t{visible.Right} - rect.Left, int64_t{visible.Bottom} - rect.Top,
+         int64_t{rect.Right} - visible.Left, int64_t{rect.Bottom} - visible.Top, int64_t{0}});
+    const int64_t frames = std::min<int64_t>(width, reach);
 
     canvas.Pen().SetWidth(1);
     int64_t left = rect.Left;

@@ -14,7 +14,7 @@ class TBitmap;
 
 // Draws width nested 1-pixel frames inside rect (top and left in topColor, bottom and right in
 // bottomColor) and shrinks rect by width on every side. A width of 0 or less draws nothing and
-// leaves rect unchanged. Frames that would lie wholly outside the original rect are not drawn.
+// leaves rect unchanged. Frames wholly outside the canvas's visible part are skipped.
 void Draw3DFrame(TCanvas& canvas, TRect& rect, TColor topColor, TColor bottomColor, int32_t width);
 
 // total * (percent * 0.01), truncated toward zero; a result outside 32 bits raises

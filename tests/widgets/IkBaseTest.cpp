@@ -87,6 +87,25 @@ TEST_F(IkBase, Draw3DFrameWiderThanTheRectFillsItAndStillShrinksByTheWidth)
     EXPECT_THROW(Draw3DFrame(bitmap.Canvas(), edge, clRed, clBlue, 10), EIntOverflow);
 }
 
+TEST_F(IkBase, Draw3DFrameWiderThanTheRectKeepsDrawingItsCrossedFramesAroundIt)
+{
+    // Frames past the middle cross over and land outside the rect, still on the canvas.
+    TBitmap bitmap = MarkedBitmap(8, 8);
+    TRect r = Rect(3, 3, 5, 5);
+    Draw3DFrame(bitmap.Canvas(), r, clRed, clBlue, 3);
+    EXPECT_EQ(r, Rect(6, 6, 2, 2));
+    const char* expected[] = {"........", "........", "..BB.R..", "..BRRR..",
+                              "..BBRR..", "..BRRR..", "........", "........"};
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const char c = expected[y][x];
+            EXPECT_EQ(At(bitmap, x, y), c == 'R'   ? clRed
+                                        : c == 'B' ? clBlue
+                                                   : Marker)
+                << x << "," << y;
+        }
+}
+
 TEST(IkGraphics, PercentOfTruncatesAndRejectsResultsBeyond32Bits)
 {
     EXPECT_EQ(PercentOf(21, 50), 10);
