@@ -252,14 +252,13 @@ void TIkPowerButton::MouseLeave()
 
 void TIkPowerButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
+    // Any button's release ends the press that the left button started.
     bool toggled = false;
-    if (button == mbLeft) {
-        FMouseHeld = false;
-        if (FPressed) {
-            FPressed = false;
-            SetActive(!FActive);
-            toggled = true;
-        }
+    FMouseHeld = false;
+    if (FPressed) {
+        FPressed = false;
+        SetActive(!FActive);
+        toggled = true;
     }
     TIkCustomImageControl::MouseUp(button, shift, x, y);
     if (toggled)

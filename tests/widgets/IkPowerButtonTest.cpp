@@ -220,11 +220,25 @@ TEST_F(PowerButton, DisablingOrLosingTheFocusMidPressLeavesNoStuckFace)
     EXPECT_TRUE(std::find(events.begin(), events.end(), "click:on") == events.end());
 }
 
-TEST_F(PowerButton, OtherButtonsDoNotPressOrToggle)
+TEST_F(PowerButton, OtherButtonsDoNotPressButTheirReleaseEndsALeftPress)
 {
     QTest::mouseClick(button, Qt::RightButton, {}, Centre());
     EXPECT_FALSE(button->Active());
+    EXPECT_FALSE(button->Pressed());
     EXPECT_EQ(events, (std::vector<std::string>{"up"}));
+
+    // Left down, right down and up: the right release completes the click; the later left
+    // release finds nothing held.
+    events.clear();
+    PressInside();
+    QTest::mousePress(button, Qt::RightButton, {}, Centre());
+    QTest::mouseRelease(button, Qt::RightButton, {}, Centre());
+    EXPECT_TRUE(button->Active());
+    EXPECT_FALSE(button->Pressed());
+    EXPECT_EQ(events, (std::vector<std::string>{"up", "click:on"}));
+    QTest::mouseRelease(button, Qt::LeftButton, {}, Centre());
+    EXPECT_TRUE(button->Active());
+    EXPECT_EQ(events, (std::vector<std::string>{"up", "click:on", "up"}));
 }
 
 TEST_F(PowerButton, SpaceBarTogglesOnlyWhileFocused)
