@@ -222,6 +222,15 @@ TEST_F(MeterTest, LabelCountEdgeCases)
             ASSERT_NE(FacePixel(*Meter, x, y), clBlack) << x << "," << y;
     Meter->SetLabels(1);
     EXPECT_EQ(blackPixels(), first); // the same single label "380"
+
+    // Without labels the caption is still drawn, above the bottom band of the bevel.
+    Meter->SetLabels(0);
+    Meter->SetCaption(QStringLiteral("Mainsvoltage: 400V"));
+    EXPECT_GT(blackPixels(), 0);
+    const int captionTop = 105 - 10 - Meter->Canvas().TextExtent(Meter->Caption()).cy;
+    for (int y = 5; y < captionTop; ++y)
+        for (int x = 5; x < 204; ++x)
+            ASSERT_NE(FacePixel(*Meter, x, y), clBlack) << x << "," << y;
 }
 
 TEST_F(MeterTest, BevelIsDrawnOverTheBackImage)

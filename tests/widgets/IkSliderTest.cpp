@@ -315,6 +315,28 @@ TEST_F(SliderTest, HorizontalSliderKeysAndLitPart)
     EXPECT_EQ(Slider->Position(), 390);
 }
 
+TEST_F(SliderTest, HorizontalTopRightLitPartAndDrag)
+{
+    Slider->SetOrientation(voHorizontal);
+    Slider->SetStyle(ssTopRight);
+    // Left edge 3 + nearest(44.5) = 47, mirrored 3 + 105 - 47 - 13 = 48; lit from the thumb's
+    // right edge less 13 div 2 (55) to the right end. The bars start at the right: odd columns.
+    EXPECT_EQ(Slider->ThumbRect(), Rect(48, 7, 61, 37));
+    EXPECT_EQ(FacePixel(*Slider, 101, 6), clLime);
+    EXPECT_EQ(FacePixel(*Slider, 55, 6), clLime);
+    EXPECT_EQ(FacePixel(*Slider, 54, 6), clBlack);
+    EXPECT_EQ(FacePixel(*Slider, 53, 6), clGray);
+    EXPECT_EQ(FacePixel(*Slider, 7, 6), clGray);
+    // Grabbed 4 pixels inside its left edge and moved 10 to the right: left edge 58, value
+    // 420 - nearest(55 * 40 / 89) = 395, drawn at 3 + 105 - (3 + nearest(33.375)) - 13 = 59.
+    Press(52, 20);
+    MoveTo(62, 20);
+    Release(62, 20);
+    EXPECT_EQ(Slider->Position(), 395);
+    EXPECT_EQ(Slider->ThumbRect().Left, 59);
+    EXPECT_EQ(Changes, (std::vector<int32_t>{395}));
+}
+
 TEST_F(SliderTest, OrientationChangeSwapsSizeAndThumb)
 {
     TIkSlider* other = new TIkSlider(&Window);
