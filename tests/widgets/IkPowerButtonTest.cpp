@@ -303,6 +303,13 @@ TEST_F(PowerButton, DisabledButtonShowsTheLedInTheFaceColourAndAnEngravedCaption
         }
     EXPECT_GT(shadowPixels, 0);
     EXPECT_GT(lightPixels, 0);
+    // Every visible highlight pixel is the shadow copy's pixel moved by (1, 1).
+    for (int y = text.Top; y < text.Bottom + 1; ++y)
+        for (int x = text.Left; x < text.Right + 1; ++x) {
+            if (PixelOf(face, x, y) == LightRGB) {
+                EXPECT_EQ(PixelOf(face, x - 1, y - 1), ShadowRGB) << x << "," << y;
+            }
+        }
 
     QTest::mouseClick(button, Qt::LeftButton, {}, Centre());
     EXPECT_TRUE(button->Active());
