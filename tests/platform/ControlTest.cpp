@@ -297,6 +297,20 @@ TEST(Cursors, ScreenTableAndMonochromeCursors)
     EXPECT_EQ(mask.pixelIndex(0, 2), mask.pixelIndex(1, 2));
 }
 
+TEST(Cursors, ConfinedPointerReachesMovesClamped)
+{
+    Probe p;
+    p.SetBounds(0, 0, 50, 40);
+    const TPoint origin = p.ClientToScreen(Point(0, 0));
+    const TRect confine = Bounds(origin.X, origin.Y, 50, 40);
+    ClipCursor(&confine);
+    p.log.clear();
+    Mouse(&p, QEvent::MouseMove, {80, -5}, Qt::NoButton, Qt::LeftButton);
+    ClipCursor(nullptr);
+    Mouse(&p, QEvent::MouseMove, {80, -5}, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(p.Log(), "enter move@49,0 leave move@80,-5");
+}
+
 TEST(Cursors, ConfinementClampsAndReleases)
 {
     const TRect r = Rect(100, 200, 150, 260);
