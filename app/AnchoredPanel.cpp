@@ -1,5 +1,6 @@
 #include "app/AnchoredPanel.h"
 
+#include "platform/Control.h"
 #include "platform/Graphics.h"
 
 #include <QPalette>
@@ -17,7 +18,12 @@ TAnchoredPanel::TAnchoredPanel(QWidget* parent, int designWidth, TColor color)
 
 void TAnchoredPanel::Place(QWidget* child, int left, int top, int width, int height, bool stretch)
 {
-    child->setGeometry(left, top, width, height);
+    // Controls hear of their new size at once, even while the window is still hidden.
+    if (auto* control = dynamic_cast<TControl*>(child)) {
+        control->SetBounds(left, top, width, height);
+    } else {
+        child->setGeometry(left, top, width, height);
+    }
     if (stretch) {
         FStretching.push_back({child, FDesignWidth - (left + width)});
         Stretch(FStretching.back());
