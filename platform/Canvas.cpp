@@ -59,10 +59,10 @@ Qt::BrushStyle HatchStyle(TBrushStyle style)
         return Qt::HorPattern;
     case bsVertical:
         return Qt::VerPattern;
-    case bsFDiagonal:
-        return Qt::BDiagPattern;
-    case bsBDiagonal:
+    case bsFDiagonal: // going down from left to right
         return Qt::FDiagPattern;
+    case bsBDiagonal: // going up from left to right
+        return Qt::BDiagPattern;
     case bsCross:
         return Qt::CrossPattern;
     case bsDiagCross:

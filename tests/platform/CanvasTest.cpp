@@ -335,6 +335,27 @@ TEST(CanvasShapes, HatchBrushFillsGapsOnlyWhenOpaque)
     EXPECT_GT(s.Count(clYellow), 0);
 }
 
+TEST(CanvasShapes, DiagonalHatchesRunTheirWay)
+{
+    Surface s;
+    s.c.Brush().SetColor(clBlack);
+    s.c.Brush().SetStyle(bsFDiagonal);
+    s.c.FillRect(Rect(0, 0, 16, 16));
+    s.c.Brush().SetStyle(bsBDiagonal);
+    s.c.FillRect(Rect(20, 0, 36, 16));
+    for (int y = 0; y + 1 < 16; ++y)
+        for (int x = 1; x + 1 < 16; ++x) {
+            // A set pixel continues down-right in the forward hatch, down-left in the other.
+            if (s.c.Pixel(x, y) == clBlack) {
+                EXPECT_EQ(s.c.Pixel(x + 1, y + 1), clBlack) << x << "," << y;
+            }
+            if (s.c.Pixel(20 + x, y) == clBlack) {
+                EXPECT_EQ(s.c.Pixel(20 + x - 1, y + 1), clBlack) << x << "," << y;
+            }
+        }
+    EXPECT_GT(s.Count(clBlack), 40);
+}
+
 TEST(CanvasShapes, BrushChangeSetsBackgroundTheClassicWay)
 {
     TCanvas c;
