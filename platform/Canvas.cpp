@@ -321,9 +321,15 @@ bool ApplyMode(QPainter* p, TPenMode mode, QColor& color)
 
 namespace {
 
+// Pens drawn by the one-pixel line walker: alternate pens, normal pens up to one pixel and
+// solid geometric pens of one pixel (the same pixels, crisper than a stroked outline).
 bool IsThinPen(const TPen& pen)
 {
-    return pen.Kind() == pkAlternate || (pen.Kind() == pkNormal && pen.Width() <= 1);
+    if (pen.Kind() == pkAlternate)
+        return true;
+    if (pen.Width() > 1)
+        return false;
+    return pen.Kind() == pkNormal || pen.Style() == psSolid || pen.Style() == psInsideFrame;
 }
 
 Qt::PenCapStyle CapOf(const TPen& pen)
