@@ -26,18 +26,14 @@ TIkPowerButton::~TIkPowerButton()
 
 template <typename T> void TIkPowerButton::SetAndRepaint(T& field, T value)
 {
-    if (field == value)
-        return;
-    field = value;
-    UpdateControlCanvas();
+    if (AssignIfChanged(field, value))
+        UpdateControlCanvas();
 }
 
 template <typename T> void TIkPowerButton::SetAndLayout(T& field, T value)
 {
-    if (field == value)
-        return;
-    field = value;
-    UpdateLayout(true);
+    if (AssignIfChanged(field, value))
+        UpdateLayout(true);
 }
 
 void TIkPowerButton::SetActive(bool value)

@@ -59,6 +59,16 @@ using TIkMaxInt = int32_t;      // 1 .. 2147483647
 using TIkByteInt = uint8_t;     // 0 .. 255
 using TIkNumGlyphs = uint8_t;   // 1 .. 4
 
+// Stores value into field when it differs; true when it did. Every setter of the library
+// notifies or repaints only on such a real change.
+template <typename T> bool AssignIfChanged(T& field, const T& value)
+{
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+
 class TIkPersistent;
 using TIkNotifyEvent = std::function<void(TIkPersistent* sender)>;
 
@@ -100,10 +110,8 @@ protected:
     // Store value into field when it differs, then notify.
     template <typename T> void SetField(T& field, T value)
     {
-        if (field == value)
-            return;
-        field = value;
-        Changed();
+        if (AssignIfChanged(field, value))
+            Changed();
     }
     // The default assignment for sources of another class: always fails.
     [[noreturn]] void AssignError(const TIkPersistent* source) const;

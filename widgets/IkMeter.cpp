@@ -121,10 +121,8 @@ TIkMeter::~TIkMeter() = default;
 
 template <typename T> void TIkMeter::SetAndRepaint(T& field, T value)
 {
-    if (field == value)
-        return;
-    field = value;
-    UpdateControlCanvas();
+    if (AssignIfChanged(field, value))
+        UpdateControlCanvas();
 }
 
 void TIkMeter::SetPosition(int32_t value)

@@ -72,19 +72,16 @@ TIkSlider::~TIkSlider()
 
 template <typename T> void TIkSlider::SetAndRepaint(T& field, T value)
 {
-    if (field == value)
-        return;
-    field = value;
-    UpdateControlCanvas();
+    if (AssignIfChanged(field, value))
+        UpdateControlCanvas();
 }
 
 template <typename T> void TIkSlider::SetAndRebuildTrack(T& field, T value)
 {
-    if (field == value)
-        return;
-    field = value;
-    UpdateTrack();
-    UpdateControlCanvas();
+    if (AssignIfChanged(field, value)) {
+        UpdateTrack();
+        UpdateControlCanvas();
+    }
 }
 
 void TIkSlider::SetPosition(int32_t value)
