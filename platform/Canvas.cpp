@@ -85,12 +85,26 @@ void Normalize(int& x1, int& y1, int& x2, int& y2)
         std::swap(y1, y2);
 }
 
-// A whole-pixel point as a Qt point. Qt's aliased fill sets the pixels whose integer
-// coordinates lie inside the shape, left and top edges included, right and bottom edges
-// excluded: the classic desktop's rule, so shapes need no offset.
+// The classic desktop fills the pixels whose whole-number coordinates lie inside a shape
+// (left and top edges included, right and bottom excluded); Qt's aliased fills sample pixel
+// centres instead. Moving shapes by a little under half a pixel makes Qt pick the classic
+// pixels: a wide line is then centred on its pixels, a polygon's slanted edges fall the
+// classic way, and ties go to the left and top.
+constexpr double PixelOffset = 0.5 - 1.0 / 32;
+
 QPointF Centre(int x, int y)
 {
-    return QPointF(x, y);
+    return QPointF(x + PixelOffset, y + PixelOffset);
+}
+
+// Walks the (flattened) outline of a path in whole pixels with the one-pixel line writer.
+void WalkOutline(TPixelWriter& writer, const QPainterPath& path)
+{
+    auto pixel = [](double v) { return static_cast<int>(std::lround(v - PixelOffset)); };
+    for (const QPolygonF& poly : path.toSubpathPolygons())
+        for (qsizetype i = 0; i + 1 < poly.size(); ++i)
+            writer.Line(pixel(poly[i].x()), pixel(poly[i].y()), pixel(poly[i + 1].x()),
+                        pixel(poly[i + 1].y()));
 }
 
 } // namespace
@@ -667,14 +681,7 @@ void TCanvas::DrawShape(const QPainterPath& shape)
         // One-pixel outline: walk the flattened curve with the pixel writer.
         TPixelWriter& w = FImpl->writer;
         w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE, LogicalDeviceRect());
-        for (const QPolygonF& poly : shape.toSubpathPolygons()) {
-            for (int i = 0; i + 1 < poly.size(); ++i) {
-                const QPointF a = poly[i];
-                const QPointF b = poly[i + 1];
-                w.Line(static_cast<int>(std::lround(a.x())), static_cast<int>(std::lround(a.y())),
-                       static_cast<int>(std::lround(b.x())), static_cast<int>(std::lround(b.y())));
-            }
-        }
+        WalkOutline(w, shape);
         FlushPixels();
         return;
     }
@@ -1033,14 +1040,7 @@ void TCanvas::StrokeRecorded()
     if (IsThinPen(FPen)) {
         TPixelWriter& w = FImpl->writer;
         w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE, LogicalDeviceRect());
-        for (const QPolygonF& poly : FImpl->path.toSubpathPolygons()) {
-            for (int i = 0; i + 1 < poly.size(); ++i) {
-                const QPointF a = poly[i];
-                const QPointF b = poly[i + 1];
-                w.Line(static_cast<int>(std::lround(a.x())), static_cast<int>(std::lround(a.y())),
-                       static_cast<int>(std::lround(b.x())), static_cast<int>(std::lround(b.y())));
-            }
-        }
+        WalkOutline(w, FImpl->path);
         FlushPixels();
         return;
     }

@@ -221,6 +221,31 @@ TEST(CanvasLines, GeometricPenCapsDecideTheEnds)
     EXPECT_GT(square.Count(clBlack), flat.Count(clBlack));
 }
 
+TEST(CanvasLines, OddWidthsAreCentredOnTheirPixels)
+{
+    Surface s;
+    s.c.Pen().SetGeometric(clBlack, 3, psSolid, pecFlat, pjMiter);
+    s.c.MoveTo(2, 10);
+    s.c.LineTo(15, 10);
+    s.c.MoveTo(25, 2);
+    s.c.LineTo(25, 25);
+    EXPECT_EQ(s.Column(8, 7, 13), "..###..");
+    EXPECT_EQ(s.Row(12, 22, 28), "..###..");
+}
+
+TEST(CanvasShapes, SlantedPolygonEdgesFollowTheClassicRule)
+{
+    // Pixels whose whole-number point lies inside: x + y < 10 for this triangle.
+    Surface s;
+    s.c.Pen().SetStyle(psClear);
+    s.c.Brush().SetColor(clRed);
+    const TPoint tri[] = {{0, 0}, {10, 0}, {0, 10}};
+    s.c.Polygon(tri, 3);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 12; ++x)
+            EXPECT_EQ(s.c.Pixel(x, y) == clRed, x + y < 10) << x << "," << y;
+}
+
 TEST(CanvasLines, FarOffDashedGeometricLinesDrawTheirVisiblePiece)
 {
     // Only the piece near the device is stroked, in its place in the dash pattern: the same
