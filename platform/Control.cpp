@@ -352,15 +352,24 @@ void TControl::changeEvent(QEvent* event)
         PropagateParentProperties();
 }
 
+// Enter and exit follow the window's focused control. Another window taking the activation
+// leaves this control the focused one of its window, so that focus loss is not an exit, and the
+// focus coming back with the activation is not a new enter.
 void TControl::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
+    if (FEntered)
+        return;
+    FEntered = true;
     DoEnter();
 }
 
 void TControl::focusOutEvent(QFocusEvent* event)
 {
     QWidget::focusOutEvent(event);
+    if (event->reason() == Qt::ActiveWindowFocusReason && window()->focusWidget() == this)
+        return;
+    FEntered = false;
     DoExit();
 }
 

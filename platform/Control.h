@@ -222,6 +222,7 @@ private:
     bool FMouseCapture = false;
     bool FMouseInside = false;
     bool FLeftPressed = false;
+    bool FEntered = false; // DoEnter ran and DoExit has not yet
     int FLoadingCount = 0;
     int FNotifiedWidth = -1;
     int FNotifiedHeight = -1;

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -263,6 +264,38 @@ TEST(ControlInput, TabStopDecidesTheFocusPolicy)
     EXPECT_EQ(p.focusPolicy(), Qt::TabFocus);
     TGraphicControl g;
     EXPECT_EQ(g.focusPolicy(), Qt::NoFocus);
+}
+
+TEST(ControlInput, FocusFollowsTheWindowsFocusedControlNotTheActivation)
+{
+    QWidget window;
+    window.resize(200, 100);
+    auto* first = new TCustomControl(&window);
+    auto* second = new TCustomControl(&window);
+    first->SetBounds(0, 0, 50, 50);
+    second->SetBounds(60, 0, 50, 50);
+    std::vector<std::string> log;
+    first->OnEnter = [&](TControl*) { log.push_back("enter first"); };
+    first->OnExit = [&](TControl*) { log.push_back("exit first"); };
+    second->OnEnter = [&](TControl*) { log.push_back("enter second"); };
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    first->SetFocus();
+    ASSERT_EQ(log, (std::vector<std::string>{"enter first"}));
+
+    // Another window takes the activation and gives it back: the first control stays the
+    // focused one of its window throughout.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_EQ(log, (std::vector<std::string>{"enter first"}));
+
+    second->SetFocus();
+    EXPECT_EQ(log, (std::vector<std::string>{"enter first", "exit first", "enter second"}));
 }
 
 TEST(Cursors, RequestShowsTheControlsOwnCursor)
