@@ -515,8 +515,14 @@ void TCanvas::FlushPixels()
     TPixelWriter& w = FImpl->writer;
     if (w.Empty())
         return;
-    if (FImpl->image != nullptr) {
-        // Straight into the image: same pixels as the painter would set, much faster.
+    const QImage* image = FImpl->image;
+    const bool direct =
+        image != nullptr &&
+        (image->format() == QImage::Format_RGB32 || image->format() == QImage::Format_ARGB32 ||
+         image->format() == QImage::Format_ARGB32_Premultiplied);
+    if (direct) {
+        // Straight into a 32-bit image: same pixels as the painter would set, much faster.
+        // Images of other pixel formats go through the painter.
         QPainter* p = Painter(); // keeps the painter and the image in step (detached buffer)
         if (p == nullptr) {
             w.Clear();

@@ -412,6 +412,27 @@ TEST(CanvasPixels, ReadAndWriteWithinTheDevice)
     EXPECT_EQ(unbound.PenPos(), Point(10, 10));
 }
 
+TEST(CanvasPixels, ImagesOfOtherFormatsAreDrawnExactly)
+{
+    // One-pixel lines on a 24- or 16-bit image land on their pixels and nowhere else.
+    for (const QImage::Format format : {QImage::Format_RGB888, QImage::Format_RGB16}) {
+        QImage image(10, 3, format);
+        image.fill(Qt::white);
+        {
+            TCanvas c(&image);
+            c.MoveTo(0, 2);
+            c.LineTo(10, 2);
+            c.SetPixel(9, 0, clRed);
+        }
+        for (int x = 0; x < 10; ++x) {
+            EXPECT_EQ(image.pixel(x, 2), qRgb(0, 0, 0)) << format << " " << x;
+            EXPECT_EQ(image.pixel(x, 1), qRgb(255, 255, 255)) << format << " " << x;
+        }
+        EXPECT_EQ(image.pixel(9, 0), qRgb(255, 0, 0)) << format;
+        EXPECT_EQ(image.pixel(8, 0), qRgb(255, 255, 255)) << format;
+    }
+}
+
 TEST(CanvasClipping, RectangularClipLeavesTheEdgesUntouched)
 {
     Surface s(130, 130);
