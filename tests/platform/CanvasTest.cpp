@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 namespace {
@@ -233,6 +234,32 @@ TEST(CanvasLines, OddWidthsAreCentredOnTheirPixels)
     EXPECT_EQ(s.Row(12, 22, 28), "..###..");
 }
 
+TEST(CanvasLines, GeometricPenJoinsShapeTheOuterCorner)
+{
+    // A right-angled corner at (20, 25), 7 pixels wide: the outer corner square is filled by
+    // a mitre, cut on its diagonal by a bevel and rounded by a round join.
+    auto corner = [](TPenJoin join) {
+        auto s = std::make_unique<Surface>();
+        s->c.Pen().SetGeometric(clBlack, 7, psSolid, pecFlat, join);
+        const TPoint pts[] = {{5, 25}, {20, 25}, {20, 5}};
+        s->c.Polyline(pts, 3);
+        return s;
+    };
+    const auto miter = corner(pjMiter);
+    const auto bevel = corner(pjBevel);
+    const auto round = corner(pjRound);
+    for (const Surface* s : {miter.get(), bevel.get(), round.get()}) {
+        EXPECT_EQ(s->c.Pixel(20, 25), clBlack);
+        EXPECT_EQ(s->c.Pixel(17, 28), clBlack); // inside the horizontal stroke
+        EXPECT_EQ(s->c.Pixel(23, 22), clBlack); // inside the vertical stroke
+    }
+    EXPECT_EQ(miter->c.Pixel(23, 28), clBlack);
+    EXPECT_EQ(bevel->c.Pixel(23, 28), clWhite);
+    EXPECT_EQ(round->c.Pixel(23, 28), clWhite);
+    EXPECT_EQ(round->c.Pixel(22, 27), clBlack);
+    EXPECT_EQ(bevel->c.Pixel(22, 27), clWhite);
+}
+
 TEST(CanvasShapes, SlantedPolygonEdgesFollowTheClassicRule)
 {
     // Pixels whose whole-number point lies inside: x + y < 10 for this triangle.
@@ -301,6 +328,30 @@ TEST(CanvasShapes, InvisiblePenDrawsNothingWhileTheFillHappens)
     s.c.Polygon(tri, 3);
     EXPECT_EQ(s.c.Pixel(28, 4), clRed);
     EXPECT_EQ(s.Count(clBlack), 0);
+}
+
+TEST(CanvasShapes, RoundRectCutsItsCornersInsideTheBox)
+{
+    Surface s;
+    s.c.Brush().SetColor(clRed);
+    s.c.RoundRect(2, 2, 22, 18, 8, 8);
+    // Corners cut: the arc passes through (3, 3) and leaves the pixels outside it.
+    EXPECT_EQ(s.Row(2, 2, 4), "..#");
+    EXPECT_EQ(s.Row(3, 2, 4), ".#?");
+    EXPECT_EQ(s.Column(2, 2, 4), "..#");
+    EXPECT_EQ(s.c.Pixel(21, 17), clWhite);
+    EXPECT_EQ(s.Row(2, 5, 18), std::string(14, '#'));    // straight top edge
+    EXPECT_EQ(s.Column(21, 6, 13), std::string(8, '#')); // right edge on Right - 1
+    EXPECT_EQ(s.Row(17, 6, 17), std::string(12, '#'));   // bottom edge on Bottom - 1
+    EXPECT_EQ(s.c.Pixel(12, 10), clRed);
+    for (int x = 0; x < 40; ++x) {
+        EXPECT_EQ(s.c.Pixel(x, 18), clWhite) << x;
+        EXPECT_EQ(s.c.Pixel(x, 1), clWhite) << x;
+    }
+    for (int y = 0; y < 30; ++y) {
+        EXPECT_EQ(s.c.Pixel(22, y), clWhite) << y;
+        EXPECT_EQ(s.c.Pixel(1, y), clWhite) << y;
+    }
 }
 
 TEST(CanvasShapes, FillRectCoversLeftToRightMinusOne)
@@ -610,6 +661,42 @@ TEST(CanvasText, ExtentAndAlignment)
     EXPECT_NE(b.Row(29, 0, 199).find('#'), std::string::npos);
 }
 
+namespace {
+
+// Bounding box of the pixels that are not white: (minX, minY, maxX + 1, maxY + 1).
+TRect InkBounds(TCanvas& c, int width, int height)
+{
+    TRect r = Rect(width, height, -1, -1);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (c.Pixel(x, y) != clWhite) {
+                r.Left = std::min(r.Left, x);
+                r.Top = std::min(r.Top, y);
+                r.Right = std::max(r.Right, x + 1);
+                r.Bottom = std::max(r.Bottom, y + 1);
+            }
+    return r;
+}
+
+} // namespace
+
+TEST(CanvasText, CentreAndBottomAlignment)
+{
+    Surface s(200, 60);
+    s.c.Font().SetSize(10);
+    s.c.Brush().SetStyle(bsClear);
+    const TSize ext = s.c.TextExtent("Hello");
+    s.c.SetTextAlign(TA_CENTER | TA_BOTTOM);
+    s.c.TextOut(100, 40, "Hello");
+    const TRect ink = InkBounds(s.c, 200, 60);
+    EXPECT_GE(ink.Left, 100 - ext.cx / 2);
+    EXPECT_LE(ink.Right, 100 - ext.cx / 2 + ext.cx);
+    EXPECT_LT(ink.Left, 100 - ext.cx / 4);  // reaches well left of x
+    EXPECT_GT(ink.Right, 100 + ext.cx / 4); // and well right of it
+    EXPECT_LE(ink.Bottom, 40);
+    EXPECT_GE(ink.Top, 40 - ext.cy);
+}
+
 TEST(CanvasText, OpaqueTextFillsItsCell)
 {
     Surface s(100, 40);
@@ -646,6 +733,24 @@ TEST(CanvasText, DrawTextCentresAndMeasures)
     EXPECT_GE(minX, left);
     EXPECT_LE(maxX, left + ext.cx);
     EXPECT_LE(std::abs((minX + maxX) / 2 - 100), 3);
+    // Vertically the text cell sits in the middle of the rectangle.
+    const TRect ink = InkBounds(s.c, 200, 60);
+    const int top = (60 - ext.cy) / 2;
+    EXPECT_GE(ink.Top, top);
+    EXPECT_LE(ink.Bottom, top + ext.cy);
+
+    // DT_BOTTOM puts the cell on the rectangle's bottom edge; DT_RIGHT on its right edge.
+    Surface b(200, 60);
+    b.c.Font().SetSize(10);
+    b.c.Brush().SetStyle(bsClear);
+    TRect corner = Rect(0, 0, 150, 50);
+    b.c.DrawText("Simulation", corner, DT_SINGLELINE | DT_RIGHT | DT_BOTTOM);
+    const TRect placed = InkBounds(b.c, 200, 60);
+    EXPECT_GE(placed.Top, 50 - ext.cy);
+    EXPECT_LE(placed.Bottom, 50);
+    EXPECT_GE(placed.Left, 150 - ext.cx);
+    EXPECT_LE(placed.Right, 150);
+    EXPECT_GT(placed.Right, 150 - ext.cx / 4);
 }
 
 TEST(CanvasCopies, CopyRectDrawAndBrushCopy)
