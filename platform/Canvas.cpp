@@ -35,16 +35,17 @@ QRect ToQRect(const TRect& given)
     return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
 }
 
-// Dash pattern of a pen style in pens widths; empty for solid.
+// Dash pattern of a geometric pen style in pen widths (dash 3 on 1 off, dot 1 on 1 off, and
+// their combinations); empty for solid.
 QList<qreal> QtDashes(TPenStyle style)
 {
     switch (style) {
     case psDash:
-        return {18.0 / 3, 6.0 / 3};
+        return {3, 1};
     case psDot:
         return {1, 1};
     case psDashDot:
-        return {3, 2, 1, 2};
+        return {3, 1, 1, 1};
     case psDashDotDot:
         return {3, 1, 1, 1, 1, 1};
     default:

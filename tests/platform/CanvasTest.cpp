@@ -222,6 +222,32 @@ TEST(CanvasLines, GeometricPenCapsDecideTheEnds)
     EXPECT_GT(square.Count(clBlack), flat.Count(clBlack));
 }
 
+TEST(CanvasLines, GeometricDashStylesScaleWithTheWidth)
+{
+    // Flat ends, width 2: dash 6 on 2 off, dot 2 on 2 off, dash-dot 6-2-2-2, dash-dot-dot
+    // 6-2-2-2-2-2, from the start point on.
+    const struct
+    {
+        TPenStyle style;
+        std::string period;
+    } cases[] = {{psDash, "######.."},
+                 {psDot, "##.."},
+                 {psDashDot, "######..##.."},
+                 {psDashDotDot, "######..##..##.."}};
+    for (const auto& c : cases) {
+        Surface s(64, 8);
+        s.c.Pen().SetGeometric(clBlack, 2, c.style, pecFlat, pjMiter);
+        s.c.MoveTo(0, 3);
+        s.c.LineTo(64, 3);
+        std::string expected;
+        while (expected.size() < 64)
+            expected += c.period;
+        expected.resize(64);
+        EXPECT_EQ(s.Row(3, 0, 63), expected) << c.style;
+        EXPECT_EQ(s.Row(3, 0, 63), s.Row(2, 0, 63)) << c.style; // two pixels wide
+    }
+}
+
 TEST(CanvasLines, OddWidthsAreCentredOnTheirPixels)
 {
     Surface s;
@@ -276,7 +302,7 @@ TEST(CanvasShapes, SlantedPolygonEdgesFollowTheClassicRule)
 TEST(CanvasLines, FarOffDashedGeometricLinesDrawTheirVisiblePiece)
 {
     // Only the piece near the device is stroked, in its place in the dash pattern: the same
-    // pixels as a line starting a whole number of periods (6 + 2 widths, 16 pixels) closer.
+    // pixels as a line starting a whole number of periods (3 + 1 widths, 8 pixels) closer.
     Surface far, near;
     far.c.Pen().SetGeometric(clBlack, 2, psDash, pecFlat, pjMiter);
     near.c.Pen().SetGeometric(clBlack, 2, psDash, pecFlat, pjMiter);
