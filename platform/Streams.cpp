@@ -65,7 +65,7 @@ int64_t TMemoryStream::Read(void* buffer, int64_t count)
 
 int64_t TMemoryStream::Write(const void* buffer, int64_t count)
 {
-    if (count <= 0)
+    if (count <= 0 || count > MaxSize || FPosition > MaxSize - count)
         return 0;
     const int64_t end = FPosition + count;
     if (end > Size())
@@ -82,6 +82,8 @@ void TMemoryStream::SetPosition(int64_t position)
 
 void TMemoryStream::SetSize(int64_t size)
 {
+    if (size > MaxSize)
+        throw EStreamError("Out of memory while expanding memory stream");
     FData.resize(static_cast<size_t>(std::max<int64_t>(0, size)));
     FPosition = std::min(FPosition, Size());
 }

@@ -36,9 +36,14 @@ public:
     int64_t CopyFrom(TStream& source, int64_t count);
 };
 
+// Bytes in memory. Contents never grow beyond MaxSize: a write that would reach past it writes
+// nothing (WriteBuffer raises EStreamError) and SetSize beyond it raises EStreamError, so a
+// far-off position cannot make it allocate without bound.
 class TMemoryStream : public TStream
 {
 public:
+    static constexpr int64_t MaxSize = int64_t{1} << 30;
+
     TMemoryStream() = default;
     explicit TMemoryStream(std::vector<uint8_t> bytes) : FData(std::move(bytes)) {}
 
@@ -47,7 +52,7 @@ public:
     int64_t Size() const override { return static_cast<int64_t>(FData.size()); }
     int64_t Position() const override { return FPosition; }
     void SetPosition(int64_t position) override;
-    // Truncates or zero-extends the contents.
+    // Truncates or zero-extends the contents (at most MaxSize).
     void SetSize(int64_t size);
     void Clear();
 

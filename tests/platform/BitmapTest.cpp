@@ -270,6 +270,13 @@ TEST(Streams, MemoryAndFileStreams)
     m.WriteBuffer("x", 1); // writing past the end zero-fills the gap
     EXPECT_EQ(m.Size(), 101);
     EXPECT_EQ(m.Bytes()[50], 0);
+    // A far-off position or size raises instead of growing without bound.
+    m.SetPosition(INT64_MAX);
+    EXPECT_THROW(m.WriteInt32(1), EStreamError);
+    m.SetPosition(TMemoryStream::MaxSize);
+    EXPECT_THROW(m.WriteBuffer("x", 1), EStreamError);
+    EXPECT_THROW(m.SetSize(TMemoryStream::MaxSize + 1), EStreamError);
+    EXPECT_EQ(m.Size(), 101);
 
     QTemporaryDir dir;
     const QString name = dir.filePath("data.bin");
