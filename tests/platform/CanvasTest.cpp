@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -192,6 +193,32 @@ TEST(CanvasLines, NotXorTwiceRestoresTheImage)
         }
     }
     EXPECT_EQ(s.bitmap.Image(), before);
+}
+
+TEST(CanvasLines, NotXorOutlinesTouchEachPixelOnce)
+{
+    // On white, not-xor with a pen sets the pen colour; a pixel touched twice would turn white
+    // again and leave a hole in the outline.
+    const std::function<void(TCanvas&)> shapes[] = {
+        [](TCanvas& c) { c.Ellipse(2, 2, 37, 27); },
+        [](TCanvas& c) { c.RoundRect(5, 5, 30, 22, 12, 9); },
+        [](TCanvas& c) {
+            const TPoint tri[] = {{20, 1}, {36, 28}, {3, 12}};
+            c.Polygon(tri, 3);
+        },
+    };
+    for (size_t k = 0; k < std::size(shapes); ++k) {
+        Surface copy, inverted;
+        for (Surface* s : {&copy, &inverted}) {
+            s->c.Pen().SetColor(clBlue);
+            s->c.Brush().SetStyle(bsClear);
+        }
+        inverted.c.Pen().SetMode(pmNotXor);
+        shapes[k](copy.c);
+        shapes[k](inverted.c);
+        EXPECT_GT(copy.Count(clBlue), 30) << k;
+        EXPECT_EQ(inverted.bitmap.Image(), copy.bitmap.Image()) << k;
+    }
 }
 
 TEST(CanvasLines, AlternatePenSetsEveryOtherPixel)
