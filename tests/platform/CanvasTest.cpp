@@ -644,6 +644,35 @@ TEST(CanvasPaths, FillStrokeAndClipToARecordedPath)
     EXPECT_EQ(t.c.Pixel(25, 10), clWhite);
 }
 
+TEST(CanvasPaths, StrokeAndStrokeAndFillAPolygonPath)
+{
+    const TPoint box[] = {{5, 5}, {15, 5}, {15, 15}, {5, 15}};
+    Surface s;
+    s.c.Brush().SetColor(clRed);
+    s.c.BeginPath();
+    s.c.Polygon(box, 4);
+    s.c.EndPath();
+    s.c.StrokePath();
+    EXPECT_EQ(s.Row(5, 4, 16), ".###########.");
+    EXPECT_EQ(s.Row(10, 4, 16), ".#.........#.");
+    EXPECT_EQ(s.Column(15, 4, 16), ".###########.");
+    EXPECT_EQ(s.Count(clRed), 0);
+
+    Surface t;
+    t.c.Brush().SetColor(clRed);
+    t.c.BeginPath();
+    t.c.Polygon(box, 4);
+    t.c.EndPath();
+    t.c.StrokeAndFillPath();
+    EXPECT_EQ(t.Row(5, 4, 16), ".###########.");
+    EXPECT_EQ(t.Row(10, 4, 16), ".#?????????#.");
+    EXPECT_EQ(t.Count(clRed), 9 * 9);
+    // The path was used up.
+    t.c.Pen().SetColor(clBlue);
+    t.c.StrokePath();
+    EXPECT_EQ(t.Count(clBlue), 0);
+}
+
 TEST(CanvasPaths, WidenedPathCoversTheStroke)
 {
     Surface s;
