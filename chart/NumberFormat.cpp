@@ -509,7 +509,10 @@ void ReadNumberSeparatorsFromSystem()
 double TextToFloat(std::string_view text)
 {
     const auto invalid = [text]() {
-        return EConvertError("'" + std::string(text) + "' is not a valid floating point value");
+        // Built by appending: GCC 12 warns falsely (-Wrestrict) about "'" + std::string(...).
+        std::string message(1, '\'');
+        message.append(text).append("' is not a valid floating point value");
+        return EConvertError(message);
     };
     std::size_t first = text.find_first_not_of(" \t");
     std::size_t last = text.find_last_not_of(" \t");
