@@ -3,6 +3,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Graphics.h"
 #include "platform/Streams.h"
+#include "tests/support/InstrumentBevel.h"
 #include "widgets/IkClasses.h"
 #include "widgets/IkControls.h"
 #include "widgets/IkGraphics.h"
@@ -125,17 +126,6 @@ TEST_F(IkBase, CheckerBitmapSetsPixelsWhoseCoordinatesHaveEqualParity)
 }
 
 // ---- TIkBevel -------------------------------------------------------------------------------
-
-// The bevel of the main window's meter and slider.
-void MakeInstrumentBevel(TIkBevel& bevel)
-{
-    bevel.SetInnerStyle(bsLowered);
-    bevel.SetInnerWidth(2);
-    bevel.SetInnerSpace(1);
-    bevel.SetInnerColor(clBlack);
-    bevel.SetOuterStyle(bsRaised);
-    bevel.SetOuterOutline(osOuter);
-}
 
 TEST_F(IkBase, InstrumentBevelIsFivePixelsOnEverySide)
 {

@@ -2,6 +2,7 @@
 // bevel), the zones of the default scale, the setter rules and the degenerate settings.
 #include "widgets/IkMeter.h"
 #include "platform/Graphics.h"
+#include "tests/support/InstrumentBevel.h"
 
 #include <QTest>
 #include <QWidget>
@@ -79,12 +80,7 @@ protected:
         font.SetColor(clBlack);
         Meter->SetFont(font);
         TIkBevel bevel;
-        bevel.SetInnerStyle(bsLowered);
-        bevel.SetInnerWidth(2);
-        bevel.SetInnerSpace(1);
-        bevel.SetInnerColor(clBlack);
-        bevel.SetOuterStyle(bsRaised);
-        bevel.SetOuterOutline(osOuter);
+        MakeInstrumentBevel(bevel);
         Meter->SetBevel(bevel);
         Meter->EndLoading();
         Meter->OnChange = [this](TControl*) { ++Changes; };

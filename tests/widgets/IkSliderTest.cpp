@@ -3,6 +3,7 @@
 #include "widgets/IkSlider.h"
 #include "platform/Cursors.h"
 #include "platform/Graphics.h"
+#include "tests/support/InstrumentBevel.h"
 #include "widgets/IkSliderThumbs.h"
 #include "widgets/IkSystem.h"
 
@@ -42,12 +43,7 @@ protected:
         Slider->Palette().SetLow(clGray);
         Slider->Palette().SetHigh(clLime);
         TIkBevel bevel;
-        bevel.SetInnerStyle(bsLowered);
-        bevel.SetInnerWidth(2);
-        bevel.SetInnerSpace(1);
-        bevel.SetInnerColor(clBlack);
-        bevel.SetOuterStyle(bsRaised);
-        bevel.SetOuterOutline(osOuter);
+        MakeInstrumentBevel(bevel);
         Slider->SetBevel(bevel);
         Slider->EndLoading();
         Slider->OnChange = [this](TControl*) { Changes.push_back(Slider->Position()); };
