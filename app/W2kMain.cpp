@@ -171,8 +171,10 @@ void TWin2kAppForm::CreatePanel1(QWidget* parent)
     info->setPlainText(QString()); // one empty line
     Panel1->Place(info, 552, 32, 108, 81, true);
 
-    // Tab order: the power button first, then the slider, then the memo.
-    btnSimuStartenStoppen->SetTabStop(true);
+    // Tab order: the power button first, then the slider, then the memo. Neither instrument is
+    // a tab stop, and a click on one does not take the focus, so the slider keeps the focus it
+    // gets when the window opens: the arrow keys always move the mains voltage, and the space
+    // bar never reaches the power button.
     QWidget::setTabOrder(btnSimuStartenStoppen, IkSlider1);
     QWidget::setTabOrder(IkSlider1, info);
 }

@@ -1,5 +1,6 @@
-// The main window's simulation cycle, driven through its real widgets: mouse clicks on the power
-// button, key presses on the slider, and the timer's tick handler.
+// The main window's simulation cycle, driven as a user drives it: mouse clicks and key presses
+// go to the window and reach its widgets through the window's own mouse and focus routing; the
+// timer's tick handler is called directly where a test needs a fixed number of ticks.
 #include "app/W2kMain.h"
 #include "app/AnchoredPanel.h"
 #include "app/Application.h"
@@ -29,7 +30,18 @@ protected:
     {
         form.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     }
+
+    // A left click at point p of widget, delivered to the window at the matching position.
+    void ClickOn(QWidget* widget, QPoint p)
+    {
+        QTest::mouseClick(form.windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                          widget->mapTo(&form, p));
+    }
+
+    // A key press and release delivered to the window: it reaches whichever widget has the focus.
+    void PressKey(Qt::Key key) { QTest::keyClick(form.windowHandle(), key); }
 
     std::vector<TChartSeries*> AllSeries() const
     {
@@ -38,11 +50,7 @@ protected:
                 form.SERIELeistung,          form.SERIENetzspannung};
     }
 
-    void ClickPowerButton()
-    {
-        QTest::mouseClick(form.btnSimuStartenStoppen, Qt::LeftButton, Qt::NoModifier,
-                          QPoint(80, 50));
-    }
+    void ClickPowerButton() { ClickOn(form.btnSimuStartenStoppen, QPoint(80, 50)); }
 
     void Ticks(int count)
     {
@@ -182,12 +190,11 @@ TEST_F(W2kMainTest, StartStopCommandRestartsWhileRunningAndChangesNothingWhileSt
 
 TEST_F(W2kMainTest, SliderWhileStoppedMovesOnlyTheMeterAndTheNextStartTakesIt)
 {
-    form.IkSlider1->setFocus();
-    QTest::keyClick(form.IkSlider1, Qt::Key_Up);
+    PressKey(Qt::Key_Up);
     EXPECT_EQ(form.IkSlider1->Position(), 405);
     EXPECT_EQ(form.IkMeterNetz->Position(), 405);
     EXPECT_EQ(form.IkMeterNetz->Caption().toStdString(), "Mainsvoltage: 405V");
-    QTest::keyClick(form.IkSlider1, Qt::Key_Home);
+    PressKey(Qt::Key_Home);
     EXPECT_EQ(form.IkMeterNetz->Position(), 380);
     EXPECT_EQ(form.IkMeterNetz->Caption().toStdString(), "Mainsvoltage: 380V");
     EXPECT_FALSE(form.Timer1->isActive());
@@ -207,8 +214,7 @@ TEST_F(W2kMainTest, SliderMovedBetweenTwoTicksFeedsThePowerTransientOnce)
 {
     ClickPowerButton();
     Ticks(2);
-    form.IkSlider1->setFocus();
-    QTest::keyClick(form.IkSlider1, Qt::Key_Up); // 400 -> 405 between two ticks
+    PressKey(Qt::Key_Up); // 400 -> 405 between two ticks
     ASSERT_EQ(form.IkMeterNetz->Position(), 405);
     Ticks(6);
     const TChartSeries& power = *form.SERIELeistungRegel;
@@ -221,6 +227,39 @@ TEST_F(W2kMainTest, SliderMovedBetweenTwoTicksFeedsThePowerTransientOnce)
     EXPECT_EQ(power.YValue(6), 60.0);
     EXPECT_EQ(power.YValue(7), 60.0);
     EXPECT_EQ(form.SERIENetzspannungRegel->YValue(2), 101.25);
+}
+
+TEST_F(W2kMainTest, ClickingThePowerButtonLeavesTheKeyboardWithTheSlider)
+{
+    QTRY_VERIFY(form.IkSlider1->hasFocus());
+    ClickPowerButton();
+    ASSERT_TRUE(form.btnSimuStartenStoppen->Active());
+    ASSERT_TRUE(form.Timer1->isActive());
+
+    // The arrow keys still move the mains voltage, and the space bar does not stop the run.
+    PressKey(Qt::Key_Up);
+    EXPECT_EQ(form.IkSlider1->Position(), 405);
+    EXPECT_EQ(form.IkMeterNetz->Caption().toStdString(), "Mainsvoltage: 405V");
+    PressKey(Qt::Key_Space);
+    EXPECT_TRUE(form.btnSimuStartenStoppen->Active());
+    EXPECT_TRUE(form.Timer1->isActive());
+    PressKey(Qt::Key_End);
+    EXPECT_EQ(form.IkMeterNetz->Position(), 420);
+
+    // A second click stops the run and still leaves the focus alone.
+    ClickPowerButton();
+    EXPECT_FALSE(form.btnSimuStartenStoppen->Active());
+    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_TRUE(form.IkSlider1->hasFocus());
+    PressKey(Qt::Key_Down);
+    EXPECT_EQ(form.IkSlider1->Position(), 415);
+
+    // Walking the tab order never lands on the power button.
+    for (int i = 0; i < 12; ++i) {
+        PressKey(Qt::Key_Tab);
+        EXPECT_FALSE(form.btnSimuStartenStoppen->hasFocus()) << "after Tab " << i + 1;
+    }
+    EXPECT_FALSE(form.btnSimuStartenStoppen->Active());
 }
 
 TEST(ApplicationTest, AnExceptionInAHandlerIsShownAndTheProgramGoesOn)
