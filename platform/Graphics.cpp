@@ -349,7 +349,13 @@ void TFont::Assign(const TFont& source)
 QFont TFont::ToQFont() const
 {
     QFont font(FName);
-    font.setStyleStrategy(QFont::NoAntialias);
+    // Monochrome glyphs with full hinting: advances are whole pixels, so text is evenly spaced
+    // and measures exactly as it draws. No shaping (no kerning, no ligatures), as the classic
+    // desktop's text output: the width of a text is the sum of its characters' widths.
+    font.setStyleStrategy(
+        static_cast<QFont::StyleStrategy>(QFont::NoAntialias | QFont::PreferNoShaping));
+    font.setHintingPreference(QFont::PreferFullHinting);
+    font.setKerning(false);
     font.setBold((FStyle & fsBold) != 0);
     font.setItalic((FStyle & fsItalic) != 0);
     font.setUnderline((FStyle & fsUnderline) != 0);
