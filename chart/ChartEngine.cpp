@@ -439,10 +439,8 @@ std::string TChartSeries::PercentTotalText(int32_t index) const
     return PercentText(index) + of + FormatNumber(FValueFormat, MandatoryValueList().AbsSum());
 }
 
-std::string TChartSeries::XValueText(int32_t index) const
-{
-    return FormatNumber(FValueFormat, XValue(index));
-}
+// XValueText and the other operations that rest on the axes are defined with the axes
+// (chart/ChartAxis.cpp).
 
 std::string TChartSeries::LegendText(int32_t index) const
 {

@@ -16,6 +16,8 @@
 #include <vector>
 
 class TChartSeries;
+class TChartAxis;
+class TAxisOwner;
 
 // The error raised by chart objects for invalid operations and settings.
 class EChartException : public Exception
@@ -122,6 +124,9 @@ public:
     virtual void SeriesColorChanged(TChartSeries& series) = 0;
     // A series of the chart was switched on or off (legend and axes depend on it).
     virtual void SeriesActiveChanged(TChartSeries& series) = 0;
+    // The chart's axes, through which a series finds the pixels of its points; none for a chart
+    // without axes. The chart control answers itself.
+    virtual TAxisOwner* AxisOwner() { return nullptr; }
 
 protected:
     TChartHost() = default;
@@ -250,6 +255,9 @@ using TSeriesBeforeAddEvent = std::function<bool(TChartSeries& sender)>;
 using TSeriesAfterAddEvent = std::function<void(TChartSeries& sender, int32_t valueIndex)>;
 using TSeriesNotifyEvent = std::function<void(TChartSeries& sender)>;
 // Asked while a point text is made; the sender is const because reading a text changes nothing.
+// A click on point valueIndex at pixel (x, y).
+using TSeriesClickEvent =
+    std::function<void(TChartSeries& sender, int32_t valueIndex, int32_t x, int32_t y)>;
 using TSeriesGetMarkTextEvent =
     std::function<void(const TChartSeries& sender, int32_t valueIndex, std::string& markText)>;
 
@@ -311,6 +319,65 @@ public:
     // The value a mark shows for a point: the mandatory list's value.
     virtual double MarkValueOf(int32_t index) const { return MandatoryValueList().Values(index); }
 
+    // ---- Positions on the axes (defined with the axes, in chart/ChartAxis.cpp) ----
+    // The axis that scales X: the chart's top axis for aTopAxis, its bottom axis otherwise; none
+    // while the series belongs to no chart with axes. GetVertAxis likewise: the right axis for
+    // aRightAxis, the left axis otherwise.
+    TChartAxis* GetHorizAxis() const;
+    TChartAxis* GetVertAxis() const;
+    // Pixel of point index along the horizontal (vertical) axis, clamped to the axis' pixel
+    // limit; 0 without such an axis. Unchecked: the caller guarantees 0 <= index < Count.
+    virtual int32_t PointPixelX(int32_t index) const;
+    virtual int32_t PointPixelY(int32_t index) const;
+    // Sets FirstVisibleIndex and LastVisibleIndex for the plot rectangle of the chart's last
+    // layout: with X kept in order, the points from the first at or right of the plot's left
+    // edge to the first at or beyond its right edge (binary search); otherwise all points. Both
+    // are -1 when no point is visible.
+    virtual void CalcVisibleIndices();
+    // First and last point to draw, as the last CalcVisibleIndices found them (-1: none).
+    int32_t FirstVisibleIndex() const { return FFirstVisibleIndex; }
+    int32_t LastVisibleIndex() const { return FLastVisibleIndex; }
+    // Drawing is limited to the points inside the horizontal axis' range (true by default).
+    bool CalcVisiblePoints() const { return FCalcVisiblePoints; }
+
+    // ---- Drawing hooks, called by the chart in its paint; the defaults draw nothing ----
+    // The series is drawn against the chart's axes (false: a series that ignores them).
+    virtual bool UsesAxes() const { return true; }
+    // Called for every active series near the start of each paint.
+    virtual void BeforePaint() {}
+    // Raise the in/out pixel margins to what the points need at the left and right (top and
+    // bottom) edges of the plot; the axes leave that room at their automatic ends.
+    virtual void HorizontalPointMargins(int32_t& left, int32_t& right) const
+    {
+        (void)left;
+        (void)right;
+    }
+    virtual void VerticalPointMargins(int32_t& top, int32_t& bottom) const
+    {
+        (void)top;
+        (void)bottom;
+    }
+    // Draws the points FirstVisibleIndex..LastVisibleIndex on the chart's canvas.
+    virtual void DrawAllValues() {}
+    // Draws the visible marks (the chart calls it only while Marks.Visible is set).
+    virtual void DrawMarks() {}
+    // Index of the point (or the segment's first point) under the pixel, -1 for none.
+    virtual int32_t PointAtPixel(int32_t x, int32_t y) const
+    {
+        (void)x;
+        (void)y;
+        return -1;
+    }
+    // The series reacts to the mouse over its points: a cursor of its own or an enter/leave
+    // handler. The chart asks PointAtPixel only of such series.
+    bool HasPointMouseReaction() const
+    {
+        return FCursor != 0 || static_cast<bool>(OnMouseEnter) || static_cast<bool>(OnMouseLeave);
+    }
+    // Cursor over the series' points (a screen cursor number; 0 = crDefault, none of its own).
+    int32_t Cursor() const { return FCursor; }
+    void SetCursor(int32_t value) { FCursor = value; }
+
     // Nestable; while changes are open, added points are not announced one by one. The last
     // EndChanges announces them once.
     void BeginChanges() { ++FUpdateDepth; }
@@ -337,6 +404,14 @@ public:
     TSeriesAfterAddEvent OnAfterAdd;
     TSeriesNotifyEvent OnClearValues;
     TSeriesGetMarkTextEvent OnGetMarkText;
+    // Raised by the chart around DrawAllValues.
+    TSeriesNotifyEvent BeforeDrawValues;
+    TSeriesNotifyEvent AfterDrawValues;
+    // Mouse over the series' points and clicks on them (the chart raises them).
+    TSeriesNotifyEvent OnMouseEnter;
+    TSeriesNotifyEvent OnMouseLeave;
+    TSeriesClickEvent OnClick;
+    TSeriesClickEvent OnDblClick;
 
 protected:
     // Empties every value list, the labels and the colours.
@@ -359,6 +434,14 @@ protected:
     void AddValueList(TChartValueList& list) { FValueLists.push_back(&list); }
     // For series whose values run along X (horizontal bars).
     void SetYMandatory(bool value) { FYMandatory = value; }
+    // For series types that always draw all their points.
+    void SetCalcVisiblePoints(bool value) { FCalcVisiblePoints = value; }
+    // The visible range, for series types that compute it their own way.
+    void SetVisibleIndices(int32_t first, int32_t last)
+    {
+        FFirstVisibleIndex = first;
+        FLastVisibleIndex = last;
+    }
 
 private:
     void CheckPointRange(int32_t start, int32_t count) const;
@@ -382,4 +465,8 @@ private:
     TVertAxis FVertAxis = aLeftAxis;
     TSeriesMarks FMarks{*this};
     int32_t FUpdateDepth = 0;
+    int32_t FFirstVisibleIndex = -1;
+    int32_t FLastVisibleIndex = -1;
+    bool FCalcVisiblePoints = true;
+    int32_t FCursor = 0;
 };

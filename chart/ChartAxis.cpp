@@ -1,0 +1,1513 @@
+#include "chart/ChartAxis.h"
+
+#include "chart/NumberFormat.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Grey of ticks and of a grid whose colour is clDefault.
+constexpr TColor AxisGrey = 0x808080;
+
+// Label caches are dropped whole once they hold this many entries.
+constexpr size_t MaxCachedLabels = 4096;
+
+// A double rounded to the nearest integer, halves to even, saturated to the 32-bit range (0 for
+// not-a-number).
+int32_t RoundToInt32(double x)
+{
+    if (std::isnan(x)) {
+        return 0;
+    }
+    const double r = std::nearbyint(x);
+    if (r >= 2147483647.0) {
+        return INT32_MAX;
+    }
+    if (r <= -2147483648.0) {
+        return INT32_MIN;
+    }
+    return static_cast<int32_t>(r);
+}
+
+int32_t SaturateInt32(int64_t v)
+{
+    return v > INT32_MAX ? INT32_MAX : (v < INT32_MIN ? INT32_MIN : static_cast<int32_t>(v));
+}
+
+// The general form of a number (the empty pattern writes it).
+std::string GeneralText(double v)
+{
+    return FormatNumber("", v);
+}
+
+// The lines of a label text, split at the chart's line separator.
+std::vector<std::string> SplitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = text.find(ChartLineSeparator, start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            return lines;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+int32_t LineCount(const std::string& text)
+{
+    return 1 + static_cast<int32_t>(std::count(text.begin(), text.end(), ChartLineSeparator));
+}
+
+bool IsUprightAngle(int32_t angle)
+{
+    return angle == 0 || angle == 180;
+}
+
+// ---- Date-times: days since 30 December 1899, the fraction is the time of day ----
+
+constexpr double OneSecond = 1.0 / 86400.0;
+constexpr int64_t UnixEpochDay = 25569; // 1 January 1970 as a date-time day
+
+struct TCivilDate
+{
+    int64_t Year;
+    int32_t Month; // 1..12
+    int32_t Day;   // 1..31
+};
+
+// Days since 1 January 1970 of a proleptic Gregorian date, and back.
+int64_t DaysFromCivil(int64_t y, int32_t m, int32_t d)
+{
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+TCivilDate CivilFromDays(int64_t z)
+{
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    const int32_t d = static_cast<int32_t>(doy - (153 * mp + 2) / 5 + 1);
+    const int32_t m = static_cast<int32_t>(mp < 10 ? mp + 3 : mp - 9);
+    return {yoe + era * 400 + (m <= 2), m, d};
+}
+
+double EncodeDate(int64_t year, int32_t month)
+{
+    return static_cast<double>(DaysFromCivil(year, month, 1) + UnixEpochDay);
+}
+
+// Writes a date-time under a pattern: yyyy yy (year), mm m (month; minutes right after an hour),
+// dd d (day), hh h (hour), nn n (minute), ss s (second), zzz z (millisecond), quoted literals;
+// every other character is copied.
+std::string FormatDateTime(const std::string& pattern, double value)
+{
+    const double dayPart = std::floor(value);
+    int64_t ms = static_cast<int64_t>(std::llround((value - dayPart) * 86400000.0));
+    int64_t day = static_cast<int64_t>(dayPart);
+    if (ms >= 86400000) {
+        ms -= 86400000;
+        ++day;
+    }
+    const TCivilDate date = CivilFromDays(day - UnixEpochDay);
+    const int64_t hour = ms / 3600000;
+    const int64_t minute = ms / 60000 % 60;
+    const int64_t second = ms / 1000 % 60;
+    const int64_t milli = ms % 1000;
+
+    auto number = [](int64_t v, int width) {
+        std::string s = std::to_string(v);
+        if (static_cast<int>(s.size()) < width) {
+            s.insert(0, static_cast<size_t>(width) - s.size(), '0');
+        }
+        return s;
+    };
+    std::string out;
+    bool afterHour = false;
+    size_t i = 0;
+    while (i < pattern.size()) {
+        const char c = pattern[i];
+        size_t run = 1;
+        while (i + run < pattern.size() && std::tolower(pattern[i + run]) == std::tolower(c)) {
+            ++run;
+        }
+        switch (std::tolower(c)) {
+        case 'y':
+            out += run >= 3 ? number(date.Year, 4) : number(date.Year % 100, 2);
+            break;
+        case 'm':
+            if (afterHour) {
+                out += number(minute, run >= 2 ? 2 : 1);
+            } else {
+                out += number(date.Month, run >= 2 ? 2 : 1);
+            }
+            afterHour = false;
+            break;
+        case 'd':
+            out += number(date.Day, run >= 2 ? 2 : 1);
+            break;
+        case 'h':
+            out += number(hour, run >= 2 ? 2 : 1);
+            afterHour = true;
+            i += run;
+            continue;
+        case 'n':
+            out += number(minute, run >= 2 ? 2 : 1);
+            break;
+        case 's':
+            out += number(second, run >= 2 ? 2 : 1);
+            break;
+        case 'z':
+            out += number(milli, run >= 3 ? 3 : 1);
+            break;
+        case '\'':
+        case '"': {
+            const size_t close = pattern.find(c, i + 1);
+            const size_t end = close == std::string::npos ? pattern.size() : close;
+            out += pattern.substr(i + 1, end - i - 1);
+            i = close == std::string::npos ? pattern.size() : close + 1;
+            continue;
+        }
+        default:
+            out.append(run, c);
+            i += run;
+            continue;
+        }
+        i += run;
+    }
+    return out;
+}
+
+// Date-time steps in days, from a millisecond to a year.
+constexpr std::array<double, 26> DateTimeSteps = {OneSecond / 1000,
+                                                  OneSecond,
+                                                  5 * OneSecond,
+                                                  10 * OneSecond,
+                                                  15 * OneSecond,
+                                                  30 * OneSecond,
+                                                  60 * OneSecond,
+                                                  300 * OneSecond,
+                                                  600 * OneSecond,
+                                                  900 * OneSecond,
+                                                  1800 * OneSecond,
+                                                  1.0 / 24,
+                                                  2.0 / 24,
+                                                  6.0 / 24,
+                                                  12.0 / 24,
+                                                  1,
+                                                  2,
+                                                  3,
+                                                  7,
+                                                  15,
+                                                  30,
+                                                  61,
+                                                  91,
+                                                  122,
+                                                  183,
+                                                  365};
+
+// Whole months of a calendar step (0 below about four weeks).
+int32_t StepMonths(double step)
+{
+    if (step < 28) {
+        return 0;
+    }
+    if (step >= 365) {
+        return 12 * std::max(1, RoundToInt32(step / 365.25));
+    }
+    return std::max(1, RoundToInt32(step / 30.4375));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Pens and title
+
+TAxisGridPen::TAxisGridPen()
+{
+    SetColor(AxisGrey);
+    SetStyle(psDot);
+}
+
+TChartAxisTitle::TChartAxisTitle(TChartAxis& axis) : FAxis(axis)
+{
+    FFont.OnChange = [this](TFont*) { FAxis.Changed(); };
+}
+
+void TChartAxisTitle::SetCaption(const std::string& value)
+{
+    if (FCaption != value) {
+        FCaption = value;
+        FAxis.Changed();
+    }
+}
+
+void TChartAxisTitle::SetVisible(bool value)
+{
+    if (FVisible != value) {
+        FVisible = value;
+        FAxis.Changed();
+    }
+}
+
+void TChartAxisTitle::SetAngle(int32_t value)
+{
+    if (FAngle != value) {
+        FAngle = value;
+        FAxis.Changed();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TChartAxis: settings
+
+TChartAxis::TChartAxis(TAxisOwner& owner, bool horizontal, bool otherSide, bool depthAxis)
+    : FOwner(owner), FHorizontal(horizontal), FOtherSide(otherSide), FDepthAxis(depthAxis),
+      FTitle(*this)
+{
+    // The title of a vertical axis reads upwards. Set directly: the owner may still be under
+    // construction and must not be asked to repaint.
+    FTitle.FAngle = horizontal ? 0 : 90;
+    auto penChanged = [this](TPen*) { Changed(); };
+    FAxisPen.OnChange = penChanged;
+    FTicks.OnChange = penChanged;
+    FTicksInner.OnChange = penChanged;
+    FMinorTicks.OnChange = penChanged;
+    FGrid.OnChange = penChanged;
+    FMinorGrid.OnChange = penChanged;
+    FLabelsFont.OnChange = [this](TFont*) {
+        ClearSizeCache();
+        Changed();
+    };
+    RecalcDerived();
+}
+
+TChartAxis::~TChartAxis() = default;
+
+void TChartAxis::Changed()
+{
+    FOwner.Invalidate();
+}
+
+void TChartAxis::SetAutomatic(bool value)
+{
+    if (FAutomatic == value) {
+        return;
+    }
+    FAutomatic = value;
+    if (!FOwner.ChartIsLoading()) {
+        FAutomaticMaximum = value;
+        FAutomaticMinimum = value;
+    }
+    Changed();
+}
+
+void TChartAxis::SetAutomaticMaximum(bool value)
+{
+    if (FAutomaticMaximum == value) {
+        return;
+    }
+    FAutomaticMaximum = value;
+    if (!value) {
+        FAutomatic = false;
+    } else if (FAutomaticMinimum) {
+        FAutomatic = true;
+    }
+    Changed();
+}
+
+void TChartAxis::SetAutomaticMinimum(bool value)
+{
+    if (FAutomaticMinimum == value) {
+        return;
+    }
+    FAutomaticMinimum = value;
+    if (!value) {
+        FAutomatic = false;
+    } else if (FAutomaticMaximum) {
+        FAutomatic = true;
+    }
+    Changed();
+}
+
+void TChartAxis::SetRangeEnd(double& field, double value, bool isMaximum)
+{
+    const bool loading = FOwner.ChartIsLoading();
+    const bool wrongSide = isMaximum ? value < FMinimum : value > FMaximum;
+    if (!std::isfinite(value) || (!loading && wrongSide)) {
+        throw EChartException(isMaximum ? "Axis Maximum Value must be >= Minimum"
+                                        : "Axis Minimum Value must be <= Maximum");
+    }
+    if (field != value) {
+        field = value;
+        Changed();
+    }
+}
+
+void TChartAxis::SetMaximum(double value)
+{
+    SetRangeEnd(FMaximum, value, true);
+}
+
+void TChartAxis::SetMinimum(double value)
+{
+    SetRangeEnd(FMinimum, value, false);
+}
+
+void TChartAxis::SetIncrement(double value)
+{
+    if (!(value >= 0)) {
+        throw EChartException("Axis increment must be >= 0");
+    }
+    if (FIncrement != value) {
+        FIncrement = value;
+        Changed();
+    }
+}
+
+void TChartAxis::SetScaleRange(double minimum, double maximum)
+{
+    if (!std::isfinite(minimum) || !std::isfinite(maximum)) {
+        throw EChartException("Axis Minimum Value must be <= Maximum");
+    }
+    if (minimum > maximum) {
+        std::swap(minimum, maximum);
+    }
+    FMinimum = minimum;
+    FMaximum = maximum;
+    FAutomatic = false;
+    FAutomaticMaximum = false;
+    FAutomaticMinimum = false;
+    if (FMaximum - FMinimum < AxisSmallestRange) {
+        FMaximum = FMinimum + AxisSmallestRange;
+    }
+    SetScaleMinMax(FMinimum, FMaximum);
+    Changed();
+}
+
+#define AXIS_SETTER(Name, Type, Field)                                                             \
+    void TChartAxis::Set##Name(Type value)                                                         \
+    {                                                                                              \
+        if (Field != value) {                                                                      \
+            Field = value;                                                                         \
+            Changed();                                                                             \
+        }                                                                                          \
+    }
+
+AXIS_SETTER(Horizontal, bool, FHorizontal)
+AXIS_SETTER(OtherSide, bool, FOtherSide)
+AXIS_SETTER(ExactDateTime, bool, FExactDateTime)
+AXIS_SETTER(RoundFirstLabel, bool, FRoundFirstLabel)
+AXIS_SETTER(LabelsSeparation, int32_t, FLabelsSeparation)
+AXIS_SETTER(LabelsSize, int32_t, FLabelsSize)
+AXIS_SETTER(LabelStyle, TAxisLabelStyle, FLabelStyle)
+AXIS_SETTER(LabelsOnAxis, bool, FLabelsOnAxis)
+AXIS_SETTER(StartPosition, double, FStartPosition)
+AXIS_SETTER(EndPosition, double, FEndPosition)
+AXIS_SETTER(MinimumOffset, int32_t, FMinimumOffset)
+AXIS_SETTER(MaximumOffset, int32_t, FMaximumOffset)
+AXIS_SETTER(Visible, bool, FVisible)
+AXIS_SETTER(TickLength, int32_t, FTickLength)
+AXIS_SETTER(TickInnerLength, int32_t, FTickInnerLength)
+AXIS_SETTER(MinorTickLength, int32_t, FMinorTickLength)
+AXIS_SETTER(GridCentered, bool, FGridCentered)
+AXIS_SETTER(TickOnLabelsOnly, bool, FTickOnLabelsOnly)
+AXIS_SETTER(Labels, bool, FLabels)
+AXIS_SETTER(LabelsAlign, TAxisLabelAlign, FLabelsAlign)
+AXIS_SETTER(LabelsExponent, bool, FLabelsExponent)
+AXIS_SETTER(TitleSize, int32_t, FTitleSize)
+AXIS_SETTER(PositionPercent, double, FPositionPercent)
+AXIS_SETTER(PositionUnits, TChartUnits, FPositionUnits)
+
+#undef AXIS_SETTER
+
+void TChartAxis::SetInverted(bool value)
+{
+    if (FInverted != value) {
+        FInverted = value;
+        RecalcDerived();
+        Changed();
+    }
+}
+
+void TChartAxis::SetLogarithmic(bool value)
+{
+    if (FLogarithmic != value) {
+        FLogarithmic = value;
+        RecalcDerived();
+        Changed();
+    }
+}
+
+void TChartAxis::SetLogarithmicBase(double value)
+{
+    if (!(value > 1) || std::isinf(value)) {
+        throw EChartException("Axis logarithmic base must be > 1");
+    }
+    if (FLogarithmicBase != value) {
+        FLogarithmicBase = value;
+        Changed();
+    }
+}
+
+void TChartAxis::SetAxisValuesFormat(const std::string& value)
+{
+    if (value.size() > kMaxFormatPatternLength) {
+        throw EConvertError("Format string too long");
+    }
+    if (FAxisValuesFormat != value) {
+        FAxisValuesFormat = value;
+        ClearTextCache();
+        Changed();
+    }
+}
+
+void TChartAxis::SetDateTimeFormat(const std::string& value)
+{
+    if (FDateTimeFormat != value) {
+        FDateTimeFormat = value;
+        ClearTextCache();
+        Changed();
+    }
+}
+
+void TChartAxis::SetLabelsMultiLine(bool value)
+{
+    if (FLabelsMultiLine != value) {
+        FLabelsMultiLine = value;
+        ClearTextCache();
+        Changed();
+    }
+}
+
+void TChartAxis::SetLabelsAngle(int32_t value)
+{
+    // Whole quarter turns only.
+    int32_t angle = value % 360;
+    if (angle < 0) {
+        angle += 360;
+    }
+    angle -= angle % 90;
+    if (FLabelsAngle != angle) {
+        FLabelsAngle = angle;
+        Changed();
+    }
+}
+
+void TChartAxis::SetMinorTickCount(int32_t value)
+{
+    value = std::clamp(value, 0, 1000);
+    if (FMinorTickCount != value) {
+        FMinorTickCount = value;
+        Changed();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TChartAxis: range and pixel mapping
+
+bool TChartAxis::SeriesOnAxis(const TChartSeries& series) const
+{
+    if (FDepthAxis) {
+        return false;
+    }
+    if (FHorizontal) {
+        return series.HorizAxis() == aBothHorizAxis || series.GetHorizAxis() == this;
+    }
+    return series.VertAxis() == aBothVertAxis || series.GetVertAxis() == this;
+}
+
+double TChartAxis::MaxSeriesValue() const
+{
+    bool anyActive = false;
+    for (int32_t i = 0; i < FOwner.SeriesCount() && !anyActive; ++i) {
+        const TChartSeries& s = FOwner.SeriesAt(i);
+        anyActive = s.Active() && SeriesOnAxis(s);
+    }
+    bool found = false;
+    double result = 0;
+    for (int32_t i = 0; i < FOwner.SeriesCount(); ++i) {
+        const TChartSeries& s = FOwner.SeriesAt(i);
+        if ((s.Active() || !anyActive) && s.Count() > 0 && SeriesOnAxis(s)) {
+            const double v = FHorizontal ? s.HighestX() : s.HighestY();
+            result = found ? std::max(result, v) : v;
+            found = true;
+        }
+    }
+    return result;
+}
+
+double TChartAxis::MinSeriesValue() const
+{
+    bool anyActive = false;
+    for (int32_t i = 0; i < FOwner.SeriesCount() && !anyActive; ++i) {
+        const TChartSeries& s = FOwner.SeriesAt(i);
+        anyActive = s.Active() && SeriesOnAxis(s);
+    }
+    bool found = false;
+    double result = 0;
+    for (int32_t i = 0; i < FOwner.SeriesCount(); ++i) {
+        const TChartSeries& s = FOwner.SeriesAt(i);
+        if ((s.Active() || !anyActive) && s.Count() > 0 && SeriesOnAxis(s)) {
+            const double v = FHorizontal ? s.LowestX() : s.LowestY();
+            result = found ? std::min(result, v) : v;
+            found = true;
+        }
+    }
+    return result;
+}
+
+void TChartAxis::ComputeAutoRange()
+{
+    CalcIsDateTimeAxis();
+    if (FAutomatic || FAutomaticMaximum) {
+        FMaximum = MaxSeriesValue();
+    }
+    if (FAutomatic || FAutomaticMinimum) {
+        FMinimum = MinSeriesValue();
+    }
+    SetScaleMinMax(FMinimum, FMaximum);
+}
+
+void TChartAxis::SetScaleMinMax(double minimum, double maximum)
+{
+    if (minimum != FScaleMinimum || maximum != FScaleMaximum) {
+        FScaleMinimum = minimum;
+        FScaleMaximum = maximum;
+        ClearTextCache();
+    }
+    RecalcDerived();
+}
+
+void TChartAxis::RecalcDerived()
+{
+    FScaleRange = FScaleMaximum - FScaleMinimum;
+    FRangeIsZero = FScaleRange == 0;
+    const int64_t length = static_cast<int64_t>(FEndPixel) - FStartPixel;
+    FAxisLength = SaturateInt32(length);
+    FCenterPixel = static_cast<int32_t>((static_cast<int64_t>(FStartPixel) + FEndPixel) / 2);
+    FPixelsPerUnit = FRangeIsZero ? 0 : FAxisLength / FScaleRange;
+
+    FLogMapping = FLogarithmic && !FRangeIsZero && FScaleMinimum > 0 && FScaleMaximum > 0;
+    FLinearMapping = !FRangeIsZero && !FLogMapping;
+    // p = base + (v - ScaleMinimum) * factor is exactly base +- (v - ScaleMinimum) * ppu.
+    const bool fromStart = FHorizontal != FInverted;
+    FPixelBase = fromStart ? FStartPixel : FEndPixel;
+    FPixelFactor = fromStart ? FPixelsPerUnit : -FPixelsPerUnit;
+}
+
+int32_t TChartAxis::OtherValueToPixel(double v) const
+{
+    if (FRangeIsZero) {
+        return FCenterPixel;
+    }
+    // Logarithmic: equal ratios take equal pixels; values <= 0 lie beyond the low end.
+    const double logMin = std::log(FScaleMinimum);
+    const double d = (std::log(v) - logMin) * (FAxisLength / (std::log(FScaleMaximum) - logMin));
+    const double p = (FHorizontal != FInverted) ? FStartPixel + d : FEndPixel - d;
+    return ClampPixel(std::isnan(v) ? std::numeric_limits<double>::quiet_NaN() : p);
+}
+
+double TChartAxis::PixelToValue(int32_t p) const
+{
+    if (FAxisLength < 1) {
+        return 0;
+    }
+    const double along =
+        FInverted ? static_cast<double>(FEndPixel) - p : static_cast<double>(p) - FStartPixel;
+    if (FLogMapping) {
+        const double logMin = std::log(FScaleMinimum);
+        const double logRange = std::log(FScaleMaximum) - logMin;
+        const double f = along / FAxisLength;
+        return FHorizontal ? std::exp(logMin + f * logRange)
+                           : std::exp(std::log(FScaleMaximum) - f * logRange);
+    }
+    const double c = along * FScaleRange / FAxisLength;
+    return FHorizontal ? FScaleMinimum + c : FScaleMaximum - c;
+}
+
+void TChartAxis::PlaceOnRect(const TRect& plotRect)
+{
+    const int32_t origin = FHorizontal ? plotRect.Left : plotRect.Top;
+    const double extent = FHorizontal ? plotRect.Width() : plotRect.Height();
+    FStartPixel =
+        SaturateInt32(origin + static_cast<int64_t>(RoundToInt32(extent * 0.01 * FStartPosition)));
+    FEndPixel =
+        SaturateInt32(origin + static_cast<int64_t>(RoundToInt32(extent * 0.01 * FEndPosition)));
+    RecalcDerived();
+}
+
+void TChartAxis::PlaceOnChart()
+{
+    PlaceOnRect(FOwner.AxisPlotRect());
+}
+
+void TChartAxis::WidenForMargins(int32_t lowPixels, int32_t highPixels)
+{
+    const int64_t low = static_cast<int64_t>(lowPixels) + FMinimumOffset;
+    const int64_t high = static_cast<int64_t>(highPixels) + FMaximumOffset;
+    // The start pixel is the low end on a horizontal axis and the high end (top) on a vertical
+    // one; inverting swaps them.
+    const bool startIsLow = FHorizontal != FInverted;
+    const int64_t a = startIsLow ? low : high;
+    const int64_t b = startIsLow ? high : low;
+    // No margins leave the range exactly as it is; margins that leave no pixel of axis would
+    // collapse it, so they are ignored.
+    if ((a == 0 && b == 0) || static_cast<int64_t>(FAxisLength) - a - b < 1) {
+        return;
+    }
+    const int32_t oldStart = FStartPixel;
+    const int32_t oldEnd = FEndPixel;
+    FStartPixel = SaturateInt32(oldStart + a);
+    FEndPixel = SaturateInt32(oldEnd - b);
+    RecalcDerived();
+    double lowEnd = PixelToValue(oldStart);
+    double highEnd = PixelToValue(oldEnd);
+    FStartPixel = oldStart;
+    FEndPixel = oldEnd;
+    if (lowEnd > highEnd) {
+        std::swap(lowEnd, highEnd);
+    }
+    SetScaleMinMax(lowEnd, highEnd);
+}
+
+void TChartAxis::WidenForSeriesMargins()
+{
+    int32_t low = 0;
+    int32_t high = 0;
+    for (int32_t i = 0; i < FOwner.SeriesCount(); ++i) {
+        const TChartSeries& s = FOwner.SeriesAt(i);
+        if (!s.Active() || !SeriesOnAxis(s)) {
+            continue;
+        }
+        int32_t first = 0;
+        int32_t second = 0;
+        if (FHorizontal) {
+            s.HorizontalPointMargins(first, second); // left, right
+            if (FAutomaticMinimum) {
+                low = std::max(low, first);
+            }
+            if (FAutomaticMaximum) {
+                high = std::max(high, second);
+            }
+        } else {
+            s.VerticalPointMargins(first, second); // top, bottom
+            if (FAutomaticMaximum) {
+                high = std::max(high, first);
+            }
+            if (FAutomaticMinimum) {
+                low = std::max(low, second);
+            }
+        }
+    }
+    WidenForMargins(low, high);
+}
+
+bool TChartAxis::UsesDateTime() const
+{
+    for (int32_t i = 0; i < FOwner.SeriesCount(); ++i) {
+        const TChartSeries& s = FOwner.SeriesAt(i);
+        if (s.Active() && SeriesOnAxis(s)) {
+            return FHorizontal ? s.XValues().DateTime() : s.YValues().DateTime();
+        }
+    }
+    return false;
+}
+
+void TChartAxis::CalcIsDateTimeAxis()
+{
+    const bool value = UsesDateTime();
+    if (value != FIsDateTimeAxis) {
+        FIsDateTimeAxis = value;
+        ClearTextCache();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TChartAxis: step and label values
+
+int32_t TChartAxis::MaxLabelCount(int32_t size) const
+{
+    if (size <= 0) {
+        return 1;
+    }
+    int64_t s = size;
+    if (FLabelsSeparation > 0) {
+        s += RoundToInt32(FLabelsSeparation * 0.01 * size);
+    }
+    return RoundToInt32(static_cast<double>(FAxisLength) / static_cast<double>(s));
+}
+
+double TChartAxis::NextNiceStep(double x)
+{
+    if (!(x > 0)) {
+        return AxisSmallestStep; // zero, negative or not a number: start from the bottom
+    }
+    if (std::isinf(x)) {
+        return x;
+    }
+    // Equal to 10 * NextNiceStep(x * 0.1) for x >= 10 and 0.1 * NextNiceStep(x * 10) for x < 1,
+    // unrolled: the same multiplications in the same order.
+    int up = 0;
+    int down = 0;
+    while (x >= 10) {
+        x *= 0.1;
+        ++up;
+    }
+    while (x < 1) {
+        x *= 10;
+        ++down;
+    }
+    double result = x < 2 ? 2 : (x < 5 ? 5 : 10);
+    for (int i = 0; i < up; ++i) {
+        result = 10 * result;
+    }
+    for (int i = 0; i < down; ++i) {
+        result = 0.1 * result;
+    }
+    return result;
+}
+
+double TChartAxis::IncrementForLabelCount(int32_t labelCount) const
+{
+    if (labelCount < 1) {
+        return FIsDateTimeAxis ? OneSecond : AxisSmallestStep;
+    }
+    if (FIsDateTimeAxis) {
+        return DateTimeIncrement(labelCount);
+    }
+    double step;
+    if (FIncrement > 0) {
+        step = FIncrement;
+    } else if (FScaleRange == 0) {
+        step = 1;
+    } else {
+        step = std::fabs(FScaleRange) / (static_cast<double>(labelCount) + 1);
+        // Few points along the axis: no step below one, so labels do not fall between points.
+        for (int32_t i = 0; i < FOwner.SeriesCount(); ++i) {
+            const TChartSeries& s = FOwner.SeriesAt(i);
+            const bool freeAlongAxis = FHorizontal ? s.YMandatory() : !s.YMandatory();
+            if (s.Active() && freeAlongAxis && s.Count() <= labelCount && SeriesOnAxis(s)) {
+                step = std::max(step, 1.0);
+                break;
+            }
+        }
+    }
+    if (FLabelsSeparation >= 0) {
+        int64_t k = static_cast<int64_t>(labelCount) + 1;
+        for (;;) {
+            const double q = FScaleRange / step;
+            if (std::fabs(q) < 2147483647.0) {
+                k = static_cast<int64_t>(std::nearbyint(q));
+                if (k > labelCount) {
+                    step = NextNiceStep(step);
+                }
+            } else {
+                step = NextNiceStep(step);
+            }
+            if (k <= labelCount || step > FScaleRange || std::isinf(step)) {
+                break;
+            }
+        }
+    }
+    return std::isinf(step) ? FScaleRange : std::max(AxisSmallestStep, step);
+}
+
+double TChartAxis::DateTimeIncrement(int32_t labelCount) const
+{
+    const double range = std::fabs(FScaleRange);
+    const double wanted = std::max(FIncrement, range / labelCount);
+    for (const double step : DateTimeSteps) {
+        if (step >= wanted) {
+            return step;
+        }
+    }
+    // Longer than a year: whole nice numbers of years.
+    return 365 * NextNiceStep(wanted / 365);
+}
+
+double TChartAxis::ComputeIncrement()
+{
+    SelectLabelsFont();
+    const int32_t size = std::max(LabelSizeAlongAxis(LabelText(FScaleMaximum)),
+                                  LabelSizeAlongAxis(LabelText(FScaleMinimum)));
+    const double step = IncrementForLabelCount(MaxLabelCount(size));
+    if (FIsDateTimeAxis && FDateTimeFormat.empty() && step != FLastIncrement) {
+        ClearTextCache(); // the default date-time pattern follows the step
+    }
+    FLastIncrement = step;
+    return step;
+}
+
+TAxisLabelStyle TChartAxis::ResolvedLabelStyle() const
+{
+    if (FLabelStyle != talAuto) {
+        return FLabelStyle;
+    }
+    bool attached = false;
+    for (int32_t i = 0; i < FOwner.SeriesCount(); ++i) {
+        const TChartSeries& s = FOwner.SeriesAt(i);
+        if (!s.Active() || !SeriesOnAxis(s)) {
+            continue;
+        }
+        attached = true;
+        const bool xAlongAxis = FHorizontal ? s.YMandatory() : !s.YMandatory();
+        if (xAlongAxis && s.Count() > 0 && !s.Labels(0).empty()) {
+            return talText;
+        }
+    }
+    return attached ? talValue : talNone;
+}
+
+void TChartAxis::ProduceLabelValues(double step, const std::function<void(double)>& visit) const
+{
+    if (!(step > 0) || !(FScaleMaximum >= FScaleMinimum)) {
+        return;
+    }
+    if (!(std::fabs(FScaleRange / step) < AxisMaxLabelPositions)) {
+        return;
+    }
+    if (FLogMapping) {
+        ProduceLogLabelValues(visit);
+        return;
+    }
+    const int32_t months = FIsDateTimeAxis && FExactDateTime ? StepMonths(step) : 0;
+    if (months > 0) {
+        // Calendar steps: the first days of every months-th month (of every year for yearly
+        // steps), from the highest down.
+        const TCivilDate top =
+            CivilFromDays(static_cast<int64_t>(std::floor(FScaleMaximum)) - UnixEpochDay);
+        int64_t index = top.Year * 12 + (top.Month - 1);
+        index -= ((index % months) + months) % months;
+        for (int32_t n = 0; n <= AxisMaxLabelPositions; ++n, index -= months) {
+            const int64_t year = index >= 0 ? index / 12 : (index - 11) / 12;
+            const double t = EncodeDate(year, static_cast<int32_t>(index - year * 12) + 1);
+            if (t > FScaleMaximum) {
+                continue;
+            }
+            if (t < FScaleMinimum) {
+                break;
+            }
+            visit(t);
+        }
+        return;
+    }
+    double t = FScaleMaximum / step;
+    if (FRoundFirstLabel && GeneralText(FScaleMinimum) != GeneralText(FScaleMaximum)) {
+        t = std::trunc(t) * step;
+    } else {
+        t = FScaleMaximum;
+    }
+    while (t > FScaleMaximum) {
+        const double next = t - step;
+        if (!(next < t)) {
+            break;
+        }
+        t = next;
+    }
+    if (FRangeIsZero || std::fabs(FScaleMaximum - FScaleMinimum) < AxisSmallestRange ||
+        GeneralText(t) == GeneralText(t - step)) {
+        visit(t);
+        return;
+    }
+    const double limit = (FScaleMinimum - AxisSmallestStep) / (1 + AxisSmallestStep);
+    while (t >= limit) {
+        visit(t);
+        const double next = t - step;
+        if (!(next < t)) {
+            break; // the step no longer changes t
+        }
+        t = next;
+    }
+}
+
+void TChartAxis::ProduceLogLabelValues(const std::function<void(double)>& visit) const
+{
+    // Powers of the base, from the highest inside the range down.
+    const double base = FLogarithmicBase;
+    double t = std::pow(base, std::floor(std::log(FScaleMaximum) / std::log(base)));
+    if (t > FScaleMaximum) {
+        t /= base;
+    }
+    for (int32_t n = 0; n < AxisMaxLabelPositions && t >= FScaleMinimum && t > 0; ++n) {
+        visit(t);
+        t /= base;
+    }
+}
+
+void TChartAxis::ClearTextCache() const
+{
+    FTextCache.clear();
+}
+
+void TChartAxis::ClearSizeCache()
+{
+    FWidthCache.clear();
+}
+
+std::string TChartAxis::DateTimeLabelText(double v) const
+{
+    if (!FDateTimeFormat.empty()) {
+        return FormatDateTime(FDateTimeFormat, v);
+    }
+    const double step = FLastIncrement;
+    const char* pattern = step < OneSecond        ? "hh:nn:ss.zzz"
+                          : step < 60 * OneSecond ? "hh:nn:ss"
+                          : step < 1              ? "hh:nn"
+                          : step < 28             ? "dd/mm/yyyy"
+                          : step < 365            ? "mm/yyyy"
+                                                  : "yyyy";
+    return FormatDateTime(pattern, v);
+}
+
+std::string TChartAxis::MakeLabelText(double v) const
+{
+    std::string text;
+    if (FIsDateTimeAxis) {
+        if (v >= 0 && v < 3e6) { // up to the year 9999 and a little more
+            text = DateTimeLabelText(v);
+        }
+    } else {
+        text = FormatNumber(FAxisValuesFormat, v);
+    }
+    if (FLabelsMultiLine) {
+        std::replace(text.begin(), text.end(), ' ', ChartLineSeparator);
+    }
+    return text;
+}
+
+std::string TChartAxis::LabelText(double v) const
+{
+    // The separators are process-wide and may change; texts written with others are dropped.
+    if (FTextCacheDecimal != DecimalMark() || FTextCacheGrouping != GroupingMark()) {
+        FTextCache.clear();
+        FTextCacheDecimal = DecimalMark();
+        FTextCacheGrouping = GroupingMark();
+    }
+    if (std::isnan(v)) {
+        return MakeLabelText(v);
+    }
+    const auto found = FTextCache.find(v);
+    if (found != FTextCache.end()) {
+        return found->second;
+    }
+    if (FTextCache.size() >= MaxCachedLabels) {
+        FTextCache.clear();
+    }
+    return FTextCache.emplace(v, MakeLabelText(v)).first->second;
+}
+
+void TChartAxis::SelectLabelsFont()
+{
+    TChartCanvas& canvas = FOwner.AxisCanvas();
+    canvas.SelectFont(FLabelsFont);
+    // Widths hold for one canvas and one realised font (size scaling and resolution included).
+    const TFont& f = canvas.Font();
+    std::string key = std::to_string(reinterpret_cast<uintptr_t>(&canvas)) + '|' +
+                      f.Name().toStdString() + '|' + std::to_string(f.Height()) + '|' +
+                      std::to_string(f.Style()) + '|' + std::to_string(FLabelsFont.InterCharSize());
+    if (key != FWidthCacheKey) {
+        FWidthCache.clear();
+        FWidthCacheKey = std::move(key);
+    }
+}
+
+int32_t TChartAxis::LabelWidth(const std::string& text)
+{
+    const auto found = FWidthCache.find(text);
+    if (found != FWidthCache.end()) {
+        return found->second;
+    }
+    TChartCanvas& canvas = FOwner.AxisCanvas();
+    int32_t width = 0;
+    if (text.find(ChartLineSeparator) == std::string::npos) {
+        width = canvas.MeasureTextWidth(text);
+    } else {
+        for (const std::string& line : SplitLines(text)) {
+            width = std::max(width, static_cast<int32_t>(canvas.MeasureTextWidth(line)));
+        }
+    }
+    if (FWidthCache.size() >= MaxCachedLabels) {
+        FWidthCache.clear();
+    }
+    FWidthCache.emplace(text, width);
+    return width;
+}
+
+int32_t TChartAxis::LabelSizeAlongAxis(const std::string& text)
+{
+    const bool upright = IsUprightAngle(FLabelsAngle);
+    // Along a horizontal axis an upright text takes its width; along a vertical one its lines.
+    if (FHorizontal == upright) {
+        return LabelWidth(text);
+    }
+    return FOwner.AxisCanvas().FontHeight() * LineCount(text);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TChartAxis: drawing
+
+int32_t TChartAxis::StripSize() const
+{
+    int32_t s = FAxisPen.Visible() ? FAxisPen.Width() + 1 : 0;
+    if (FTicks.Visible()) {
+        s += FTickLength;
+    }
+    if (FMinorTicks.Visible()) {
+        s = std::max(s, FMinorTickLength);
+    }
+    return s;
+}
+
+int32_t TChartAxis::PositionOffset() const
+{
+    if (FPositionPercent == 0) {
+        return 0;
+    }
+    int32_t offset;
+    if (FPositionUnits == muPixels) {
+        offset = RoundToInt32(FPositionPercent);
+    } else {
+        const TRect plot = FOwner.AxisPlotRect();
+        const double across = FHorizontal ? plot.Height() : plot.Width();
+        offset = RoundToInt32(FPositionPercent * 0.01 * across);
+    }
+    return FOtherSide ? -offset : offset;
+}
+
+void TChartAxis::ReserveRoom(TRect& rect)
+{
+    if (FDepthAxis) {
+        return;
+    }
+    // Shrinks the rectangle on the axis' side and answers the new edge.
+    auto shrink = [&](int32_t n) -> int32_t {
+        if (FHorizontal) {
+            if (FOtherSide) {
+                rect.Top = SaturateInt32(static_cast<int64_t>(rect.Top) + n);
+                return rect.Top;
+            }
+            rect.Bottom = SaturateInt32(static_cast<int64_t>(rect.Bottom) - n);
+            return rect.Bottom;
+        }
+        if (FOtherSide) {
+            rect.Right = SaturateInt32(static_cast<int64_t>(rect.Right) - n);
+            return rect.Right;
+        }
+        rect.Left = SaturateInt32(static_cast<int64_t>(rect.Left) + n);
+        return rect.Left;
+    };
+    TChartCanvas& canvas = FOwner.AxisCanvas();
+
+    if (FTitle.Visible() && !FTitle.Caption().empty()) {
+        int32_t size = FTitleSize;
+        if (size == 0) {
+            canvas.SelectFont(FTitle.Font());
+            const bool acrossLines =
+                FHorizontal ? IsUprightAngle(FTitle.Angle()) : !IsUprightAngle(FTitle.Angle());
+            size = acrossLines ? canvas.FontHeight() : canvas.MeasureTextWidth(FTitle.Caption());
+        }
+        FTitlePos = shrink(size);
+    }
+
+    if (FLabels) {
+        int32_t size = FLabelsSize;
+        if (size == 0) {
+            SelectLabelsFont();
+            const bool acrossLines = FHorizontal == IsUprightAngle(FLabelsAngle);
+            if (acrossLines) {
+                size = canvas.FontHeight();
+            } else {
+                std::string low;
+                std::string high;
+                if (FRoundFirstLabel || (FIsDateTimeAxis && FExactDateTime)) {
+                    const double step = ComputeIncrement();
+                    low = LabelText(std::trunc(FScaleMinimum / step) * step);
+                    high = LabelText(std::trunc(FScaleMaximum / step) * step);
+                } else {
+                    low = LabelText(FScaleMinimum);
+                    high = LabelText(FScaleMaximum);
+                }
+                size = std::max(LabelWidth(low), LabelWidth(high)) + canvas.MeasureTextWidth(" ");
+            }
+        }
+        FLabelsBandSize = size;
+        FLabelsPos = shrink(size);
+    }
+
+    const int32_t strip = StripSize();
+    if (strip > 0) {
+        shrink(strip);
+    }
+
+    const int32_t offset = PositionOffset();
+    if (offset != 0) {
+        const int32_t signedOffset = FHorizontal ? -offset : offset;
+        FTitlePos = SaturateInt32(static_cast<int64_t>(FTitlePos) + signedOffset);
+        FLabelsPos = SaturateInt32(static_cast<int64_t>(FLabelsPos) + signedOffset);
+    }
+}
+
+void TChartAxis::DrawLabel(int32_t x, int32_t y, const std::string& text)
+{
+    TChartCanvas& canvas = FOwner.AxisCanvas();
+    const int32_t h = canvas.FontHeight();
+    const std::vector<std::string> lines = SplitLines(text);
+    const int32_t count = static_cast<int32_t>(lines.size());
+    unsigned align;
+    if (!FHorizontal) {
+        align = FOtherSide ? TA_LEFT : TA_RIGHT;
+        if (FLabelsAlign == alOpposite) {
+            align = FOtherSide ? TA_RIGHT : TA_LEFT;
+            x = FOtherSide ? x + FLabelsBandSize : x - FLabelsBandSize;
+        }
+        y = y - h / 2 - RoundToInt32(h * 0.5 * (count + 1));
+    } else if (!FOtherSide) {
+        align = TA_CENTER | TA_TOP;
+        y -= h;
+    } else {
+        align = TA_CENTER | TA_BOTTOM;
+        y -= RoundToInt32(static_cast<double>(h) * count);
+    }
+    canvas.SetTextAlign(align);
+    for (const std::string& line : lines) {
+        y += h;
+        canvas.TextOut(x, y, line);
+    }
+    canvas.SetTextAlign(0);
+}
+
+void TChartAxis::DrawTitle()
+{
+    if (!FTitle.Visible() || FTitle.Caption().empty()) {
+        return;
+    }
+    FOwner.AxisCanvas().SelectFont(FTitle.Font());
+    if (FHorizontal) {
+        DrawLabel(FCenterPixel, FTitlePos, FTitle.Caption());
+    } else {
+        DrawLabel(FTitlePos, FCenterPixel, FTitle.Caption());
+    }
+}
+
+void TChartAxis::VisitLabel(double value, const std::string& text)
+{
+    const int32_t p = ValueToPixel(value);
+    if (!FLabelsOnAxis && !(FStartPixel < p && p < FEndPixel)) {
+        return;
+    }
+    if (!(FTickOnLabelsOnly && !FLabels)) {
+        FTickPositions.push_back(p);
+    }
+    if (FLabels) {
+        if (FHorizontal) {
+            DrawLabel(p, FLabelsPos, text);
+        } else {
+            DrawLabel(FLabelsPos, p, text);
+        }
+    }
+}
+
+void TChartAxis::ProduceTextLabels(TAxisLabelStyle style)
+{
+    // The labels (or mark texts) of the first active series whose X values run along the axis,
+    // at the points inside the range.
+    for (int32_t i = 0; i < FOwner.SeriesCount(); ++i) {
+        const TChartSeries& s = FOwner.SeriesAt(i);
+        const bool xAlongAxis = FHorizontal ? s.YMandatory() : !s.YMandatory();
+        if (!s.Active() || !xAlongAxis || !SeriesOnAxis(s)) {
+            continue;
+        }
+        int32_t visited = 0;
+        for (int32_t j = s.Count() - 1; j >= 0 && visited < AxisMaxLabelPositions; --j) {
+            const double v = FHorizontal ? s.XValue(j) : s.YValue(j);
+            if (v < FScaleMinimum || v > FScaleMaximum) {
+                continue;
+            }
+            VisitLabel(v, style == talMark ? s.PointText(j) : s.Labels(j));
+            ++visited;
+        }
+        return;
+    }
+}
+
+void TChartAxis::DrawTicks(const std::vector<int32_t>& positions, int32_t offset, int32_t length,
+                           bool insideOnly)
+{
+    if (length == 0) {
+        return;
+    }
+    TChartCanvas& canvas = FOwner.AxisCanvas();
+    const int32_t from = FOtherSide == FHorizontal ? FAxisLinePos - offset : FAxisLinePos + offset;
+    const int32_t to = FOtherSide == FHorizontal ? from - length : from + length;
+    // Left and top axes tick towards lower coordinates, bottom and right axes towards higher.
+    for (const int32_t q : positions) {
+        if (insideOnly && !(FStartPixel < q && q < FEndPixel)) {
+            continue;
+        }
+        if (FHorizontal) {
+            canvas.VerticalLine(q, from, to);
+        } else {
+            canvas.HorizontalLine(from, to, q);
+        }
+    }
+}
+
+void TChartAxis::DrawGridLines(const std::vector<int32_t>& positions)
+{
+    TChartCanvas& canvas = FOwner.AxisCanvas();
+    const TRect plot = FOwner.AxisPlotRect();
+    for (const int32_t q : positions) {
+        if (!(FStartPixel < q && q < FEndPixel)) {
+            continue; // never on the end pixels of the axis
+        }
+        if (FHorizontal) {
+            canvas.VerticalLine(q, plot.Top + 1, plot.Bottom);
+        } else {
+            canvas.HorizontalLine(plot.Left + 1, plot.Right, q);
+        }
+    }
+}
+
+std::vector<int32_t> TChartAxis::MinorTickPositions() const
+{
+    std::vector<int32_t> result;
+    const std::vector<int32_t>& q = FTickPositions;
+    const int32_t m = FMinorTickCount;
+    if (q.empty() || m <= 0) {
+        return result;
+    }
+    const double f = 1.0 / (m + 1);
+    auto add = [&](int64_t r) { result.push_back(SaturateInt32(r)); };
+    const size_t last = q.size() - 1;
+    if (q.size() >= 2) {
+        // Beyond both outermost labels, spaced like the first interval.
+        const double c = (static_cast<double>(q[1]) - q[0]) * f;
+        for (int32_t j = 1; j <= m; ++j) {
+            const int64_t d = RoundToInt32(c * j);
+            add(q[0] - d);
+            add(q[last] + d);
+        }
+    }
+    for (size_t i = 1; i <= last; ++i) {
+        const double c = f * (static_cast<double>(q[i]) - q[i - 1]);
+        for (int32_t j = 1; j <= m; ++j) {
+            add(q[i] - static_cast<int64_t>(RoundToInt32(j * c)));
+        }
+    }
+    return result;
+}
+
+void TChartAxis::DrawAxis()
+{
+    if (FDepthAxis) {
+        return;
+    }
+    TChartCanvas& canvas = FOwner.AxisCanvas();
+    const TRect plot = FOwner.AxisPlotRect();
+    CalcIsDateTimeAxis();
+
+    // 1. The line's position: the plot edge on the axis' side, shifted by the position offset.
+    const int32_t edge =
+        FHorizontal ? (FOtherSide ? plot.Top : plot.Bottom) : (FOtherSide ? plot.Right : plot.Left);
+    const int32_t offset = PositionOffset();
+    FAxisLinePos = SaturateInt32(static_cast<int64_t>(edge) + (FHorizontal ? -offset : offset));
+
+    // 2. Title.
+    DrawTitle();
+
+    // 3. Labels, recording their positions.
+    FTickPositions.clear();
+    SelectLabelsFont();
+    const double step = ComputeIncrement();
+    const TAxisLabelStyle style = ResolvedLabelStyle();
+    if (style == talValue) {
+        if (step > 0 && FScaleMaximum >= FScaleMinimum) {
+            ProduceLabelValues(step, [this](double t) { VisitLabel(t, LabelText(t)); });
+        }
+    } else if (style == talText || style == talMark) {
+        ProduceTextLabels(style);
+    }
+
+    // 4.
+    canvas.Brush().SetStyle(bsClear);
+    canvas.SetBackgroundMode(TRANSPARENT);
+
+    // 5. Axis line.
+    if (FAxisPen.Visible()) {
+        canvas.SelectPen(FAxisPen);
+        if (FHorizontal) {
+            canvas.HorizontalLine(FStartPixel, FEndPixel, FAxisLinePos);
+        } else {
+            canvas.VerticalLine(FAxisLinePos, FStartPixel, FEndPixel);
+        }
+    }
+
+    // 6. Outer ticks.
+    if (FTicks.Visible()) {
+        canvas.SelectPen(FTicks);
+        DrawTicks(FTickPositions, 1, FTickLength, false);
+    }
+
+    // 7. Grid.
+    if (FGrid.Visible()) {
+        canvas.SelectPenColor(FGrid, FGrid.Color() == clDefault ? AxisGrey : FGrid.Color());
+        if (FGridCentered) {
+            std::vector<int32_t> centres;
+            for (size_t i = 1; i < FTickPositions.size(); ++i) {
+                centres.push_back(RoundToInt32(
+                    (static_cast<double>(FTickPositions[i]) + FTickPositions[i - 1]) * 0.5));
+            }
+            DrawGridLines(centres);
+        } else {
+            DrawGridLines(FTickPositions);
+        }
+    }
+
+    // 8. Inner ticks, towards the plot.
+    if (FTicksInner.Visible()) {
+        canvas.SelectPen(FTicksInner);
+        DrawTicks(FTickPositions, -1, -FTickInnerLength, false);
+    }
+
+    // 9. Minor ticks, between and beyond the labels, inside the axis only.
+    const std::vector<int32_t> minor = MinorTickPositions();
+    if (!FTickPositions.empty() && FMinorTicks.Visible()) {
+        canvas.SetBackgroundMode(TRANSPARENT);
+        canvas.Brush().SetStyle(bsClear);
+        canvas.SelectPen(FMinorTicks);
+        DrawTicks(minor, 1, FMinorTickLength, true);
+    }
+
+    // 10. Minor grid at the same positions.
+    if (FMinorGrid.Visible()) {
+        canvas.SelectPenColor(FMinorGrid,
+                              FMinorGrid.Color() == clDefault ? AxisGrey : FMinorGrid.Color());
+        DrawGridLines(minor);
+    }
+
+    // 11.
+    canvas.SetBackgroundMode(OPAQUE);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TChartSeries: positions on its axes
+
+TChartAxis* TChartSeries::GetHorizAxis() const
+{
+    TChartHost* chart = ParentChart();
+    TAxisOwner* owner = chart ? chart->AxisOwner() : nullptr;
+    if (!owner) {
+        return nullptr;
+    }
+    return FHorizAxis == aTopAxis ? &owner->TopAxis() : &owner->BottomAxis();
+}
+
+TChartAxis* TChartSeries::GetVertAxis() const
+{
+    TChartHost* chart = ParentChart();
+    TAxisOwner* owner = chart ? chart->AxisOwner() : nullptr;
+    if (!owner) {
+        return nullptr;
+    }
+    return FVertAxis == aRightAxis ? &owner->RightAxis() : &owner->LeftAxis();
+}
+
+int32_t TChartSeries::PointPixelX(int32_t index) const
+{
+    const TChartAxis* axis = GetHorizAxis();
+    return axis ? axis->ValueToPixel(XValue(index)) : 0;
+}
+
+int32_t TChartSeries::PointPixelY(int32_t index) const
+{
+    const TChartAxis* axis = GetVertAxis();
+    return axis ? axis->ValueToPixel(YValue(index)) : 0;
+}
+
+namespace {
+
+// First index from `from` on whose value is >= v, or -1. Binary search on ascending values; a
+// plain scan otherwise. Both give the same index on ascending values.
+int32_t FirstIndexAtOrAbove(const TChartValueList& list, double v, int32_t from)
+{
+    const int32_t count = list.Count();
+    if (std::isnan(v) || from >= count) {
+        return -1;
+    }
+    if (list.Order() == loAscending) {
+        int32_t lo = from;
+        int32_t hi = count; // answer in [lo, hi]; hi = none
+        while (lo < hi) {
+            const int32_t mid = lo + (hi - lo) / 2;
+            if (list.Values(mid) >= v) {
+                hi = mid;
+            } else {
+                lo = mid + 1;
+            }
+        }
+        return lo < count ? lo : -1;
+    }
+    for (int32_t i = from; i < count; ++i) {
+        if (list.Values(i) >= v) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+void TChartSeries::CalcVisibleIndices()
+{
+    FFirstVisibleIndex = -1;
+    FLastVisibleIndex = -1;
+    const int32_t count = Count();
+    if (count == 0) {
+        return;
+    }
+    const int32_t n = count - 1;
+    const TChartAxis* axis = GetHorizAxis();
+    if (!FCalcVisiblePoints || FXValues.Order() == loNone || !axis) {
+        FFirstVisibleIndex = 0;
+        FLastVisibleIndex = n;
+        return;
+    }
+    const TRect plot = axis->Owner().AxisPlotRect();
+    const double lo = axis->PixelToValue(axis->Inverted() ? plot.Right : plot.Left);
+    const int32_t first = FirstIndexAtOrAbove(FXValues, lo, 0);
+    if (first < 0) {
+        return;
+    }
+    const double hi = axis->PixelToValue(axis->Inverted() ? plot.Left : plot.Right);
+    FFirstVisibleIndex = first;
+    if (FXValues.LastValue() > hi) {
+        // The first point at or beyond the right edge is drawn too, so the line leaves the plot.
+        const int32_t last = FirstIndexAtOrAbove(FXValues, hi, first);
+        FLastVisibleIndex = last < 0 ? n : last;
+    } else {
+        FLastVisibleIndex = n;
+    }
+}
+
+std::string TChartSeries::XValueText(int32_t index) const
+{
+    if (const TChartAxis* axis = GetHorizAxis()) {
+        return axis->LabelText(XValue(index));
+    }
+    return FormatNumber(FValueFormat, XValue(index));
+}
