@@ -681,6 +681,35 @@ void TChartCanvas3D::SelectFont(TChartFont& font)
     FCurrentFont = &font;
 }
 
+TChartCanvas3D::TDrawingState TChartCanvas3D::SaveDrawingState() const
+{
+    TDrawingState state;
+    state.Pen.Assign(FSurface->Pen());
+    state.Brush.Assign(FSurface->Brush());
+    state.Font.Assign(FSurface->Font());
+    state.BackColor = FSurface->BackColor();
+    state.BackgroundMode = FSurface->BackgroundMode();
+    state.TextAlign = FSurface->TextAlign();
+    state.CharExtra = FSurface->TextCharacterExtra();
+    state.PenPos = FSurface->PenPos();
+    state.ChartFont = FCurrentFont;
+    return state;
+}
+
+void TChartCanvas3D::RestoreDrawingState(const TDrawingState& state)
+{
+    FSurface->Pen().Assign(state.Pen);
+    // The brush first: a brush change ties the background to it.
+    FSurface->Brush().Assign(state.Brush);
+    FSurface->Font().Assign(state.Font);
+    FSurface->SetBackColor(state.BackColor);
+    FSurface->SetBackgroundMode(state.BackgroundMode);
+    FSurface->SetTextAlign(state.TextAlign);
+    FSurface->SetTextCharacterExtra(state.CharExtra);
+    FSurface->SetPenPos(state.PenPos);
+    FCurrentFont = state.ChartFont;
+}
+
 // ---- Drawing ----------------------------------------------------------------------------------
 
 void TChartCanvas3D::MoveTo(int x, int y)

@@ -624,6 +624,27 @@ public:
     // Transparency of the pending blend, 0..127.
     int BlendTransparency() const { return FBlendTransparency; }
 
+    // Fills the rectangle with the gradient's colours in its direction.
+    void GradientFill(const TRect& r, const TChartGradient& gradient) { FillGradient(r, gradient); }
+
+    // Everything a drawing call depends on besides the pixels: pen, brush, font, background,
+    // text alignment, spacing, pen position and the current chart font. A picture composed in
+    // two sittings restores the state of the first at the start of the second.
+    struct TDrawingState
+    {
+        TPen Pen;
+        TBrush Brush;
+        TFont Font;
+        TColor BackColor = clWhite;
+        int BackgroundMode = TRANSPARENT;
+        unsigned TextAlign = 0;
+        int CharExtra = 0;
+        TPoint PenPos;
+        const TChartFont* ChartFont = nullptr;
+    };
+    TDrawingState SaveDrawingState() const;
+    void RestoreDrawingState(const TDrawingState& state);
+
 private:
     struct TextExtentKey;
     TSize CachedExtent(const QString& text);

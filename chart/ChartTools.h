@@ -1,0 +1,144 @@
+#pragma once
+// Chart tools: objects in a chart's tools list that receive the chart's paint-stage and mouse
+// events and may draw on the chart canvas. The base classes here; the nearest-point tool joins
+// them below.
+#include "chart/ChartCanvas.h"
+#include "chart/ChartEngine.h"
+#include "chart/ChartPanel.h"
+#include "platform/Control.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TChartAxis;
+
+// When the chart calls a tool in its paint: after the series and axes (before the after-draw
+// event), before the series, and at the start after the background.
+enum TChartToolPaintStage : int
+{
+    tpsAfterDraw = 0,
+    tpsBeforeSeries = 1,
+    tpsBeforeDraw = 2
+};
+
+// The mouse actions the chart passes to its tools.
+enum TChartMouseAction : int
+{
+    cmaMouseDown = 0,
+    cmaMouseMove = 1,
+    cmaMouseUp = 2
+};
+
+// Base of the tools: activity, pen and brush, the chart it belongs to and the two event hooks.
+// Setting Active (when it changes) and changing the pen or brush request a repaint of the chart.
+class TChartCustomTool : public TCustomChartElement
+{
+public:
+    TChartCustomTool();
+    // Leaves the tools list of its chart.
+    ~TChartCustomTool() override;
+
+    // Outline and line pen (black, solid, width 1, visible) and fill brush (clDefault, solid).
+    TChartPen& Pen() { return FPen; }
+    const TChartPen& Pen() const { return FPen; }
+    virtual void SetPen(const TChartPen& value) { FPen.Assign(value); }
+    TChartBrush& Brush() { return FBrush; }
+    const TChartBrush& Brush() const { return FBrush; }
+    void SetBrush(const TChartBrush& value) { FBrush.Assign(value); }
+
+    // Moves the tool from the old chart's tools list to the new chart's (appended at the end).
+    // A tool that the old chart owned stays owned by a chart: the new one, or the old one (freed
+    // with it) when the new chart is none; then the old chart repaints.
+    void SetParentChart(TChartHost* chart) override;
+    // The chart control the tool belongs to (nullptr for none).
+    TCustomAxisPanel* Chart() const;
+
+    // Paint stage of the chart; the base does nothing.
+    virtual void PaintStageEvent(TChartToolPaintStage stage);
+    // Mouse action on the chart at (x, y); the base does nothing.
+    virtual void MouseActionEvent(TChartMouseAction action, TMouseButton button, TShiftState shift,
+                                  int x, int y);
+    // Text shown for the tool (empty in the base).
+    virtual std::string Description() const { return {}; }
+    // Name of the tool's editor.
+    virtual std::string EditorName() const { return {}; }
+    // A series of the chart is going away; tools bound to it let go.
+    virtual void SeriesRemoved(TChartSeries& series);
+
+private:
+    friend class TChartTools;
+
+    TChartPen FPen;
+    TChartBrush FBrush;
+    // The list that keeps an owned tool taken off its chart to no chart.
+    TChartTools* FKeeper = nullptr;
+};
+
+// A tool bound to one series.
+class TChartCustomToolSeries : public TChartCustomTool
+{
+public:
+    TChartSeries* Series() const { return FSeries; }
+    // Binds the tool to a series (nullptr: none); repaints on a change.
+    virtual void SetSeries(TChartSeries* value);
+    // The series' axes; the chart's bottom and left axis without a series, nullptr without a
+    // chart.
+    TChartAxis* GetHorizAxis() const;
+    TChartAxis* GetVertAxis() const;
+
+    void SeriesRemoved(TChartSeries& series) override;
+
+private:
+    TChartSeries* FSeries = nullptr;
+};
+
+// The tools of a chart in the order they were added. A tool given as std::unique_ptr is owned by
+// the list (freed by Clear and with the chart); one added by pointer stays owned by its creator
+// and leaves the list when it is destroyed.
+class TChartTools
+{
+public:
+    explicit TChartTools(TCustomAxisPanel& chart);
+    ~TChartTools();
+    TChartTools(const TChartTools&) = delete;
+    TChartTools& operator=(const TChartTools&) = delete;
+
+    int Count() const { return static_cast<int>(FItems.size()); }
+    // Unchecked in release builds: 0 <= index < Count.
+    TChartCustomTool& Items(int index) const;
+    TChartCustomTool& operator[](int index) const { return Items(index); }
+    int IndexOf(const TChartCustomTool& tool) const;
+
+    // Appends a tool the list owns and makes the chart its parent.
+    TChartCustomTool& Add(std::unique_ptr<TChartCustomTool> tool);
+    template <typename T> T& Add(std::unique_ptr<T> tool)
+    {
+        T& added = *tool;
+        Add(std::unique_ptr<TChartCustomTool>(std::move(tool)));
+        return added;
+    }
+    // Appends a tool its creator keeps owning.
+    void Add(TChartCustomTool& tool);
+    // Frees the owned tools and empties the list.
+    void Clear();
+
+    TCustomAxisPanel& Chart() const { return FChart; }
+
+private:
+    friend class TChartCustomTool;
+    struct TEntry
+    {
+        TChartCustomTool* Tool = nullptr;
+        std::unique_ptr<TChartCustomTool> Owned;
+    };
+    // Takes the tool out of the list; gives back its ownership if the list had it.
+    std::unique_ptr<TChartCustomTool> Detach(TChartCustomTool& tool);
+    void Attach(TChartCustomTool& tool, std::unique_ptr<TChartCustomTool> owned);
+
+    TCustomAxisPanel& FChart;
+    std::vector<TEntry> FItems;
+    // Tools moved off this chart to no chart: still owned here, freed with the chart.
+    std::vector<std::unique_ptr<TChartCustomTool>> FOrphans;
+};
