@@ -940,7 +940,10 @@ void TChartAxis::ProduceLogLabelValues(const std::function<void(double)>& visit)
     // Powers of the base, from the highest inside the range down.
     const double base = FLogarithmicBase;
     double t = std::pow(base, std::floor(std::log(FScaleMaximum) / std::log(base)));
-    if (t > FScaleMaximum) {
+    while (t * base <= FScaleMaximum) {
+        t *= base;
+    }
+    while (t > FScaleMaximum) {
         t /= base;
     }
     for (int32_t n = 0; n < AxisMaxLabelPositions && t >= FScaleMinimum && t > 0; ++n) {
