@@ -1,0 +1,368 @@
+// Line series: segments, steps, gaps, colours and pointers checked on the pixels of a bitmap;
+// margins, the hit test, pointer settings, and the merged drawing of dense pixel columns compared
+// pixel for pixel with the plain segment-by-segment drawing on random data.
+#include "chart/Series.h"
+#include "chart/ChartAxis.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr TColor Background = clWhite;
+
+// A minimal chart: a bitmap, its chart canvas, the four axes, a list of series and the steps of
+// a paint that concern series (ranges, placement, margins, visible range, clipped drawing).
+class TestChart : public TChartHost, public TAxisOwner
+{
+public:
+    TestChart(int width, int height, TRect plot)
+        : FBitmap(width, height), FPlot(plot), FBottom(*this, true, false), FTop(*this, true, true),
+          FLeft(*this, false, false), FRight(*this, false, true)
+    {
+        FCanvas.AttachSurface(FBitmap.Canvas());
+    }
+
+    // ---- TChartHost ----
+    void Invalidate() override { ++Invalidations; }
+    bool IsDestroying() const override { return false; }
+    void SeriesColorChanged(TChartSeries&) override {}
+    void SeriesActiveChanged(TChartSeries&) override {}
+    TAxisOwner* AxisOwner() override { return this; }
+
+    // ---- TAxisOwner ----
+    TChartCanvas& AxisCanvas() override { return FCanvas; }
+    TRect AxisPlotRect() const override { return FPlot; }
+    int32_t SeriesCount() const override { return static_cast<int32_t>(FSeries.size()); }
+    TChartSeries& SeriesAt(int32_t index) const override
+    {
+        return *FSeries[static_cast<size_t>(index)];
+    }
+    bool AxisVisible() const override { return true; }
+    TChartAxis& BottomAxis() override { return FBottom; }
+    TChartAxis& TopAxis() override { return FTop; }
+    TChartAxis& LeftAxis() override { return FLeft; }
+    TChartAxis& RightAxis() override { return FRight; }
+    bool ChartIsLoading() const override { return false; }
+
+    TLineSeries& Add()
+    {
+        FSeries.push_back(std::make_unique<TLineSeries>());
+        FSeries.back()->SetParentChart(this);
+        return static_cast<TLineSeries&>(*FSeries.back());
+    }
+
+    // Fixed ranges map value v to pixel Left + v * width / (max - min) and so on.
+    void FixRanges(double xMin, double xMax, double yMin, double yMax)
+    {
+        FBottom.SetScaleRange(xMin, xMax);
+        FLeft.SetScaleRange(yMin, yMax);
+    }
+
+    void Paint()
+    {
+        TCanvas& c = FBitmap.Canvas();
+        c.Pen().SetStyle(psSolid);
+        c.Pen().SetColor(clBlack);
+        c.Pen().SetWidth(1);
+        c.Brush().SetStyle(bsSolid);
+        c.Brush().SetColor(Background);
+        c.FillRect({0, 0, FBitmap.Width(), FBitmap.Height()});
+        for (TChartAxis* axis : Axes()) {
+            axis->ComputeAutoRange();
+            axis->PlaceOnChart();
+        }
+        for (TChartAxis* axis : Axes()) {
+            axis->WidenForSeriesMargins();
+        }
+        for (auto& series : FSeries) {
+            if (!series->Active()) {
+                continue;
+            }
+            series->CalcVisibleIndices();
+            if (series->FirstVisibleIndex() < 0) {
+                continue;
+            }
+            FCanvas.ClipPlotArea({FPlot.Left, FPlot.Top, FPlot.Right, FPlot.Bottom + 1}, 0, 0);
+            series->DrawAllValues();
+            FCanvas.Unclip();
+        }
+    }
+
+    QImage Image() const { return FBitmap.Image().copy(); }
+    TColor At(int x, int y) const { return FBitmap.Canvas().Pixel(x, y); }
+    TChartCanvas3D& Canvas() { return FCanvas; }
+
+    // The pixels of rows top..bottom-1, columns left..right-1 as characters: '.' background,
+    // and the character given for each colour ('?' for any other colour).
+    std::vector<std::string> Map(TRect r, const std::vector<std::pair<TColor, char>>& legend) const
+    {
+        std::vector<std::string> rows;
+        for (int y = r.Top; y < r.Bottom; ++y) {
+            std::string row;
+            for (int x = r.Left; x < r.Right; ++x) {
+                const TColor p = At(x, y);
+                char ch = p == Background ? '.' : '?';
+                for (const auto& [color, mark] : legend) {
+                    if (p == color) {
+                        ch = mark;
+                    }
+                }
+                row += ch;
+            }
+            rows.push_back(row);
+        }
+        return rows;
+    }
+    // Bounding box of the pixels that are not background.
+    TRect Changed() const
+    {
+        TRect r{FBitmap.Width(), FBitmap.Height(), 0, 0};
+        for (int y = 0; y < FBitmap.Height(); ++y) {
+            for (int x = 0; x < FBitmap.Width(); ++x) {
+                if (At(x, y) != Background) {
+                    r.Left = std::min(r.Left, x);
+                    r.Top = std::min(r.Top, y);
+                    r.Right = std::max(r.Right, x + 1);
+                    r.Bottom = std::max(r.Bottom, y + 1);
+                }
+            }
+        }
+        return r;
+    }
+
+    int Invalidations = 0;
+
+private:
+    std::vector<TChartAxis*> Axes() { return {&FBottom, &FTop, &FLeft, &FRight}; }
+
+    TBitmap FBitmap;
+    TChartCanvas3D FCanvas;
+    TRect FPlot;
+    TChartAxis FBottom;
+    TChartAxis FTop;
+    TChartAxis FLeft;
+    TChartAxis FRight;
+    std::vector<std::unique_ptr<TChartSeries>> FSeries;
+};
+
+std::string Joined(const std::vector<std::string>& rows)
+{
+    std::string s;
+    for (const auto& r : rows) {
+        s += r + "\n";
+    }
+    return s;
+}
+
+// A chart whose plot (0, 0, 41, 41) maps values 0..40 one to one: x to pixel x, y to pixel
+// 40 - y. Drawing is clipped to the inside, pixels 1..40 by 1..40.
+struct SmallChart : TestChart
+{
+    SmallChart() : TestChart(48, 48, {0, 0, 40, 40}) { FixRanges(0, 40, 0, 40); }
+};
+
+} // namespace
+
+// ---- Pointers and single points --------------------------------------------------------------
+
+TEST(LineSeries, OnePointDrawsNothingWithoutPointerAndOneNineByNineSquareWithIt)
+{
+    SmallChart chart;
+    TLineSeries& s = chart.Add();
+    s.SetSeriesColor(clRed);
+    s.AppendPoint(20, 20);
+    chart.Paint();
+    EXPECT_EQ(chart.Changed(), (TRect{48, 48, 0, 0})) << "nothing drawn";
+
+    s.Pointer().SetVisible(true);
+    chart.Paint();
+    // Black outline and red interior, centred on the point's pixel (20, 20).
+    const std::vector<std::string> expected = {
+        "#########", "#rrrrrrr#", "#rrrrrrr#", "#rrrrrrr#", "#rrrrrrr#",
+        "#rrrrrrr#", "#rrrrrrr#", "#rrrrrrr#", "#########",
+    };
+    EXPECT_EQ(chart.Changed(), (TRect{16, 16, 25, 25}));
+    EXPECT_EQ(Joined(chart.Map({16, 16, 25, 25}, {{clBlack, '#'}, {clRed, 'r'}})),
+              Joined(expected));
+}
+
+TEST(LineSeries, TwoPointsOnOnePixelDrawNoSegmentButBothPointers)
+{
+    SmallChart chart;
+    TLineSeries& s = chart.Add();
+    s.SetSeriesColor(clRed);
+    s.AppendPoint(20, 20);
+    s.AppendPoint(20.2, 20.1, {}, clBlue); // the same pixel
+    chart.Paint();
+    EXPECT_EQ(chart.Changed(), (TRect{48, 48, 0, 0})) << "no segment";
+
+    // The first point's pointer is a large square, the second's a cross drawn over it.
+    s.Pointer().SetVisible(true);
+    s.OnGetPointerStyle = [](TCustomSeries&, int32_t index) {
+        return index == 0 ? psRectangle : psCross;
+    };
+    s.Pointer().Pen().SetColor(clDefault); // outlines in the point's colour
+    chart.Paint();
+    const std::vector<std::string> expected = {
+        "rrrrbrrrr", "rrrrbrrrr", "rrrrbrrrr", "rrrrbrrrr", "bbbbbbbbb",
+        "rrrrbrrrr", "rrrrbrrrr", "rrrrbrrrr", "rrrrbrrrr",
+    };
+    EXPECT_EQ(chart.Changed(), (TRect{16, 16, 25, 25}));
+    EXPECT_EQ(Joined(chart.Map({16, 16, 25, 25}, {{clBlue, 'b'}, {clRed, 'r'}})), Joined(expected));
+}
+
+TEST(LineSeries, EveryPointerLiesOverBothSegmentsThatTouchItsPoint)
+{
+    // A zigzag with small cross pointers: every point's cross is whole in the pointer's own
+    // colour although the segments of later points pass through it.
+    SmallChart chart;
+    TLineSeries& s = chart.Add();
+    s.SetSeriesColor(clRed);
+    s.Pointer().SetVisible(true);
+    s.Pointer().SetStyle(psCross);
+    s.Pointer().SetHorizSize(2);
+    s.Pointer().SetVertSize(2);
+    s.Pointer().Pen().SetColor(clBlue);
+    const int xs[] = {5, 12, 19, 26, 33};
+    const int ys[] = {10, 30, 10, 30, 10};
+    for (int i = 0; i < 5; ++i) {
+        s.AppendPoint(xs[i], ys[i]);
+    }
+    chart.Paint();
+    for (int i = 0; i < 5; ++i) {
+        const int px = xs[i];
+        const int py = 40 - ys[i];
+        for (int d = -2; d <= 2; ++d) {
+            EXPECT_EQ(chart.At(px + d, py), clBlue) << "point " << i << " dx " << d;
+            EXPECT_EQ(chart.At(px, py + d), clBlue) << "point " << i << " dy " << d;
+        }
+    }
+    // Between the pointers the segments are red.
+    int red = 0;
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 48; ++x) {
+            red += chart.At(x, y) == clRed;
+        }
+    }
+    EXPECT_GT(red, 4 * 12);
+}
+
+TEST(LineSeries, PointerSizeMustBeGreaterThanZeroAndChangesRepaint)
+{
+    SmallChart chart;
+    TLineSeries& s = chart.Add();
+    TSeriesPointer& p = s.Pointer();
+    EXPECT_FALSE(p.Visible());
+    EXPECT_EQ(p.Style(), psRectangle);
+    EXPECT_EQ(p.HorizSize(), 4);
+    EXPECT_EQ(p.VertSize(), 4);
+    EXPECT_TRUE(p.InflateMargins());
+    const int before = chart.Invalidations;
+    for (int bad : {0, -1, -100}) {
+        try {
+            p.SetHorizSize(bad);
+            ADD_FAILURE() << "HorizSize " << bad << " accepted";
+        } catch (const EChartException& e) {
+            EXPECT_STREQ(e.what(), "Pointer size must be greater than zero");
+        }
+        EXPECT_THROW(p.SetVertSize(bad), EChartException);
+    }
+    EXPECT_EQ(p.HorizSize(), 4);
+    EXPECT_EQ(p.VertSize(), 4);
+    EXPECT_EQ(chart.Invalidations, before) << "a refused size repaints nothing";
+
+    p.SetVisible(true);
+    EXPECT_EQ(chart.Invalidations, before + 1);
+    p.SetVisible(true);
+    EXPECT_EQ(chart.Invalidations, before + 1) << "an unchanged value repaints nothing";
+    p.SetHorizSize(6);
+    p.Brush().SetColor(clGreen);
+    p.Pen().SetWidth(2);
+    s.LinePen().SetWidth(3);
+    s.SetStairs(true);
+    EXPECT_EQ(chart.Invalidations, before + 6);
+}
+
+TEST(LineSeries, TwelvePointerStyles)
+{
+    // One pointer of each style on a grid, H = V = 3, black outline, red fill.
+    TestChart chart(120, 30, {0, 0, 120, 30});
+    chart.FixRanges(0, 120, 0, 30);
+    TLineSeries& s = chart.Add();
+    s.SetSeriesColor(clRed);
+    chart.Paint(); // places the axes; draws nothing
+    s.Pointer().SetHorizSize(3);
+    s.Pointer().SetVertSize(3);
+    const TSeriesPointerStyle styles[12] = {
+        psRectangle, psCircle,  psTriangle, psDownTriangle, psCross,        psDiagCross,
+        psStar,      psDiamond, psSmallDot, psNothing,      psLeftTriangle, psRightTriangle};
+    for (int i = 0; i < 12; ++i) {
+        s.Pointer().SetStyle(styles[i]);
+        s.DrawMarker(5 + 10 * i, 10, 0, clRed);
+    }
+    chart.Image().save("/tmp/hs-pointer-styles.png");
+    // A 9 x 9 cell centred on pointer i.
+    const auto cell = [&](int i) {
+        return Joined(chart.Map({1 + 10 * i, 6, 10 + 10 * i, 15}, {{clBlack, '#'}, {clRed, 'r'}}));
+    };
+    // Shapes given exactly by their corners: square, crosses, dot, nothing.
+    EXPECT_EQ(cell(0), Joined({".........", ".#######.", ".#rrrrr#.", ".#rrrrr#.", ".#rrrrr#.",
+                               ".#rrrrr#.", ".#rrrrr#.", ".#######.", "........."}))
+        << "rectangle x - 3 .. x + 3";
+    EXPECT_EQ(cell(4), Joined({".........", "....#....", "....#....", "....#....", ".#######.",
+                               "....#....", "....#....", "....#....", "........."}))
+        << "cross";
+    EXPECT_EQ(cell(5), Joined({".........", ".#.....#.", "..#...#..", "...#.#...", "....#....",
+                               "...#.#...", "..#...#..", ".#.....#.", "........."}))
+        << "diagonal cross: both diagonals reach their far corner";
+    EXPECT_EQ(cell(6), Joined({".........", ".#..#..#.", "..#.#.#..", "...###...", ".#######.",
+                               "...###...", "..#.#.#..", ".#..#..#.", "........."}))
+        << "star";
+    EXPECT_EQ(cell(8), Joined({".........", ".........", ".........", ".........", "....r....",
+                               ".........", ".........", ".........", "........."}))
+        << "small dot in the fill colour";
+    EXPECT_EQ(cell(9), Joined(std::vector<std::string>(9, "........."))) << "nothing";
+
+    // Filled shapes: extent, tip and fill checked; the outline's staircase is the canvas' own.
+    const auto extent = [&](int i) {
+        TRect r{1000, 1000, -1, -1};
+        for (int y = 0; y < 30; ++y) {
+            for (int x = 10 * i; x < 10 * i + 10; ++x) {
+                if (chart.At(x, y) != Background) {
+                    r = {std::min(r.Left, x), std::min(r.Top, y), std::max(r.Right, x + 1),
+                         std::max(r.Bottom, y + 1)};
+                }
+            }
+        }
+        return r;
+    };
+    const auto cx = [](int i) { return 5 + 10 * i; };
+    EXPECT_EQ(extent(1), (TRect{cx(1) - 3, 7, cx(1) + 3, 13})) << "circle in x-3..x+3 (exclusive)";
+    EXPECT_EQ(chart.At(cx(1) - 1, 10), clRed) << "circle filled";
+    for (int i : {2, 3, 7}) {
+        EXPECT_EQ(extent(i), (TRect{cx(i) - 3, 7, cx(i) + 4, 14})) << "style " << i;
+        EXPECT_EQ(chart.At(cx(i), 10), clRed) << "filled centre, style " << i;
+    }
+    EXPECT_EQ(chart.At(cx(2), 7), clBlack) << "triangle tip on top";
+    EXPECT_EQ(chart.At(cx(2) - 3, 13), clBlack) << "triangle base below";
+    EXPECT_EQ(chart.At(cx(3), 13), clBlack) << "down triangle tip below";
+    EXPECT_EQ(chart.At(cx(3) - 3, 7), clBlack) << "down triangle base on top";
+    EXPECT_EQ(chart.At(cx(7), 7), clBlack);
+    EXPECT_EQ(chart.At(cx(7) - 3, 10), clBlack);
+    EXPECT_EQ(chart.At(cx(7) - 3, 7), Background) << "diamond corners empty";
+    EXPECT_EQ(extent(10), (TRect{cx(10) - 3, 7, cx(10) + 4, 14}));
+    EXPECT_EQ(chart.At(cx(10) - 3, 10), clBlack) << "left triangle tip on the left";
+    EXPECT_EQ(chart.At(cx(10) + 3, 7), clBlack);
+    EXPECT_EQ(chart.At(cx(10) - 3, 7), Background);
+    EXPECT_EQ(extent(11), (TRect{cx(11) - 3, 7, cx(11) + 4, 14}));
+    EXPECT_EQ(chart.At(cx(11) + 3, 10), clBlack) << "right triangle tip on the right";
+    EXPECT_EQ(chart.At(cx(11) + 3, 7), Background);
+}
