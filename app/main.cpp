@@ -1,5 +1,6 @@
 // Program entry: runs the message loop until the main window closes.
 #include "app/Application.h"
+#include "app/CommandLine.h"
 #include "app/Startup.h"
 #include "app/W2kMain.h"
 
@@ -20,6 +21,8 @@ bool DisplayAvailable()
 
 int main(int argc, char** argv)
 {
+    if (const int code = HandleCommandLine(argc, argv); code >= 0)
+        return code;
     if (!DisplayAvailable()) {
         std::fputs("OrvexDemo needs a display: start it from a desktop session, or set "
                    "QT_QPA_PLATFORM=offscreen for a headless check.\n",

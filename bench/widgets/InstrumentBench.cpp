@@ -1,6 +1,7 @@
 // Repaint cost of the instruments as their position changes: the slider (block copies of its
 // pre-rendered track, the lit part and the thumb) and the meter (ticks, labels, needle, caption
-// and bevel drawn afresh), each shown at the main window's size on the offscreen platform.
+// and bevel drawn afresh), each shown at the main window's size on the offscreen platform. The
+// QApplication comes from the GUI benchmark main (bench/support/GuiBenchMain.cpp).
 #include "widgets/IkMeter.h"
 #include "widgets/IkSlider.h"
 
@@ -9,21 +10,7 @@
 #include <QWindow>
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-
 namespace {
-
-// A QApplication for widgets, made once.
-void EnsureApplication()
-{
-    static int argc = 1;
-    static char name[] = "InstrumentBench";
-    static char* argv[] = {name, nullptr};
-    if (qApp == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        static QApplication app(argc, argv);
-    }
-}
 
 // Shows the window and waits until it can be painted: before that a repaint draws nothing.
 void ShowExposed(QWidget& window)
@@ -35,7 +22,6 @@ void ShowExposed(QWidget& window)
 
 void SliderPositionRepaint(benchmark::State& state)
 {
-    EnsureApplication();
     QWidget window;
     auto* slider = new TIkSlider(&window);
     slider->SetBounds(0, 0, 44, 108);
@@ -55,7 +41,6 @@ BENCHMARK(SliderPositionRepaint);
 
 void SliderTrackRebuild(benchmark::State& state)
 {
-    EnsureApplication();
     QWidget window;
     auto* slider = new TIkSlider(&window);
     slider->SetBounds(0, 0, 44, static_cast<int>(state.range(0)));
@@ -71,7 +56,6 @@ BENCHMARK(SliderTrackRebuild)->Arg(108)->Arg(1000);
 
 void MeterPositionRepaint(benchmark::State& state)
 {
-    EnsureApplication();
     QWidget window;
     auto* meter = new TIkMeter(&window);
     meter->SetBounds(0, 0, 209, 110);

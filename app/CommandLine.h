@@ -1,0 +1,25 @@
+#pragma once
+// The program's command-line options, answered before the application object or any display is
+// needed: --help and --version print their text and end the program, an unknown option ends it
+// with a short error and the usage. Qt's own options (-platform, -style, ...) pass through to the
+// application object untouched.
+#include <string>
+#include <vector>
+
+struct TCommandLineOutcome
+{
+    bool Run = true;  // go on and start the program
+    int ExitCode = 0; // the program's exit code when it is not to run
+    std::string Out;  // text for standard output
+    std::string Err;  // text for standard error
+};
+
+// The program's name and version as --version prints them: "OrvexDemo 1.0.0.1".
+std::string ProgramVersionText();
+
+// Looks at the arguments that follow the program name.
+TCommandLineOutcome ParseCommandLine(const std::vector<std::string>& args);
+
+// Parses argv and prints what the outcome says. Returns the exit code for main() to return, or -1
+// when the program is to start.
+int HandleCommandLine(int argc, char** argv);
