@@ -198,9 +198,29 @@ struct TCanvas::Impl
     std::optional<QRegion> savedClip; // SaveClip / RestoreClip
     bool hasSavedClip = false;
     bool painterClipValid = false; // the painter carries the current clip
+    bool directRectsValid = false; // directRects follow the current clip and device
     QPainterPath path;             // recorded path (pixel-centre coordinates)
     bool pathReady = false;
     TPixelWriter writer; // one-pixel lines
+
+    // Lines written straight into a 32-bit image (see BeginDirectLines).
+    bool fastPaths = true;
+    std::vector<QRect> directRects; // visible device rectangles: the image within the clip
+    uchar* bits = nullptr;
+    qsizetype stride = 0;
+    QRgb penRgb = 0;
+    TColor penRgbKey = clNone;          // colour penRgb was resolved from
+    bool penRgbValid = false;           // penRgb may be reused for penRgbKey (not a system colour)
+    TSegmentSpanCache* spans = nullptr; // runs of the current wide pen's segments
+    // Span caches by pen shape (width, cap, join), the most recently added last.
+    std::vector<std::pair<uint32_t, std::unique_ptr<TSegmentSpanCache>>> spanCaches;
+    QImage scratch; // where the runs of a new segment extent are found
+
+    void InvalidateClip()
+    {
+        painterClipValid = false;
+        directRectsValid = false;
+    }
 };
 
 TCanvas::TCanvas() : FImpl(std::make_unique<Impl>())
@@ -243,10 +263,10 @@ void TCanvas::ReleasePainter()
             FImpl->painter->end();
         FImpl->painter.reset();
     }
-    FImpl->painterClipValid = false;
+    FImpl->InvalidateClip();
 }
 
-QPainter* TCanvas::Painter()
+QPainter* TCanvas::OpenPainter()
 {
     if (FDevice == nullptr)
         return nullptr;
@@ -261,9 +281,16 @@ QPainter* TCanvas::Painter()
         FImpl->painter->setRenderHint(QPainter::Antialiasing, false);
         FImpl->painter->setRenderHint(QPainter::TextAntialiasing, false);
         FImpl->painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
-        FImpl->painterClipValid = false;
+        FImpl->InvalidateClip();
     }
-    QPainter* p = FImpl->painter.get();
+    return FImpl->painter.get();
+}
+
+QPainter* TCanvas::Painter()
+{
+    QPainter* p = OpenPainter();
+    if (p == nullptr)
+        return nullptr;
     if (!FImpl->painterClipValid) {
         p->resetTransform();
         if (FImpl->clip)
@@ -492,7 +519,15 @@ void TCanvas::DrawLines(const TPoint* points, int count, bool closed)
 {
     if (count < 2 || FPen.Style() == psClear || FPen.Mode() == pmNop)
         return;
-    if (IsThinPen(FPen)) {
+    const bool thin = IsThinPen(FPen);
+    if ((thin || (count == 2 && !closed)) && BeginDirectLines()) {
+        for (int i = 0; i + 1 < count; ++i)
+            DirectSegment(points[i], points[i + 1]);
+        if (closed && count > 2)
+            DirectSegment(points[count - 1], points[0]);
+        return;
+    }
+    if (thin) {
         TPixelWriter& w = FImpl->writer;
         w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE, LogicalDeviceRect());
         for (int i = 0; i + 1 < count; ++i)
@@ -511,6 +546,214 @@ void TCanvas::DrawLines(const TPoint* points, int count, bool closed)
     FillArea(WideStroke(FPen, centre, LogicalDeviceRect()), FPen.Color(), FPen.Mode());
 }
 
+// ---- Lines written straight into 32-bit images --------------------------------------------------
+
+namespace {
+
+// Wide segments whose runs are kept: extents up to this many pixels, starting within this
+// distance of the device, pens up to this width.
+constexpr int64_t MaxSpanExtent = 1024;
+// Runs are found by scanning the segment's bounding box: long slanted segments, whose box is
+// large, take the plain path.
+constexpr int64_t MaxSpanArea = 1 << 16;
+constexpr int64_t MaxSpanStart = 1 << 15;
+constexpr int MaxSpanPenWidth = 64;
+constexpr size_t MaxSpanCaches = 8;
+
+bool IsDirectFormat(const QImage& image)
+{
+    return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32 ||
+           image.format() == QImage::Format_ARGB32_Premultiplied;
+}
+
+} // namespace
+
+void TCanvas::SetFastPaths(bool enabled)
+{
+    FImpl->fastPaths = enabled;
+}
+
+bool TCanvas::FastPaths() const
+{
+    return FImpl->fastPaths;
+}
+
+// Prepares writing the current pen's lines straight into the image: one-pixel solid pens in
+// any raster mode, and wide solid pens in copy mode (each segment with its own ends, as one
+// LineTo draws it), on 32-bit images. False when the pen, the device or the clip needs the
+// plain path.
+bool TCanvas::BeginDirectLines()
+{
+    Impl& d = *FImpl;
+    if (!d.fastPaths || FRecording || d.image == nullptr || d.image->isNull() ||
+        !IsDirectFormat(*d.image))
+        return false;
+    if (IsThinPen(FPen)) {
+        if (FPen.Kind() == pkAlternate ||
+            (FPen.Style() != psSolid && FPen.Style() != psInsideFrame))
+            return false;
+        d.spans = nullptr;
+    } else {
+        // Wide normal pens draw solid; geometric pens only when they have no dashes.
+        if (FPen.Mode() != pmCopy || FPen.Width() > MaxSpanPenWidth ||
+            (FPen.Kind() == pkGeometric && !QtDashes(FPen.Style()).isEmpty()))
+            return false;
+        const uint32_t shape = (static_cast<uint32_t>(FPen.Width()) << 12) |
+                               static_cast<uint32_t>(CapOf(FPen)) |
+                               static_cast<uint32_t>(JoinOf(FPen));
+        auto found = std::find_if(d.spanCaches.begin(), d.spanCaches.end(),
+                                  [shape](const auto& c) { return c.first == shape; });
+        if (found == d.spanCaches.end()) {
+            if (d.spanCaches.size() >= MaxSpanCaches)
+                d.spanCaches.erase(d.spanCaches.begin());
+            d.spanCaches.emplace_back(shape, std::make_unique<TSegmentSpanCache>());
+            found = d.spanCaches.end() - 1;
+        }
+        d.spans = found->second.get();
+    }
+    if (!d.directRectsValid) {
+        // Regions of many rectangles (round or polygonal clips) take the plain path.
+        constexpr int MaxClipRects = 64;
+        if (d.clip && d.clip->rectCount() > MaxClipRects)
+            return false;
+        d.directRects.clear();
+        const QRect all = d.image->rect();
+        if (!d.clip) {
+            d.directRects.push_back(all);
+        } else {
+            for (const QRect& r : *d.clip) {
+                const QRect visible = r & all;
+                if (!visible.isEmpty())
+                    d.directRects.push_back(visible);
+            }
+        }
+        d.directRectsValid = true;
+    }
+    if (OpenPainter() == nullptr) // keeps the painter and the image in step (one buffer)
+        return false;
+    d.bits = d.image->bits();
+    d.stride = d.image->bytesPerLine();
+    const TColor color = FPen.Color();
+    if (!d.penRgbValid || color != d.penRgbKey) {
+        const TColor rgb = ColorToRGB(color);
+        d.penRgb = qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+        d.penRgbKey = color;
+        // System colours may change with the palette: resolved on every call.
+        d.penRgbValid = !IsSystemColor(color);
+    }
+    return true;
+}
+
+// One segment from a towards b after BeginDirectLines.
+void TCanvas::DirectSegment(const TPoint& a, const TPoint& b)
+{
+    Impl& d = *FImpl;
+    if (d.spans == nullptr) {
+        for (const QRect& r : d.directRects)
+            DrawSolidLine(d.bits, d.stride, r.translated(FWindowOrg.X, FWindowOrg.Y), FWindowOrg,
+                          a.X, a.Y, b.X, b.Y, FPen.Mode(), d.penRgb);
+        return;
+    }
+    const int64_t dx = int64_t{b.X} - a.X;
+    const int64_t dy = int64_t{b.Y} - a.Y;
+    const int64_t sx = int64_t{a.X} - FWindowOrg.X;
+    const int64_t sy = int64_t{a.Y} - FWindowOrg.Y;
+    if (std::abs(dx) <= MaxSpanExtent && std::abs(dy) <= MaxSpanExtent &&
+        std::abs(sx) <= MaxSpanStart && std::abs(sy) <= MaxSpanStart) {
+        // Nothing to do when the segment with its ends lies wholly outside the visible part.
+        const int64_t reach = FPen.Width() + 3;
+        bool near = false;
+        for (const QRect& r : d.directRects)
+            near = near || (std::min(sx, sx + dx) - reach <= r.right() &&
+                            std::max(sx, sx + dx) + reach >= r.left() &&
+                            std::min(sy, sy + dy) - reach <= r.bottom() &&
+                            std::max(sy, sy + dy) + reach >= r.top());
+        if (!near)
+            return;
+        const TSegmentSpanCache::Entry* e =
+            d.spans->Find(static_cast<int>(dx), static_cast<int>(dy));
+        if (e == nullptr && !d.spans->Full() &&
+            (std::abs(dx) + 1) * (std::abs(dy) + 1) <= MaxSpanArea &&
+            NewSegmentSpans(static_cast<int>(dx), static_cast<int>(dy)))
+            e = d.spans->Find(static_cast<int>(dx), static_cast<int>(dy));
+        if (e != nullptr) {
+            FillSpans(d.bits, d.stride, d.spans->Spans(*e), e->count, static_cast<int>(sx),
+                      static_cast<int>(sy), d.directRects, d.penRgb);
+            return;
+        }
+    }
+    QPainterPath centre;
+    centre.moveTo(Centre(a.X, a.Y));
+    centre.lineTo(Centre(b.X, b.Y));
+    FillArea(WideStroke(FPen, centre, LogicalDeviceRect()), FPen.Color(), FPen.Mode());
+}
+
+// Finds the pixel runs of a wide segment of extent (dx, dy) by filling its stroke, exactly as
+// the plain path does, on a scratch image, and keeps them. False when they cannot be kept.
+bool TCanvas::NewSegmentSpans(int dx, int dy)
+{
+    Impl& d = *FImpl;
+    const int pad = std::max(FPen.Width(), 1) + 3;
+    const int w = std::abs(dx) + 2 * pad + 1;
+    const int h = std::abs(dy) + 2 * pad + 1;
+    const int sx = pad + std::max(0, -dx);
+    const int sy = pad + std::max(0, -dy);
+    QImage& scratch = d.scratch;
+    if (scratch.width() < w || scratch.height() < h)
+        scratch = QImage(std::max(w, scratch.width()), std::max(h, scratch.height()),
+                         QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        std::fill_n(reinterpret_cast<QRgb*>(scratch.scanLine(y)), w, 0xFF000000u);
+    {
+        QPainter p(&scratch);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        QPainterPath centre;
+        centre.moveTo(Centre(sx, sy));
+        centre.lineTo(Centre(sx + dx, sy + dy));
+        p.fillPath(WideStroke(FPen, centre, QRectF(0, 0, w, h)), QColor(Qt::white));
+    }
+    std::vector<TSpan> spans;
+    for (int y = 0; y < h; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
+        for (int x = 0; x < w;) {
+            if ((line[x] & 0xFFFFFFu) == 0) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < w && (line[x] & 0xFFFFFFu) != 0)
+                ++x;
+            // A run touching the border may have been cut: such a pen shape is not kept.
+            if (y == 0 || y == h - 1 || start == 0 || x == w)
+                return false;
+            spans.push_back({y - sy, start - sx, x - sx});
+        }
+    }
+    return d.spans->Store(dx, dy, spans);
+}
+
+void TCanvas::LineToEach(const TPoint* points, int count)
+{
+    if (points == nullptr || count < 1)
+        return;
+    if (FPen.Style() == psClear || FPen.Mode() == pmNop || !BeginDirectLines()) {
+        for (int i = 0; i < count; ++i)
+            LineTo(points[i].X, points[i].Y);
+        return;
+    }
+    TPoint from = FPenPos;
+    for (int i = 0; i < count; ++i) {
+        DirectSegment(from, points[i]);
+        from = points[i];
+    }
+    FPenPos = from;
+}
+
+void TCanvas::LineToEach(const std::vector<TPoint>& points)
+{
+    LineToEach(points.data(), static_cast<int>(points.size()));
+}
+
 void TCanvas::FlushPixels()
 {
     TPixelWriter& w = FImpl->writer;
@@ -524,7 +767,7 @@ void TCanvas::FlushPixels()
     if (direct) {
         // Straight into a 32-bit image: same pixels as the painter would set, much faster.
         // Images of other pixel formats go through the painter.
-        QPainter* p = Painter(); // keeps the painter and the image in step (detached buffer)
+        QPainter* p = OpenPainter(); // keeps the painter and the image in step (one buffer)
         if (p == nullptr) {
             w.Clear();
             return;
@@ -797,7 +1040,7 @@ void TCanvas::DrawTextAt(int left, int top, const QString& text, const QRect* cl
     else
         p->drawText(QPoint(left, top + metrics.ascent()), text);
     if (clip != nullptr)
-        FImpl->painterClipValid = false;
+        FImpl->InvalidateClip();
 }
 
 void TCanvas::TextOut(int x, int y, const QString& text)
@@ -939,7 +1182,7 @@ void TCanvas::SelectClipRegion(const TRegion* rgn)
         FImpl->clip.reset();
     else
         FImpl->clip = rgn->ToQRegion();
-    FImpl->painterClipValid = false;
+    FImpl->InvalidateClip();
 }
 
 QRegion TCanvas::DeviceRegion() const
@@ -953,7 +1196,14 @@ QRegion TCanvas::DeviceRegion() const
 
 QRect TCanvas::LogicalDeviceRect() const
 {
-    return DeviceRegion().boundingRect().translated(FWindowOrg.X, FWindowOrg.Y);
+    QRect device;
+    if (FImpl->image != nullptr)
+        device = FImpl->image->rect();
+    else if (FDevice != nullptr)
+        device = QRect(0, 0, FDevice->width(), FDevice->height());
+    if (device.isEmpty())
+        return QRect();
+    return device.translated(FWindowOrg.X, FWindowOrg.Y);
 }
 
 void TCanvas::ExtSelectClipRegion(const TRegion& rgn, int mode)
@@ -965,7 +1215,7 @@ void TCanvas::ExtSelectClipRegion(const TRegion& rgn, int mode)
     TRegion current(FImpl->clip ? *FImpl->clip : DeviceRegion());
     current.Combine(rgn, mode);
     FImpl->clip = current.ToQRegion();
-    FImpl->painterClipValid = false;
+    FImpl->InvalidateClip();
 }
 
 void TCanvas::IntersectClipRect(const TRect& r)
@@ -990,7 +1240,7 @@ void TCanvas::RestoreClip()
         FImpl->clip.reset();
     FImpl->hasSavedClip = false;
     FImpl->savedClip.reset();
-    FImpl->painterClipValid = false;
+    FImpl->InvalidateClip();
 }
 
 TRect TCanvas::ClipRect() const

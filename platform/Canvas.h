@@ -148,6 +148,11 @@ public:
     void MoveTo(int x, int y);
     // Line from PenPos to (x, y), the end pixel not drawn; PenPos becomes (x, y).
     void LineTo(int x, int y);
+    // Lines from PenPos through each point in turn, each drawn exactly as its own LineTo
+    // (every segment with its own ends, no joins); PenPos becomes the last point. Faster than
+    // calling LineTo for each point.
+    void LineToEach(const TPoint* points, int count);
+    void LineToEach(const std::vector<TPoint>& points);
     // Connected lines through the points (the last point not drawn).
     void Polyline(const TPoint* points, int count);
     void Polyline(const std::vector<TPoint>& points);
@@ -222,6 +227,13 @@ public:
     // Combines the clip region with the path's interior; the path is used up.
     void SelectClipPath(int mode);
 
+    // ---- Speed ----
+    // Lines of solid pens on 32-bit bitmaps are written straight into the pixels; the result
+    // is exactly that of the plain path through the painter. Switching the fast paths off
+    // draws everything the plain way (for comparisons).
+    void SetFastPaths(bool enabled);
+    bool FastPaths() const;
+
     // ---- Block copies ----
     // Copies source's srcRect (a bitmap canvas) scaled to dest.
     void CopyRect(const TRect& dest, const TCanvas& source, const TRect& srcRect);
@@ -237,6 +249,10 @@ private:
     struct Impl;
 
     void DrawLines(const TPoint* points, int count, bool closed);
+    QPainter* OpenPainter();
+    bool BeginDirectLines();
+    void DirectSegment(const TPoint& a, const TPoint& b);
+    bool NewSegmentSpans(int dx, int dy);
     void FlushPixels();
     void FillArea(const QPainterPath& area, TColor color, TPenMode mode);
     void FillWithBrush(const QPainterPath& area, TPenMode mode);

@@ -377,3 +377,183 @@ void TPixelWriter::PaintWith(QPainter& painter) const
     }
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
+
+// ---- Direct writers -----------------------------------------------------------------------------
+
+namespace {
+
+// The walk of a solid line cut to its visible steps; offsets are byte offsets into the image.
+template <TPenMode Mode>
+void WalkSolid(uchar* bits, qsizetype offset, qsizetype majorDelta, qsizetype minorDelta,
+               int64_t count, int64_t err, int64_t twoMajor, int64_t twoMinor, int64_t threshold,
+               QRgb color)
+{
+    const uint32_t pen = color & 0xFFFFFFu;
+    for (int64_t n = count; n > 0; --n) {
+        auto* pixel = reinterpret_cast<QRgb*>(bits + offset);
+        *pixel = 0xFF000000u | ApplyRop(Mode, pen, *pixel & 0xFFFFFFu);
+        if (err > threshold) {
+            offset += minorDelta;
+            err -= twoMajor;
+        }
+        err += twoMinor;
+        offset += majorDelta;
+    }
+}
+
+using WalkFunction = void (*)(uchar*, qsizetype, qsizetype, qsizetype, int64_t, int64_t, int64_t,
+                              int64_t, int64_t, QRgb);
+
+WalkFunction WalkerOf(TPenMode mode)
+{
+    switch (mode) {
+    case pmBlack:
+        return WalkSolid<pmBlack>;
+    case pmWhite:
+        return WalkSolid<pmWhite>;
+    case pmNot:
+        return WalkSolid<pmNot>;
+    case pmCopy:
+        return WalkSolid<pmCopy>;
+    case pmNotCopy:
+        return WalkSolid<pmNotCopy>;
+    case pmMergePenNot:
+        return WalkSolid<pmMergePenNot>;
+    case pmMaskPenNot:
+        return WalkSolid<pmMaskPenNot>;
+    case pmMergeNotPen:
+        return WalkSolid<pmMergeNotPen>;
+    case pmMaskNotPen:
+        return WalkSolid<pmMaskNotPen>;
+    case pmMerge:
+        return WalkSolid<pmMerge>;
+    case pmNotMerge:
+        return WalkSolid<pmNotMerge>;
+    case pmMask:
+        return WalkSolid<pmMask>;
+    case pmNotMask:
+        return WalkSolid<pmNotMask>;
+    case pmXor:
+        return WalkSolid<pmXor>;
+    case pmNotXor:
+        return WalkSolid<pmNotXor>;
+    default:
+        return nullptr;
+    }
+}
+
+// Smallest integer not below n / d for n > 0, d > 0.
+__int128 CeilDiv(__int128 n, __int128 d)
+{
+    return (n + d - 1) / d;
+}
+
+} // namespace
+
+void DrawSolidLine(uchar* bits, qsizetype stride, const QRect& box, TPoint origin, int x0, int y0,
+                   int x1, int y1, TPenMode mode, QRgb color)
+{
+    const WalkFunction walk = WalkerOf(mode);
+    if (walk == nullptr || box.isEmpty())
+        return;
+    // The same walk as TPixelWriter::Line: step i along the major axis sets the pixel
+    // a0 + i * majorStep, b0 + k(i) * minorStep with k(i) = floor((2 m i + M - c) / 2M), where
+    // c is 0 for backward lines (a tie steps the minor axis) and 1 otherwise.
+    const int64_t dx = std::llabs(static_cast<int64_t>(x1) - x0);
+    const int64_t dy = std::llabs(static_cast<int64_t>(y1) - y0);
+    const bool xMajor = dx >= dy;
+    const int64_t major = xMajor ? dx : dy;
+    const int64_t minor = xMajor ? dy : dx;
+    if (major == 0)
+        return;
+    const int majorStep = (xMajor ? x1 >= x0 : y1 >= y0) ? 1 : -1;
+    const int minorStep = (xMajor ? y1 >= y0 : x1 >= x0) ? 1 : -1;
+    const int64_t a0 = xMajor ? x0 : y0;
+    const int64_t b0 = xMajor ? y0 : x0;
+    const int64_t lo = xMajor ? box.left() : box.top();
+    const int64_t hi = xMajor ? box.right() : box.bottom();
+    const int64_t minorLo = xMajor ? box.top() : box.left();
+    const int64_t minorHi = xMajor ? box.bottom() : box.right();
+    int64_t first = std::max<int64_t>(majorStep > 0 ? lo - a0 : a0 - hi, 0);
+    int64_t last = std::min<int64_t>(majorStep > 0 ? hi - a0 : a0 - lo, major - 1);
+    // Minor steps k that stay inside the box.
+    const int64_t kMin = minorStep > 0 ? minorLo - b0 : b0 - minorHi;
+    const int64_t kMax = minorStep > 0 ? minorHi - b0 : b0 - minorLo;
+    if (first > last || kMax < 0 || kMin > minor)
+        return;
+    const bool tie = majorStep < 0;
+    const int64_t c = tie ? 0 : 1;
+    int64_t k = 0;
+    int64_t err = 2 * minor - major;
+    if (first != 0 || kMin > 0 || kMax < minor) {
+        // The line leaves the box: cut the steps to those whose pixel lies inside it (k(i) is
+        // monotonic), in wide arithmetic since end points may lie anywhere.
+        using Wide = __int128;
+        const Wide M = major;
+        const Wide m = minor;
+        if (kMin > 0) // here minor > 0
+            first = std::max<int64_t>(first,
+                                      static_cast<int64_t>(CeilDiv(2 * M * kMin - M + c, 2 * m)));
+        if (kMax < minor) // here minor > 0
+            last = std::min<int64_t>(
+                last, static_cast<int64_t>(CeilDiv(2 * M * (kMax + 1) - M + c, 2 * m) - 1));
+        if (first > last)
+            return;
+        k = static_cast<int64_t>((2 * m * first + M - c) / (2 * M));
+        err = static_cast<int64_t>(2 * m * (first + 1) - M - 2 * M * k);
+    }
+    const int64_t a = a0 + majorStep * first;
+    const int64_t b = b0 + minorStep * k;
+    const int64_t x = (xMajor ? a : b) - origin.X;
+    const int64_t y = (xMajor ? b : a) - origin.Y;
+    const qsizetype pixel = static_cast<qsizetype>(sizeof(QRgb));
+    const qsizetype majorDelta = xMajor ? majorStep * pixel : majorStep * stride;
+    const qsizetype minorDelta = xMajor ? minorStep * stride : minorStep * pixel;
+    walk(bits, static_cast<qsizetype>(y * stride + x * pixel), majorDelta, minorDelta,
+         last - first + 1, err, 2 * major, 2 * minor, tie ? -1 : 0, color);
+}
+
+void FillSpans(uchar* bits, qsizetype stride, const TSpan* spans, size_t count, int x, int y,
+               const std::vector<QRect>& rects, QRgb color)
+{
+    const QRgb value = 0xFF000000u | color;
+    for (size_t i = 0; i < count; ++i) {
+        const int row = y + spans[i].dy;
+        const int from = x + spans[i].from;
+        const int to = x + spans[i].to;
+        for (const QRect& r : rects) {
+            if (row < r.top() || row > r.bottom())
+                continue;
+            const int left = std::max(from, r.left());
+            const int right = std::min(to, r.right() + 1);
+            if (left < right) {
+                auto* line = reinterpret_cast<QRgb*>(bits + row * stride);
+                std::fill(line + left, line + right, value);
+            }
+        }
+    }
+}
+
+// ---- TSegmentSpanCache ----------------------------------------------------------------------
+
+const TSegmentSpanCache::Entry* TSegmentSpanCache::Find(int dx, int dy) const
+{
+    const auto it = FIndex.find(Key(dx, dy));
+    return it == FIndex.end() ? nullptr : &it->second;
+}
+
+bool TSegmentSpanCache::Store(int dx, int dy, const std::vector<TSpan>& spans)
+{
+    if (FSpans.size() + spans.size() > MaxSpans)
+        return false;
+    const Entry e{static_cast<uint32_t>(FSpans.size()), static_cast<uint32_t>(spans.size())};
+    FSpans.insert(FSpans.end(), spans.begin(), spans.end());
+    FIndex[Key(dx, dy)] = e;
+    return true;
+}
+
+void TSegmentSpanCache::Clear()
+{
+    FIndex.clear();
+    FSpans.clear();
+}

@@ -11,6 +11,8 @@
 #include <QRegion>
 
 #include <array>
+#include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 // The Qt composition of a raster mode (pmCopy, pmBlack, pmWhite, pmNop: SourceOver).
@@ -55,4 +57,55 @@ private:
     int FPatternLength = 0; // 0: solid
     int FPosition = 0;
     QRect FLimit;
+};
+
+// ---- Direct writers into 32-bit images ---------------------------------------------------------
+
+// Writes the solid one-pixel line from (x0, y0) towards (x1, y1) (the last pixel excluded, the
+// same pixels as TPixelWriter::Line) straight into a 32-bit image with the raster mode: only
+// the pixels inside box (logical coordinates) are written, at their position minus origin.
+// The line is cut to the box once, so the walk itself checks nothing per pixel.
+void DrawSolidLine(uchar* bits, qsizetype stride, const QRect& box, TPoint origin, int x0, int y0,
+                   int x1, int y1, TPenMode mode, QRgb color);
+
+// A horizontal run of pixels, relative to a reference point: row dy, columns from..to-1.
+struct TSpan
+{
+    int dy;
+    int from;
+    int to;
+};
+
+// Copies color into the runs placed at (x, y) of a 32-bit image, inside any of the rectangles
+// (image coordinates, disjoint).
+void FillSpans(uchar* bits, qsizetype stride, const TSpan* spans, size_t count, int x, int y,
+               const std::vector<QRect>& rects, QRgb color);
+
+// The pixel runs of wide line segments by their extent (dx, dy), for one pen shape, relative
+// to the start pixel. Bounded in size: when the budget is used up, Find keeps answering for the
+// stored extents and Store refuses new ones.
+class TSegmentSpanCache
+{
+public:
+    struct Entry
+    {
+        uint32_t first;
+        uint32_t count;
+    };
+    const Entry* Find(int dx, int dy) const;
+    // Stores the runs of one extent; false when the budget is used up.
+    bool Store(int dx, int dy, const std::vector<TSpan>& spans);
+    const TSpan* Spans(const Entry& e) const { return FSpans.data() + e.first; }
+    bool Full() const { return FSpans.size() >= MaxSpans; }
+    void Clear();
+
+    static constexpr size_t MaxSpans = 1u << 19;
+
+private:
+    static uint64_t Key(int dx, int dy)
+    {
+        return (static_cast<uint64_t>(static_cast<uint32_t>(dx)) << 32) | static_cast<uint32_t>(dy);
+    }
+    std::unordered_map<uint64_t, Entry> FIndex;
+    std::vector<TSpan> FSpans;
 };

@@ -97,8 +97,9 @@ std::vector<TPoint> SeriesPoints(int series, bool noisy)
     return points;
 }
 
-// Arguments: pen width, noisy (1) or steady (0).
-void BM_ChartSeries(benchmark::State& state)
+// Arguments: pen width, noisy (1) or steady (0). One LineTo per point, or one LineToEach per
+// series.
+void DrawChartSeries(benchmark::State& state, bool each)
 {
     EnsureApplication();
     const int width = static_cast<int>(state.range(0));
@@ -122,12 +123,26 @@ void BM_ChartSeries(benchmark::State& state)
             }
             const std::vector<TPoint>& points = series[static_cast<size_t>(s)];
             canvas.MoveTo(points[0].X, points[0].Y);
-            for (size_t i = 1; i < points.size(); ++i)
-                canvas.LineTo(points[i].X, points[i].Y);
+            if (each) {
+                canvas.LineToEach(points.data() + 1, static_cast<int>(points.size()) - 1);
+            } else {
+                for (size_t i = 1; i < points.size(); ++i)
+                    canvas.LineTo(points[i].X, points[i].Y);
+            }
         }
         benchmark::DoNotOptimize(canvas.Pixel(0, 0));
     }
     state.SetItemsProcessed(state.iterations() * SeriesCount * (PointCount - 1));
+}
+
+void BM_ChartSeries(benchmark::State& state)
+{
+    DrawChartSeries(state, false);
+}
+
+void BM_ChartSeriesLineToEach(benchmark::State& state)
+{
+    DrawChartSeries(state, true);
 }
 
 } // namespace
@@ -135,6 +150,13 @@ void BM_ChartSeries(benchmark::State& state)
 BENCHMARK(BM_OnePixelSegments)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WidthFourRoundCapSegments)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ChartSeries)
+    ->ArgNames({"width", "noisy"})
+    ->ArgsProduct({{1, 2, 4}, {1, 0}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_ChartSeriesLineToEach)
     ->ArgNames({"width", "noisy"})
     ->ArgsProduct({{1, 2, 4}, {1, 0}})
     ->Unit(benchmark::kMillisecond)
