@@ -8,13 +8,26 @@
 #include "widgets/IkMeter.h"
 #include "widgets/IkSlider.h"
 
+#include <QAction>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QShowEvent>
+#include <QSplitter>
+#include <QStatusBar>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 // Outer size of the window in the stored layout, and the client width its panels were laid
@@ -23,11 +36,70 @@ constexpr int DesignOuterWidth = 679;
 constexpr int DesignOuterHeight = 561;
 constexpr int DesignClientWidth = 671;
 constexpr int Panel1Height = 123;
+constexpr int Panel2Width = 121;
+constexpr int ToolBarHeight = 29;
+constexpr int ToolButtonWidth = 23;
+constexpr int ToolButtonHeight = 22;
+constexpr int StatusBarHeight = 19;
+constexpr int SplitterHeight = 7;
+constexpr int Chart1DesignHeight = 184;
+constexpr int ChartMinimumSize = 100;
 constexpr int TimerIntervalMs = 200;
 // The pale yellow of the power series (red FF, green FF, blue 80).
 constexpr TColor PowerSeriesColor = 8454143;
 
 const char* const InfoText = "Set Value for Orvex-Real-Power-Control is actually 6000 Watts.";
+
+// Image index of the window's image list, as a resource of the program.
+QIcon ImageListIcon(int index)
+{
+    return QIcon(QStringLiteral(":/images/toolbar/%1.png").arg(index, 2, 10, QLatin1Char('0')));
+}
+
+// A hint of the classic form "short|long": the status bar shows the long part, a tool tip the
+// short one; a hint without "|" serves as both.
+void SetHint(QAction* action, const QString& hint)
+{
+    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+    action->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+    action->setToolTip(bar < 0 ? hint : hint.left(bar));
+}
+
+// A splitter bar drawn bevelled: a raised frame inside the bar, open at its ends.
+class TBevelledSplitterHandle : public QSplitterHandle
+{
+public:
+    using QSplitterHandle::QSplitterHandle;
+
+protected:
+    void paintEvent(QPaintEvent* /*event*/) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), ColorToQColor(clBtnFace));
+        // The frame's rectangle reaches past the bar's ends, so only its long sides show.
+        QRect frame = orientation() == Qt::Vertical ? rect().adjusted(-2, 1, 2, -1)
+                                                    : rect().adjusted(1, -2, -1, 2);
+        auto outline = [&](const QRect& r, TColor color) {
+            painter.setPen(ColorToQColor(color));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(r.adjusted(0, 0, -1, -1));
+        };
+        outline(frame.translated(1, 1), clBtnHighlight);
+        outline(frame.translated(-1, -1), clBtnShadow);
+    }
+};
+
+class TBevelledSplitter : public QSplitter
+{
+public:
+    using QSplitter::QSplitter;
+
+protected:
+    QSplitterHandle* createHandle() override
+    {
+        return new TBevelledSplitterHandle(orientation(), this);
+    }
+};
 
 // A font as the stored layout gives it: family, height in pixels, style and colour.
 QFont LayoutFont(const char* name, int pixelHeight, TFontStyles style)
@@ -73,17 +145,39 @@ void ApplyInstrumentBevel(TIkBevel& bevel)
 TWin2kAppForm::TWin2kAppForm(QWidget* parent) : QMainWindow(parent)
 {
     setWindowTitle(QStringLiteral("Demonstration of the Orvex Real-Power-Control"));
-    SetWidgetColors(this, clBtnFace, clWindowText);
+    setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, ColorToQColor(clBtnFace));
+    palette.setColor(QPalette::WindowText, ColorToQColor(clWindowText));
+    palette.setColor(QPalette::Base, ColorToQColor(clWindow));
+    palette.setColor(QPalette::Text, ColorToQColor(clWindowText));
+    setPalette(palette);
+    setFont(LayoutFont("MS Sans Serif", 13, 0));
 
+    CreateMenu();
+    CreateToolBar();
+
+    // Panel1 spans the foot; above it Panel2 on the left and Panel3 filling the rest.
     auto* client = new QWidget(this);
-    auto* layout = new QVBoxLayout(client);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    // The chart area fills what the instrument panel leaves.
-    layout->addStretch(1);
+    auto* column = new QVBoxLayout(client);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    CreatePanel2(client);
+    CreatePanel3(client);
+    row->addWidget(Panel2);
+    row->addWidget(Panel3, 1);
+    column->addLayout(row, 1);
     CreatePanel1(client);
-    layout->addWidget(Panel1);
+    column->addWidget(Panel1);
     setCentralWidget(client);
+
+    StatusBar = new QStatusBar(this);
+    StatusBar->setSizeGripEnabled(false);
+    StatusBar->setFixedHeight(StatusBarHeight);
+    setStatusBar(StatusBar);
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(TimerIntervalMs);
@@ -92,9 +186,167 @@ TWin2kAppForm::TWin2kAppForm(QWidget* parent) : QMainWindow(parent)
 
     CreateSeries();
     resize(DesignOuterWidth, DesignOuterHeight);
+    FormCreate();
 }
 
 TWin2kAppForm::~TWin2kAppForm() = default;
+
+void TWin2kAppForm::CreateMenu()
+{
+    QMenuBar* MainMenu1 = menuBar();
+
+    // A menu item with its hint and image-list image (-1: none).
+    auto item = [](QMenu* menu, const char* caption, const char* hint, int image) {
+        QAction* action = menu->addAction(QString::fromLatin1(caption));
+        if (hint != nullptr) {
+            SetHint(action, QString::fromLatin1(hint));
+        }
+        if (image >= 0) {
+            action->setIcon(ImageListIcon(image));
+        }
+        return action;
+    };
+    auto command = [this, item](QMenu* menu, const char* caption, const char* hint, int image,
+                                auto handler) {
+        QAction* action = item(menu, caption, hint, image);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    // A command with a check mark. The handler sets the mark itself from the mark it finds, so
+    // the toggle the action makes on its own is undone, unannounced, before the handler runs.
+    auto checkCommand = [this, item](QMenu* menu, const char* caption, const char* hint, int image,
+                                     void (TWin2kAppForm::*handler)()) {
+        QAction* action = item(menu, caption, hint, image);
+        action->setCheckable(true);
+        connect(action, &QAction::triggered, this, [this, action, handler](bool checked) {
+            {
+                const QSignalBlocker quiet(action);
+                action->setChecked(!checked);
+            }
+            (this->*handler)();
+        });
+        return action;
+    };
+
+    File1 = MainMenu1->addMenu(QStringLiteral("&File"));
+    SetHint(File1->menuAction(), QStringLiteral("File related commands"));
+    SimuStartStop = command(File1, "&Simulation start/stop", "Start or Stops the Simulation", 6,
+                            [this] { btnSimuStartenStoppenClick(nullptr); });
+    SimuStartStop->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    N2 = File1->addSeparator();
+    FileExitItem =
+        command(File1, "E&xit", "Exit|Exit application", -1, [this] { FileExit1Execute(); });
+
+    ools1 = MainMenu1->addMenu(QStringLiteral("Tools"));
+    Datenzeiger1 = checkCommand(ools1, "Haircross", "shows/hides the Haircross", 16,
+                                &TWin2kAppForm::Datenzeiger1Click);
+    Messpunkte1 = checkCommand(ools1, "Measurmentspoints", "Show/Hide the measurementspoints", 17,
+                               &TWin2kAppForm::Messpunkte1Click);
+
+    Info1 = MainMenu1->addMenu(QStringLiteral("Info"));
+    ableofthe1 =
+        command(Info1, "Introduction screen...", nullptr, -1, [this] { ableofthe1Click(); });
+    HelpAboutItem = command(Info1, "&About...",
+                            "About|Displays program information, version number, and copyright", -1,
+                            [this] { HelpAbout1Execute(); });
+}
+
+void TWin2kAppForm::CreateToolBar()
+{
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->toggleViewAction()->setVisible(false);
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ToolBar1->setContentsMargins(0, 0, 0, 0);
+    ToolBar1->layout()->setContentsMargins(0, 0, 0, 0);
+    ToolBar1->layout()->setSpacing(0);
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+    ToolBar1->setFixedHeight(ToolBarHeight); // after docking, which resets the size limits
+
+    // Check buttons bound to the menu's check commands: a press runs the command.
+    auto button = [this](QAction* action) {
+        auto* toolButton = new QToolButton(ToolBar1);
+        toolButton->setDefaultAction(action);
+        toolButton->setAutoRaise(true);
+        toolButton->setFixedSize(ToolButtonWidth, ToolButtonHeight);
+        toolButton->setFocusPolicy(Qt::NoFocus);
+        ToolBar1->addWidget(toolButton);
+        return toolButton;
+    };
+    ToolButtonGitter = button(Datenzeiger1);
+    ToolMesspunkte = button(Messpunkte1);
+}
+
+void TWin2kAppForm::CreatePanel2(QWidget* parent)
+{
+    Panel2 = new TAnchoredPanel(parent, Panel2Width, clBlack);
+    Panel2->setFixedWidth(Panel2Width);
+
+    // One rated value: a bold centred label on its colour, the read-only edit below it.
+    auto group = [this](const char* caption, TColor color, int labelTop, QLineEdit*& edit,
+                        const char* text, int editTop) {
+        auto* label = new QLabel(QString::fromLatin1(caption), Panel2);
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        label->setFont(LayoutFont("MS Sans Serif", 13, fsBold));
+        SetWidgetColors(label, color, clBlack);
+        Panel2->Place(label, 8, labelTop, 104, 18);
+        edit = new QLineEdit(QString::fromLatin1(text), Panel2);
+        edit->setReadOnly(true);
+        edit->setFont(LayoutFont("MS Sans Serif", 13, 0));
+        Panel2->Place(edit, 8, editTop, 104, 24);
+        return label;
+    };
+    Label1 = group("I rated", clRed, 21, EditINenn, "10A = 100%", 41);
+    Label2 = group("U rated", clBlue, 74, EditUNenn, "1500V = 100%", 94);
+    Label3 = group("P rated", PowerSeriesColor, 130, EditPNenn, "10000W = 100%", 150);
+    Label4 = group("mains voltage", clAqua, 186, Edit1, "400V = 100 %", 206);
+
+    // The "V" lies within the last edit's bounds, beneath it: the edit covers it.
+    Label5 = new QLabel(QStringLiteral("V"), Panel2);
+    Label5->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    SetWidgetColors(Label5, clBlack, clSilver);
+    Panel2->Place(Label5, 87, 210, 20, 16);
+    Label5->stackUnder(Edit1);
+
+    // The logo, scaled proportionally into its bounds from their top-left corner.
+    Image1 = new QLabel(Panel2);
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Panel2->Place(Image1, 5, 301, 111, 53);
+    const QPixmap logo(QStringLiteral(":/images/logo.png"));
+    if (!logo.isNull()) {
+        Image1->setPixmap(
+            logo.scaled(Image1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    }
+}
+
+void TWin2kAppForm::CreatePanel3(QWidget* parent)
+{
+    Panel3 = new QWidget(parent);
+    auto* layout = new QVBoxLayout(Panel3);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    Splitter1 = new TBevelledSplitter(Qt::Vertical, Panel3);
+    Splitter1->setHandleWidth(SplitterHeight);
+    Splitter1->setOpaqueResize(true);
+    Splitter1->setChildrenCollapsible(false);
+    layout->addWidget(Splitter1);
+
+    Chart1 = new QWidget(Splitter1);
+    Chart1->setMinimumSize(ChartMinimumSize, ChartMinimumSize);
+    Chart2 = new QWidget(Splitter1);
+    Splitter1->addWidget(Chart1);
+    Splitter1->addWidget(Chart2);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({Chart1DesignHeight, Chart1DesignHeight});
+
+    // The chart heights follow every resize of the panel.
+    Panel3->installEventFilter(this);
+}
 
 void TWin2kAppForm::CreatePanel1(QWidget* parent)
 {
@@ -219,6 +471,45 @@ void TWin2kAppForm::showEvent(QShowEvent* event)
         move(outer.topLeft());
     }
     IkSlider1->setFocus(Qt::OtherFocusReason);
+}
+
+bool TWin2kAppForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Panel3 && event->type() == QEvent::Resize) {
+        FormResize();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TWin2kAppForm::FormCreate() {}
+
+void TWin2kAppForm::FormResize()
+{
+    // Chart1 takes half the panel's height (at least its minimum); Chart2 the rest below the
+    // splitter.
+    const int panelHeight = Panel3->height();
+    const int upper = std::max(panelHeight / 2, Chart1->minimumHeight());
+    const int lower = std::max(0, panelHeight - SplitterHeight - upper);
+    Splitter1->setSizes({upper, lower});
+}
+
+void TWin2kAppForm::FileExit1Execute()
+{
+    close();
+}
+
+void TWin2kAppForm::HelpAbout1Execute() {}
+
+void TWin2kAppForm::ableofthe1Click() {}
+
+void TWin2kAppForm::Datenzeiger1Click()
+{
+    Datenzeiger1->setChecked(!Datenzeiger1->isChecked());
+}
+
+void TWin2kAppForm::Messpunkte1Click()
+{
+    Messpunkte1->setChecked(!Messpunkte1->isChecked());
 }
 
 void TWin2kAppForm::btnSimuStartenStoppenClick(TControl* /*sender*/)

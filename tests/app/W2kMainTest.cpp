@@ -6,6 +6,7 @@
 #include "app/Application.h"
 #include "app/Startup.h"
 #include "chart/ChartEngine.h"
+#include "tests/app/MainWindowDriver.h"
 #include "widgets/IkButtons.h"
 #include "widgets/IkMeter.h"
 #include "widgets/IkSlider.h"
@@ -20,6 +21,8 @@
 #include <vector>
 
 namespace {
+
+using MainWindowDriver::WaitUntil;
 
 class W2kMainTest : public ::testing::Test
 {
@@ -84,14 +87,15 @@ TEST_F(W2kMainTest, OpensStoppedWithTheDesignedInstrumentPanel)
     }
     EXPECT_EQ(form.SERIELeistungRegel->SeriesColor(), 8454143);
     EXPECT_EQ(form.SERIEStrom->SeriesColor(), clRed);
-    QTRY_VERIFY(form.IkSlider1->hasFocus());
+    EXPECT_TRUE(WaitUntil([&] { return form.IkSlider1->hasFocus(); }));
 }
 
 TEST_F(W2kMainTest, InfoAndMemoStretchWithTheWindowWidth)
 {
     const int rightMargin = form.Panel1->width() - form.info->geometry().right();
     form.resize(form.width() + 100, form.height());
-    QTRY_COMPARE(form.Panel1->width() - form.info->geometry().right(), rightMargin);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return form.Panel1->width() - form.info->geometry().right() == rightMargin; }));
     EXPECT_EQ(form.Label10->geometry().right(), form.info->geometry().right());
     EXPECT_EQ(form.info->x(), 552);
 }
@@ -128,7 +132,7 @@ TEST_F(W2kMainTest, RunAt400VoltsAppendsOneSamplePerTickToEverySeries)
 TEST_F(W2kMainTest, TheRealTimerTicksWhileRunningAndStopsWithTheButton)
 {
     ClickPowerButton();
-    QTRY_VERIFY_WITH_TIMEOUT(form.SERIELeistungRegel->Count() >= 2, 5000);
+    ASSERT_TRUE(WaitUntil([&] { return form.SERIELeistungRegel->Count() >= 2; }, 5000));
     ClickPowerButton();
     EXPECT_FALSE(form.btnSimuStartenStoppen->Active());
     EXPECT_FALSE(form.Timer1->isActive());
@@ -231,7 +235,7 @@ TEST_F(W2kMainTest, SliderMovedBetweenTwoTicksFeedsThePowerTransientOnce)
 
 TEST_F(W2kMainTest, ClickingThePowerButtonLeavesTheKeyboardWithTheSlider)
 {
-    QTRY_VERIFY(form.IkSlider1->hasFocus());
+    EXPECT_TRUE(WaitUntil([&] { return form.IkSlider1->hasFocus(); }));
     ClickPowerButton();
     ASSERT_TRUE(form.btnSimuStartenStoppen->Active());
     ASSERT_TRUE(form.Timer1->isActive());

@@ -1,0 +1,313 @@
+// The main window's layout and commands, driven through real clicks, moves and keys: the tool
+// bar and the menu run the same commands, the status bar shows the long part of the hints, and
+// the upper chart takes half of the chart panel after every resize.
+#include "app/AnchoredPanel.h"
+#include "app/Startup.h"
+#include "app/W2kMain.h"
+#include "chart/ChartEngine.h"
+#include "tests/app/MainWindowDriver.h"
+#include "widgets/IkButtons.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace MainWindowDriver;
+
+std::string Text(const QString& text)
+{
+    return text.toStdString();
+}
+
+class W2kMainWindowTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { InitializeUnits(); }
+
+    void SetUp() override
+    {
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    }
+
+    void TearDown() override
+    {
+        // Leave no popup open for the next test.
+        for (QMenu* menu : {form.File1, form.ools1, form.Info1}) {
+            menu->hide();
+        }
+    }
+
+    // The chart slots as their panel lays them out.
+    QRect Upper() const { return form.Chart1->geometry(); }
+    QRect Lower() const { return form.Chart2->geometry(); }
+
+    void ExpectChartsSplitHalf(const char* when)
+    {
+        const int panel = form.Panel3->height();
+        EXPECT_EQ(Upper().height(), panel / 2) << when << ", panel " << panel;
+        EXPECT_EQ(Upper().top(), 0) << when;
+        EXPECT_EQ(Lower().top(), panel / 2 + 7) << when;
+        EXPECT_EQ(Lower().top() + Lower().height(), panel) << when;
+        EXPECT_EQ(Upper().width(), form.Panel3->width()) << when;
+        EXPECT_EQ(Lower().width(), form.Panel3->width()) << when;
+    }
+
+    // Waits for the status bar to show hint.
+    bool ShowsHint(const char* hint)
+    {
+        const bool shown =
+            WaitUntil([&] { return Text(form.StatusBar->currentMessage()) == hint; });
+        if (!shown) {
+            ADD_FAILURE() << "status bar shows \"" << Text(form.StatusBar->currentMessage())
+                          << "\", not \"" << hint << "\"";
+        }
+        return shown;
+    }
+
+    TWin2kAppForm form;
+};
+
+TEST_F(W2kMainWindowTest, TheWindowIsLaidOutAsDesigned)
+{
+    const QWidget* client = form.centralWidget();
+    // Tool bar above, status bar below, the instrument panel at the foot of the client area,
+    // the rated values on the left and the chart panel filling the rest.
+    EXPECT_EQ(form.ToolBar1->height(), 29);
+    EXPECT_LE(form.ToolBar1->geometry().bottom() + 1, client->y());
+    EXPECT_EQ(form.ToolButtonGitter->geometry().topLeft().x(), 0);
+    EXPECT_EQ(form.ToolMesspunkte->geometry().topLeft().x(), 23);
+    EXPECT_EQ(form.ToolButtonGitter->size(), QSize(23, 22));
+    EXPECT_EQ(form.ToolBar1->iconSize(), QSize(16, 16));
+    EXPECT_EQ(form.ToolButtonGitter->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    EXPECT_TRUE(form.ToolButtonGitter->isCheckable());
+    EXPECT_TRUE(form.ToolMesspunkte->isCheckable());
+
+    EXPECT_EQ(form.StatusBar->height(), 19);
+    EXPECT_EQ(form.StatusBar->geometry().top(), client->geometry().bottom() + 1);
+    EXPECT_EQ(form.StatusBar->geometry().bottom(), form.height() - 1);
+
+    EXPECT_EQ(form.Panel2->geometry(), QRect(0, 0, 121, client->height() - 123));
+    EXPECT_EQ(form.Panel1->geometry(), QRect(0, client->height() - 123, client->width(), 123));
+    EXPECT_EQ(form.Panel3->geometry(),
+              QRect(121, 0, client->width() - 121, client->height() - 123));
+    EXPECT_EQ(form.Panel2->palette().color(QPalette::Window), QColor(Qt::black));
+
+    // The rated values: label, colour, edit text and bounds of each group.
+    const struct
+    {
+        QLabel* Label;
+        const char* Caption;
+        QColor Color;
+        int LabelTop;
+        QLineEdit* Edit;
+        const char* EditText;
+        int EditTop;
+    } groups[] = {
+        {form.Label1, "I rated", QColor(255, 0, 0), 21, form.EditINenn, "10A = 100%", 41},
+        {form.Label2, "U rated", QColor(0, 0, 255), 74, form.EditUNenn, "1500V = 100%", 94},
+        {form.Label3, "P rated", QColor(255, 255, 128), 130, form.EditPNenn, "10000W = 100%", 150},
+        {form.Label4, "mains voltage", QColor(0, 255, 255), 186, form.Edit1, "400V = 100 %", 206},
+    };
+    for (const auto& group : groups) {
+        EXPECT_EQ(Text(group.Label->text()), group.Caption);
+        EXPECT_EQ(group.Label->geometry(), QRect(8, group.LabelTop, 104, 18)) << group.Caption;
+        EXPECT_EQ(group.Label->palette().color(QPalette::Window), group.Color) << group.Caption;
+        EXPECT_TRUE(group.Label->font().bold()) << group.Caption;
+        EXPECT_TRUE(group.Label->alignment() & Qt::AlignHCenter) << group.Caption;
+        EXPECT_EQ(Text(group.Edit->text()), group.EditText);
+        EXPECT_EQ(group.Edit->geometry(), QRect(8, group.EditTop, 104, 24)) << group.Caption;
+        EXPECT_TRUE(group.Edit->isReadOnly()) << group.Caption;
+    }
+    // The "V" lies beneath the last edit, which covers it.
+    EXPECT_EQ(form.Label5->geometry(), QRect(87, 210, 20, 16));
+    EXPECT_EQ(form.Panel2->childAt(QPoint(95, 218)), form.Edit1);
+    // The logo at the foot of the panel, proportionally scaled into 111 x 53.
+    EXPECT_EQ(form.Image1->geometry(), QRect(5, 301, 111, 53));
+    const QPixmap logo = form.Image1->pixmap();
+    ASSERT_FALSE(logo.isNull());
+    EXPECT_EQ(logo.width(), 111);
+    EXPECT_EQ(logo.height(), 33); // 249 * 111 / 817, truncated
+}
+
+TEST_F(W2kMainWindowTest, TheMainMenuHoldsItsItemsWithImagesAndShortcut)
+{
+    const QList<QAction*> titles = form.menuBar()->actions();
+    ASSERT_EQ(titles.size(), 3);
+    EXPECT_EQ(Text(titles[0]->text()), "&File");
+    EXPECT_EQ(Text(titles[1]->text()), "Tools");
+    EXPECT_EQ(Text(titles[2]->text()), "Info");
+
+    auto captions = [](QMenu* menu) {
+        std::vector<std::string> result;
+        for (QAction* action : menu->actions()) {
+            result.push_back(action->isSeparator() ? "-" : Text(action->text()));
+        }
+        return result;
+    };
+    EXPECT_EQ(captions(form.File1),
+              (std::vector<std::string>{"&Simulation start/stop", "-", "E&xit"}));
+    EXPECT_EQ(captions(form.ools1), (std::vector<std::string>{"Haircross", "Measurmentspoints"}));
+    EXPECT_EQ(captions(form.Info1),
+              (std::vector<std::string>{"Introduction screen...", "&About..."}));
+
+    EXPECT_EQ(form.SimuStartStop->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+    EXPECT_FALSE(form.SimuStartStop->icon().isNull());
+    EXPECT_FALSE(form.Datenzeiger1->icon().isNull());
+    EXPECT_FALSE(form.Messpunkte1->icon().isNull());
+    EXPECT_TRUE(form.FileExitItem->icon().isNull());
+    EXPECT_FALSE(form.Datenzeiger1->isChecked());
+    EXPECT_FALSE(form.Messpunkte1->isChecked());
+    EXPECT_FALSE(form.SimuStartStop->isCheckable());
+}
+
+TEST_F(W2kMainWindowTest, TheUpperChartTakesHalfThePanelAfterEveryResize)
+{
+    ExpectChartsSplitHalf("at start");
+    // Even and odd panel heights, growing and shrinking.
+    for (const QSize size :
+         {QSize(700, 600), QSize(701, 601), QSize(900, 755), QSize(640, 520), QSize(679, 561)}) {
+        form.resize(size);
+        ASSERT_TRUE(WaitUntil(
+            [&] { return form.Panel3->height() == form.centralWidget()->height() - 123; }));
+        ExpectChartsSplitHalf(("after resize to " + std::to_string(size.height())).c_str());
+    }
+}
+
+TEST_F(W2kMainWindowTest, TheSplitterMovesLiveUntilTheNextResize)
+{
+    QWidget* handle = form.Splitter1->handle(1);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(handle->height(), 7);
+    EXPECT_EQ(handle->cursor().shape(), Qt::SplitVCursor);
+    const int upperBefore = Upper().height();
+    // The handle moves with the drag: positions are fixed in window coordinates.
+    const QPoint grip = InWindow(handle, QPoint(handle->width() / 2, 3));
+    Press(&form, grip);
+    Move(&form, grip + QPoint(0, 10));
+    // The charts follow while the handle is still held.
+    EXPECT_EQ(Upper().height(), upperBefore + 10);
+    Move(&form, grip + QPoint(0, 30));
+    EXPECT_EQ(Upper().height(), upperBefore + 30);
+    Release(&form, grip + QPoint(0, 30));
+    EXPECT_EQ(Upper().height(), upperBefore + 30);
+    EXPECT_EQ(Lower().top() + Lower().height(), form.Panel3->height());
+
+    form.resize(form.width(), form.height() + 41);
+    ASSERT_TRUE(
+        WaitUntil([&] { return form.Panel3->height() == form.centralWidget()->height() - 123; }));
+    ExpectChartsSplitHalf("after the splitter moved and the window grew");
+}
+
+TEST_F(W2kMainWindowTest, ToolButtonsAndMenuItemsRunTheSameCheckCommands)
+{
+    const struct
+    {
+        QToolButton* Button;
+        QAction* Item;
+    } pairs[] = {{form.ToolButtonGitter, form.Datenzeiger1},
+                 {form.ToolMesspunkte, form.Messpunkte1}};
+    for (const auto& pair : pairs) {
+        const std::string name = Text(pair.Item->text());
+        ASSERT_EQ(pair.Button->defaultAction(), pair.Item) << name;
+        // Button on: the item carries its mark and the button looks pressed.
+        Click(pair.Button, QPoint(11, 11));
+        EXPECT_TRUE(pair.Item->isChecked()) << name;
+        EXPECT_TRUE(pair.Button->isChecked()) << name;
+        // The menu item switches it off again, and the button's look follows.
+        ASSERT_TRUE(ChooseMenuItem(form.menuBar(), form.ools1, pair.Item)) << name;
+        EXPECT_FALSE(pair.Item->isChecked()) << name;
+        EXPECT_FALSE(pair.Button->isChecked()) << name;
+        // Menu on, button off.
+        ASSERT_TRUE(ChooseMenuItem(form.menuBar(), form.ools1, pair.Item)) << name;
+        EXPECT_TRUE(pair.Item->isChecked()) << name;
+        EXPECT_TRUE(pair.Button->isChecked()) << name;
+        Click(pair.Button, QPoint(11, 11));
+        EXPECT_FALSE(pair.Item->isChecked()) << name;
+        EXPECT_FALSE(pair.Button->isChecked()) << name;
+    }
+    // The two commands are independent.
+    Click(form.ToolMesspunkte, QPoint(11, 11));
+    EXPECT_TRUE(form.Messpunkte1->isChecked());
+    EXPECT_FALSE(form.Datenzeiger1->isChecked());
+}
+
+TEST_F(W2kMainWindowTest, CtrlSRestartsARunAndTheMenuItemDoesTheSame)
+{
+    // Stopped: the command leaves everything alone.
+    Key(&form, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_TRUE(form.info->toPlainText().isEmpty());
+
+    Click(form.btnSimuStartenStoppen, QPoint(80, 50));
+    ASSERT_TRUE(form.Timer1->isActive());
+    form.Timer1Timer();
+    form.Timer1Timer();
+    ASSERT_EQ(form.SERIELeistung->Count(), 2);
+    Key(&form, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(form.SERIELeistung->Count(), 0);
+    EXPECT_TRUE(form.btnSimuStartenStoppen->Active());
+    EXPECT_TRUE(form.Timer1->isActive());
+
+    form.Timer1Timer();
+    ASSERT_TRUE(ChooseMenuItem(form.menuBar(), form.File1, form.SimuStartStop));
+    EXPECT_EQ(form.SERIELeistung->Count(), 0);
+    EXPECT_TRUE(form.Timer1->isActive());
+    form.Timer1Timer();
+    EXPECT_EQ(form.SERIELeistung->XValue(0), 0.2);
+}
+
+TEST_F(W2kMainWindowTest, TheStatusBarShowsTheLongPartOfTheHints)
+{
+    // The control under the mouse; a control without a hint clears the bar.
+    Move(form.Panel3, QPoint(50, 50));
+    Move(form.ToolButtonGitter, QPoint(11, 11));
+    EXPECT_TRUE(ShowsHint("shows/hides the Haircross"));
+    Move(form.ToolMesspunkte, QPoint(11, 11));
+    EXPECT_TRUE(ShowsHint("Show/Hide the measurementspoints"));
+    Move(form.Panel3, QPoint(50, 50));
+    EXPECT_TRUE(ShowsHint(""));
+    EXPECT_EQ(Text(form.ToolButtonGitter->toolTip()), "shows/hides the Haircross");
+
+    // A menu title, and a menu item under the mouse: the part after "|", or the whole hint.
+    Move(form.menuBar(), form.menuBar()->actionGeometry(form.File1->menuAction()).center());
+    EXPECT_TRUE(ShowsHint("File related commands"));
+    ASSERT_TRUE(OpenMenu(form.menuBar(), form.File1));
+    QTest::mouseMove(form.File1->windowHandle(),
+                     form.File1->actionGeometry(form.FileExitItem).center());
+    EXPECT_TRUE(ShowsHint("Exit application"));
+    QTest::mouseMove(form.File1->windowHandle(),
+                     form.File1->actionGeometry(form.SimuStartStop).center());
+    EXPECT_TRUE(ShowsHint("Start or Stops the Simulation"));
+    form.File1->hide();
+
+    ASSERT_TRUE(OpenMenu(form.menuBar(), form.Info1));
+    QTest::mouseMove(form.Info1->windowHandle(),
+                     form.Info1->actionGeometry(form.HelpAboutItem).center());
+    EXPECT_TRUE(ShowsHint("Displays program information, version number, and copyright"));
+    EXPECT_EQ(Text(form.HelpAboutItem->toolTip()), "About");
+    form.Info1->hide();
+}
+
+TEST_F(W2kMainWindowTest, ExitClosesTheWindow)
+{
+    ASSERT_TRUE(ChooseMenuItem(form.menuBar(), form.File1, form.FileExitItem));
+    EXPECT_TRUE(WaitUntil([&] { return !form.isVisible(); }));
+}
+
+} // namespace
