@@ -1444,15 +1444,15 @@ int32_t TChartSeries::PointPixelY(int32_t index) const
 
 namespace {
 
-// First index from `from` on whose value is >= v, or -1. Binary search on ascending values; a
-// plain scan otherwise. Both give the same index on ascending values.
+// First index from `from` on whose value is >= v, or -1. Binary search on values known to be
+// ascending; a plain scan otherwise. Both give the same index on ascending values.
 int32_t FirstIndexAtOrAbove(const TChartValueList& list, double v, int32_t from)
 {
     const int32_t count = list.Count();
     if (std::isnan(v) || from >= count) {
         return -1;
     }
-    if (list.Order() == loAscending) {
+    if (list.Order() == loAscending && list.InOrder()) {
         int32_t lo = from;
         int32_t hi = count; // answer in [lo, hi]; hi = none
         while (lo < hi) {

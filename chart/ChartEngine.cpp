@@ -56,6 +56,7 @@ void TChartValueList::Clear()
     std::vector<double>().swap(FValues);
     FCount = 0;
     FStatsStale = true;
+    FInOrder = true;
 }
 
 void TChartValueList::InsertAt(int32_t index, double value)
@@ -71,11 +72,36 @@ void TChartValueList::InsertAt(int32_t index, double value)
         FValues.resize(
             static_cast<size_t>(std::min<int64_t>(grown, std::numeric_limits<int32_t>::max())));
     }
+    if (FInOrder) {
+        // A value out of place (or not a number) ends the guarantee that searches rely on.
+        const bool ascending = FOrder == loAscending;
+        auto inOrder = [ascending](double a, double b) { return ascending ? a <= b : a >= b; };
+        if (std::isnan(value) ||
+            (FOrder != loNone &&
+             ((index > 0 && !inOrder(FValues[static_cast<size_t>(index - 1)], value)) ||
+              (index < FCount && !inOrder(value, FValues[static_cast<size_t>(index)]))))) {
+            FInOrder = false;
+        }
+    }
     const auto at = FValues.begin() + index;
     std::copy_backward(at, FValues.begin() + FCount, FValues.begin() + FCount + 1);
     *at = value;
     ++FCount;
     FStatsStale = true;
+}
+
+void TChartValueList::SetOrder(TChartListOrder value)
+{
+    FOrder = value;
+    FInOrder = true;
+    for (int32_t i = 0; i < FCount && FInOrder; ++i) {
+        const double v = FValues[static_cast<size_t>(i)];
+        const bool ok =
+            !std::isnan(v) && (i == 0 || value == loNone ||
+                               (value == loAscending ? FValues[static_cast<size_t>(i - 1)] <= v
+                                                     : FValues[static_cast<size_t>(i - 1)] >= v));
+        FInOrder = ok;
+    }
 }
 
 void TChartValueList::Delete(int32_t index)

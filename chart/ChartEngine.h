@@ -80,7 +80,12 @@ public:
     const std::string& Name() const { return FName; }
     void SetName(std::string value) { FName = std::move(value); }
     TChartListOrder Order() const { return FOrder; }
-    void SetOrder(TChartListOrder value) { FOrder = value; }
+    // Changes the order the list keeps from now on; the values stay where they are.
+    void SetOrder(TChartListOrder value);
+    // The values are known to follow Order: none out of place and none not a number. Every
+    // insert keeps it up to date, deletions keep it, Clear and SetOrder establish it afresh.
+    // Binary searches over the values rely on it.
+    bool InOrder() const { return FInOrder; }
     // Values are date-times; only the axis labels depend on it.
     bool DateTime() const { return FDateTime; }
     void SetDateTime(bool value);
@@ -109,6 +114,7 @@ private:
     mutable double FSum = 0;
     mutable double FAbsSum = 0;
     mutable bool FStatsStale = true;
+    bool FInOrder = true;
 };
 
 // What a chart element needs of the chart it belongs to. The chart control implements it.

@@ -764,3 +764,31 @@ TEST(ChartAxisDrawing, ProgramLikeChartShowsPercentAndSecondLabelsUnderTheirTick
     EXPECT_EQ(texts.front().back(), '%');
     EXPECT_EQ(chart.Left.TickPositions().size(), texts.size());
 }
+
+TEST(ChartAxisSeries, ValuesOutOfOrderFallBackToThePlainScan)
+{
+    TTestChart chart(200, 100);
+    TChartSeries series;
+    chart.Add(series);
+    chart.Bottom.SetScaleRange(0, 10);
+    chart.Plot = {0, 0, 200, 100};
+    chart.Bottom.PlaceOnChart();
+    // A value that is not a number breaks the order: later values append after it whatever
+    // they are, so a binary search would miss the 5 behind it.
+    for (double x : {-20.0, -10.0, static_cast<double>(NAN), -30.0, 5.0, 6.0})
+        series.AppendPoint(x, 1);
+    EXPECT_FALSE(series.XValues().InOrder());
+    series.CalcVisibleIndices();
+    EXPECT_EQ(series.FirstVisibleIndex(), 4);
+    EXPECT_EQ(series.LastVisibleIndex(), 5);
+    // Clear starts a new ordered list; switching the order on checks the values.
+    series.Clear();
+    EXPECT_TRUE(series.XValues().InOrder());
+    series.XValues().SetOrder(loNone);
+    series.AppendPoint(3, 1);
+    series.AppendPoint(1, 1);
+    series.XValues().SetOrder(loAscending);
+    EXPECT_FALSE(series.XValues().InOrder());
+    series.XValues().SetOrder(loDescending);
+    EXPECT_TRUE(series.XValues().InOrder());
+}
