@@ -1,8 +1,9 @@
-// Program entry: runs the message loop until the main window closes.
+// Program entry: initialises the units, creates the windows and runs the message loop until the
+// main window closes.
+#include "app/AppForms.h"
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/Startup.h"
-#include "app/W2kMain.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,7 +33,7 @@ int main(int argc, char** argv)
     TApplication app(argc, argv);
     InitializeUnits();
 
-    TWin2kAppForm mainForm;
-    mainForm.show();
+    // The five windows in their order; the message loop runs until the main window closes.
+    TAppForms forms;
     return app.exec();
 }

@@ -4,7 +4,9 @@
 // fills the edits and shows or hides the window; this class only lays it out.
 #include <QDialog>
 
+class QCloseEvent;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QWidget;
@@ -34,6 +36,10 @@ public:
     QLineEdit* edtStromr = nullptr;
     QLineEdit* edtSpannungR = nullptr;
     QLineEdit* edtLeistungR = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 };
 
 // The values window the program created at start (nullptr before and after). The first

@@ -1,6 +1,6 @@
-// Draws the program's artwork into PNG files: the Orvex logo, the window icon and the 18 images
-// of the main window's image list (16 x 16). The PNGs are kept in the source tree and compiled
-// in through app/images.qrc; run this only after changing a drawing here:
+// Draws the program's artwork into PNG files: the Orvex logo, the window icon, the OK button's
+// glyph and the 18 images of the main window's image list (16 x 16). The PNGs are kept in the
+// source tree and compiled in through app/images.qrc; run this only after changing a drawing here:
 //   cmake --build <build> --target orvex_make_images
 //   QT_QPA_PLATFORM=offscreen <build>/app/orvex_make_images app/images
 #include <QDir>
@@ -435,6 +435,25 @@ QImage MakeIcon()
     return image;
 }
 
+// The OK button's glyph: a green check mark, 18 x 18.
+QImage MakeOkGlyph()
+{
+    QImage image(18, 18, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    QPainterPath tick;
+    tick.moveTo(2.5, 9.5);
+    tick.lineTo(7, 14.5);
+    tick.lineTo(15.5, 3.5);
+    p.setPen(QPen(QColor(10, 90, 25), 4.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(tick);
+    p.setPen(QPen(QColor(40, 180, 60), 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(tick);
+    p.end();
+    return image;
+}
+
 bool Save(const QImage& image, const QString& path)
 {
     if (!image.save(path, "PNG")) {
@@ -492,5 +511,6 @@ int main(int argc, char** argv)
     }
     ok &= Save(MakeLogo(), folder.filePath(QStringLiteral("logo.png")));
     ok &= Save(MakeIcon(), folder.filePath(QStringLiteral("icon.png")));
+    ok &= Save(MakeOkGlyph(), folder.filePath(QStringLiteral("ok.png")));
     return ok ? 0 : 1;
 }
