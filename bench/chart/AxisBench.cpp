@@ -1,0 +1,154 @@
+// Axis costs in a paint: mapping values to pixels (every point of every series), choosing the
+// label step and producing the label values, and finding the visible points of a day of samples.
+#include "chart/ChartAxis.h"
+
+#include <QGuiApplication>
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace {
+
+// Text measurement needs the toolkit's application object. It is made once and never destroyed:
+// destroying it after the toolkit's own globals have gone away at exit would crash.
+void EnsureApplication()
+{
+    if (QCoreApplication::instance() == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        static int argc = 1;
+        static char name[] = "AxisBench";
+        static char* argv[] = {name, nullptr};
+        new QGuiApplication(argc, argv);
+    }
+}
+
+// A chart reduced to what the axes ask of it.
+class TBenchChart : public TChartHost, public TAxisOwner
+{
+public:
+    TBenchChart() : Bitmap(548, 184) { Canvas.AttachSurface(Bitmap.Canvas()); }
+
+    void Invalidate() override {}
+    bool IsDestroying() const override { return false; }
+    void SeriesColorChanged(TChartSeries&) override {}
+    void SeriesActiveChanged(TChartSeries&) override {}
+    TAxisOwner* AxisOwner() override { return this; }
+    TChartCanvas& AxisCanvas() override { return Canvas; }
+    TRect AxisPlotRect() const override { return Plot; }
+    int32_t SeriesCount() const override { return static_cast<int32_t>(List.size()); }
+    TChartSeries& SeriesAt(int32_t index) const override { return *List[index]; }
+    bool AxisVisible() const override { return true; }
+    TChartAxis& BottomAxis() override { return Bottom; }
+    TChartAxis& TopAxis() override { return Top; }
+    TChartAxis& LeftAxis() override { return Left; }
+    TChartAxis& RightAxis() override { return Right; }
+    bool ChartIsLoading() const override { return false; }
+
+    TBitmap Bitmap;
+    TChartCanvas3D Canvas;
+    TRect Plot{60, 30, 532, 150};
+    std::vector<TChartSeries*> List;
+    TChartAxis Bottom{*this, true, false};
+    TChartAxis Top{*this, true, true};
+    TChartAxis Left{*this, false, false};
+    TChartAxis Right{*this, false, true};
+};
+
+std::vector<double> RandomValues(size_t n)
+{
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> value(30, 130);
+    std::vector<double> values(n);
+    for (double& v : values)
+        v = value(random);
+    return values;
+}
+
+// One million values through the left axis' mapping.
+void ValueToPixelMillion(benchmark::State& state)
+{
+    EnsureApplication();
+    TBenchChart chart;
+    chart.Left.SetScaleRange(45, 115);
+    chart.Left.PlaceOnChart();
+    const std::vector<double> values = RandomValues(1000000);
+    for (auto _ : state) {
+        int64_t sum = 0;
+        for (const double v : values)
+            sum += chart.Left.ValueToPixel(v);
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(values.size()));
+}
+BENCHMARK(ValueToPixelMillion)->Unit(benchmark::kMillisecond);
+
+// The same values through the written-out formula with the library rounding, for comparison.
+void ValueToPixelPlainFormulaMillion(benchmark::State& state)
+{
+    EnsureApplication();
+    TBenchChart chart;
+    TChartAxis& axis = chart.Left;
+    axis.SetScaleRange(45, 115);
+    axis.PlaceOnChart();
+    const std::vector<double> values = RandomValues(1000000);
+    for (auto _ : state) {
+        int64_t sum = 0;
+        for (const double v : values) {
+            const double p = axis.EndPixel() - (v - axis.ScaleMinimum()) * axis.PixelsPerUnit();
+            sum += p > AxisPixelLimit    ? AxisPixelLimit
+                   : p < -AxisPixelLimit ? -AxisPixelLimit
+                                         : static_cast<int32_t>(std::nearbyint(p));
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(values.size()));
+}
+BENCHMARK(ValueToPixelPlainFormulaMillion)->Unit(benchmark::kMillisecond);
+
+// A day of samples at 0.2 s on the bottom axis: the step and the label values, as every paint
+// computes them.
+void StepAndLabelValuesDay(benchmark::State& state)
+{
+    EnsureApplication();
+    TBenchChart chart;
+    TChartSeries series;
+    chart.List.push_back(&series);
+    series.SetParentChart(&chart);
+    for (int i = 1; i <= 432000; ++i)
+        series.AppendPoint(i * 0.2, 50);
+    chart.Bottom.ComputeAutoRange();
+    chart.Bottom.PlaceOnChart();
+    for (auto _ : state) {
+        const double step = chart.Bottom.ComputeIncrement();
+        int labels = 0;
+        chart.Bottom.ProduceLabelValues(step, [&](double v) {
+            benchmark::DoNotOptimize(v);
+            ++labels;
+        });
+        benchmark::DoNotOptimize(labels);
+    }
+}
+BENCHMARK(StepAndLabelValuesDay)->Unit(benchmark::kMicrosecond);
+
+// The visible range of a day of samples with the bottom axis zoomed to its middle hour.
+void VisibleIndicesDay(benchmark::State& state)
+{
+    EnsureApplication();
+    TBenchChart chart;
+    TChartSeries series;
+    chart.List.push_back(&series);
+    series.SetParentChart(&chart);
+    for (int i = 1; i <= 432000; ++i)
+        series.AppendPoint(i * 0.2, 50);
+    chart.Bottom.SetScaleRange(41400, 45000);
+    chart.Bottom.PlaceOnChart();
+    for (auto _ : state) {
+        series.CalcVisibleIndices();
+        benchmark::DoNotOptimize(series.LastVisibleIndex());
+    }
+}
+BENCHMARK(VisibleIndicesDay)->Unit(benchmark::kMicrosecond);
+
+} // namespace
