@@ -1,0 +1,112 @@
+// A full paint of one of the program's charts (548 x 184, title, fixed left axis, automatic
+// bottom axis, four line series: three pens of width 2 and the power series of width 4) at one
+// hour (18,000 points per series) and one day (432,000) of 0.2-second samples. Steady data: the
+// mains voltage steps every three minutes and the lamp values follow; noisy data: the same with
+// +-2 percentage points of noise on every sample.
+#include "chart/Chart.h"
+#include "chart/Series.h"
+#include "platform/Fonts.h"
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+#include <random>
+#include <utility>
+
+namespace {
+
+struct TPaintFixture
+{
+    std::unique_ptr<TChart> Chart;
+    TBitmap Screen{548, 184};
+};
+
+std::unique_ptr<TChart> MakeChart(int points, bool noisy)
+{
+    InstallFontSubstitutions();
+    auto chart = std::make_unique<TChart>();
+    chart->BeginLoading();
+    chart->SetBounds(0, 0, 548, 184);
+    chart->SetColor(clSilver);
+    chart->SetBevelOuter(bvNone);
+    chart->SetAllowPanning(pmNone);
+    chart->Zoom().SetAllow(false);
+    chart->Legend().SetVisible(false);
+    chart->SetView3D(false);
+    chart->SetView3DWalls(false);
+    chart->BackWall().Brush().SetColor(clWhite);
+    chart->BackWall().Brush().SetStyle(bsClear);
+    chart->Title().SetAdjustFrame(false);
+    chart->Title().Font().SetHeight(-18);
+    chart->Title().Font().SetStyle(fsBold);
+    chart->Title().SetText({QStringLiteral("with Orvex Real-Power-Control")});
+    TChartAxis& left = chart->LeftAxis();
+    left.SetAutomatic(false);
+    left.SetAutomaticMaximum(false);
+    left.SetAutomaticMinimum(false);
+    left.SetMinimum(45);
+    left.SetMaximum(115);
+    left.SetAxisValuesFormat("##0.0%");
+    chart->EndLoading();
+
+    const TColor colors[] = {clRed, clBlue, 8454143, clAqua};
+    TLineSeries* series[4];
+    for (int s = 0; s < 4; ++s) {
+        auto line = std::make_unique<TLineSeries>();
+        line->SetSeriesColor(colors[s]);
+        line->LinePen().SetWidth(s == 2 ? 4 : 2);
+        series[s] = &chart->AddSeries(std::move(line));
+        series[s]->BeginChanges();
+    }
+    std::mt19937 random(42);
+    std::uniform_real_distribution<double> noise(-2.0, 2.0);
+    std::uniform_real_distribution<double> mainsStep(95.0, 105.0);
+    double mains = 100;
+    for (int i = 0; i < points; ++i) {
+        if (i % 900 == 0)
+            mains = mainsStep(random);
+        const double t = i * 0.2;
+        const double base[4] = {55 + (mains - 100) * 0.8, 62 + (mains - 100) * 0.5,
+                                60 + (mains - 100) * 1.6, mains};
+        for (int s = 0; s < 4; ++s)
+            series[s]->AppendPoint(t, base[s] + (noisy ? noise(random) : 0.0));
+    }
+    for (TLineSeries* s : series)
+        s->EndChanges();
+    return chart;
+}
+
+TPaintFixture& Fixture(int points, bool noisy)
+{
+    // Built once per data set: a day of data takes a while to append.
+    static std::map<std::pair<int, bool>, std::unique_ptr<TPaintFixture>> fixtures;
+    auto& slot = fixtures[{points, noisy}];
+    if (!slot) {
+        slot = std::make_unique<TPaintFixture>();
+        slot->Chart = MakeChart(points, noisy);
+    }
+    return *slot;
+}
+
+void FullPaint(benchmark::State& state)
+{
+    TPaintFixture& f = Fixture(static_cast<int>(state.range(0)), state.range(1) != 0);
+    TChart& chart = *f.Chart;
+    for (auto _ : state) {
+        chart.ChartCanvas().MarkDirty();
+        chart.Draw(f.Screen.Canvas(), chart.ClientRect());
+        benchmark::DoNotOptimize(f.Screen.Canvas().Pixel(300, 100));
+    }
+    state.counters["points"] = static_cast<double>(state.range(0)) * 4;
+}
+
+} // namespace
+
+// Arguments: points per series, noisy (1) or steady (0).
+BENCHMARK(FullPaint)
+    ->Args({18000, 0})
+    ->Args({18000, 1})
+    ->Args({432000, 0})
+    ->Args({432000, 1})
+    ->Unit(benchmark::kMillisecond);
