@@ -602,6 +602,8 @@ void TChartCanvas3D::ResetDrawingState()
     SetBackColor(clWhite);
     SetBackgroundMode(TRANSPARENT);
     SetTextAlign(TA_LEFT | TA_TOP);
+    // Text from here on is plain text in the reset font: no chart font's shadow or outline.
+    FCurrentFont = nullptr;
 }
 
 void TChartCanvas3D::SelectPenColor(const TChartPen& pen, TColor color)
@@ -848,6 +850,9 @@ void TChartCanvas3D::DrawTextPlain(int x, int y, const QString& text, TColor col
 
 void TChartCanvas3D::TextOut(int x, int y, const QString& text)
 {
+    // The text colour is the surface font's: SelectFont made it the chart font's colour (black
+    // when monochrome), and a handler may have changed it since.
+    const TColor fontColor = Font().Color();
     const TChartFont* chartFont = FCurrentFont;
     const TChartShadow* shadow = chartFont != nullptr ? chartFont->ShadowIfAny() : nullptr;
     if (shadow != nullptr && shadow->HasSize()) {
@@ -869,14 +874,13 @@ void TChartCanvas3D::TextOut(int x, int y, const QString& text)
         DrawTextPlain(shadowX, shadowY, text, FMonochrome ? clBlack : shadow->Color());
         FBlendTransparency = 0;
     }
-    const TColor fontColor =
-        chartFont != nullptr ? (FMonochrome ? clBlack : chartFont->Color()) : Font().Color();
     const bool outline = chartFont != nullptr && chartFont->OutLine().Visible();
     const TChartFontGradient* gradient =
         chartFont != nullptr ? chartFont->GradientIfAny() : nullptr;
     const bool gradientOn = gradient != nullptr && gradient->Visible();
     if (outline || gradientOn) {
-        DrawTextPaths(x, y, text, *chartFont);
+        Font().SetColor(fontColor);
+        DrawTextPaths(x, y, text, *chartFont, fontColor);
         return;
     }
     if (fontColor == clNone)
@@ -884,9 +888,9 @@ void TChartCanvas3D::TextOut(int x, int y, const QString& text)
     DrawTextPlain(x, y, text, fontColor);
 }
 
-void TChartCanvas3D::DrawTextPaths(int x, int y, const QString& text, const TChartFont& font)
+void TChartCanvas3D::DrawTextPaths(int x, int y, const QString& text, const TChartFont& font,
+                                   TColor fontColor)
 {
-    const TColor fontColor = FMonochrome ? clBlack : font.Color();
     const bool outline = font.OutLine().Visible();
     const TChartFontGradient* gradient = font.GradientIfAny();
     const bool gradientOn = gradient != nullptr && gradient->Visible();

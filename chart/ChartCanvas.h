@@ -650,7 +650,7 @@ private:
     TSize CachedExtent(const QString& text);
     void ClipToRegion(const TRegion& region);
     void DrawTextPlain(int x, int y, const QString& text, TColor color);
-    void DrawTextPaths(int x, int y, const QString& text, const TChartFont& font);
+    void DrawTextPaths(int x, int y, const QString& text, const TChartFont& font, TColor fontColor);
     void FillGradient(const TRect& r, const TChartGradient& gradient);
     int AlignedLeft(int x, int width) const;
 

@@ -286,6 +286,21 @@ TEST(ChartCanvas, ResetDrawingStateGivesBlackOnePixelSolidLines)
     EXPECT_EQ(map[9], "....................#...................");
     EXPECT_EQ(map[11], "....................#...................");
     EXPECT_EQ(s.Changed(), (TRect{5, 2, 35, 28}));
+
+    // Text after the reset: black, without the shadow of the chart font selected before.
+    Surface t(60, 30);
+    TChartFont shadowed;
+    shadowed.SetColor(clBlue);
+    shadowed.Shadow().SetColor(clRed);
+    shadowed.Shadow().SetSize(2);
+    t.canvas.SelectFont(shadowed);
+    t.canvas.ResetDrawingState();
+    EXPECT_EQ(t.canvas.CurrentChartFont(), nullptr);
+    t.canvas.TextOut(2, 2, "Wx");
+    EXPECT_GT(t.Changed().Right, 2);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 60; ++x)
+            ASSERT_TRUE(t.At(x, y) == clBlack || t.At(x, y) == clSilver) << x << "," << y;
 }
 
 TEST(ChartCanvas, SelectFontQuantisesToWholePointsAndScales)
