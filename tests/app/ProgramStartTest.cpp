@@ -1,0 +1,120 @@
+// Program start as the user meets it: the five windows created in their order, the main and
+// the introduction window visible, the introduction on top without blocking the main window,
+// and the end of the program when the main window closes, whatever else is still shown.
+#include "app/About.h"
+#include "app/AppForms.h"
+#include "app/Application.h"
+#include "app/Startup.h"
+#include "app/W2kMain.h"
+#include "app/f_splashscreen.h"
+#include "app/u_welcome.h"
+#include "app/u_wertedisplay.h"
+#include "widgets/IkButtons.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class ProgramStartTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { InitializeUnits(); }
+
+    void SetUp() override
+    {
+        TApplication::SetExceptionHandler(
+            [this](const std::string& message) { messages.push_back(message); });
+        forms.OnMainFormClosed = [this] { ++quits; };
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(forms.MainForm()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(forms.Welcome()));
+    }
+
+    void TearDown() override { TApplication::SetExceptionHandler(nullptr); }
+
+    TAppForms forms;
+    int quits = 0;
+    std::vector<std::string> messages;
+};
+
+TEST_F(ProgramStartTest, CreatesTheFiveWindowsAndShowsMainAndIntroductionOnTop)
+{
+    // Every window is reachable through its unit's pointer.
+    ASSERT_NE(forms.MainForm(), nullptr);
+    EXPECT_EQ(AboutBox, forms.AboutBox());
+    EXPECT_EQ(frmWerte, forms.Werte());
+    EXPECT_EQ(SplashScreen, forms.Splash());
+    EXPECT_EQ(frmWelcome, forms.Welcome());
+
+    // All five are top-level windows of the application, none inside another.
+    std::vector<QWidget*> topLevel;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        for (QWidget* form :
+             std::vector<QWidget*>{forms.MainForm(), forms.AboutBox(), forms.Werte(),
+                                   forms.Splash(), forms.Welcome()}) {
+            if (widget == form) {
+                topLevel.push_back(widget);
+            }
+        }
+    }
+    EXPECT_EQ(topLevel.size(), 5u);
+
+    EXPECT_TRUE(forms.MainForm()->isVisible());
+    EXPECT_TRUE(forms.Welcome()->isVisible());
+    EXPECT_FALSE(forms.AboutBox()->isVisible());
+    EXPECT_FALSE(forms.Werte()->isVisible());
+    EXPECT_FALSE(forms.Splash()->isVisible());
+
+    // The introduction stays on top and holds no modal lock on the main window.
+    EXPECT_TRUE(forms.Welcome()->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(forms.Welcome()->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_FALSE(forms.Welcome()->btnOK->isEnabled());
+    EXPECT_FALSE(forms.MainForm()->windowIcon().isNull());
+
+    // The user can work the main window behind it: a click on the power button starts a run.
+    TWin2kAppForm* mainForm = forms.MainForm();
+    QTest::mouseClick(mainForm->btnSimuStartenStoppen, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(80, 50));
+    EXPECT_TRUE(mainForm->btnSimuStartenStoppen->Active());
+    EXPECT_TRUE(forms.Welcome()->isVisible());
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ProgramStartTest, AfterTheCountOKHidesTheIntroductionAndMaximisesTheMainWindow)
+{
+    for (int i = 0; i < 101; ++i) {
+        forms.Welcome()->Timer1Timer();
+    }
+    QTest::mouseClick(forms.Welcome()->btnOK, Qt::LeftButton);
+    EXPECT_FALSE(forms.Welcome()->isVisible());
+    EXPECT_TRUE(forms.MainForm()->isMaximized());
+    EXPECT_EQ(quits, 0);
+}
+
+TEST_F(ProgramStartTest, ClosingTheMainWindowEndsTheProgramEvenWithOtherWindowsShown)
+{
+    forms.Werte()->show();
+    QTest::qWait(20);
+    EXPECT_EQ(quits, 0);
+    forms.MainForm()->close();
+    QTest::qWait(20);
+    EXPECT_EQ(quits, 1);
+    EXPECT_TRUE(forms.Welcome()->isVisible()); // still shown: only the main window decides
+}
+
+TEST_F(ProgramStartTest, HidingOtherWindowsDoesNotEndTheProgram)
+{
+    forms.Werte()->show();
+    forms.Werte()->hide();
+    forms.Splash()->close();
+    QTest::qWait(20);
+    EXPECT_EQ(quits, 0);
+}
+
+} // namespace
