@@ -2,7 +2,9 @@
 
 #include "chart/ChartAxis.h"
 
+#include <algorithm>
 #include <cassert>
+#include <cmath>
 
 // ---- TChartCustomTool -------------------------------------------------------------------------
 
@@ -176,4 +178,248 @@ void TChartTools::Clear()
         entry.Owned.reset();
     }
     FChart.Invalidate();
+}
+
+// ---- TNearestTool -----------------------------------------------------------------------------
+
+namespace {
+
+// Rounded pixel distance; the squares are summed in 64 bits (point pixels reach +-2^26, the
+// mouse anything a 32-bit coordinate holds).
+int64_t PixelDistance(int32_t x, int32_t y, int32_t px, int32_t py)
+{
+    const int64_t dx = static_cast<int64_t>(x) - px;
+    const int64_t dy = static_cast<int64_t>(y) - py;
+    // Unsigned: two squares of up to 2^32 each still fit.
+    const uint64_t squares = static_cast<uint64_t>(dx * dx) + static_cast<uint64_t>(dy * dy);
+    return static_cast<int64_t>(std::nearbyint(std::sqrt(static_cast<double>(squares))));
+}
+
+int32_t Saturate(int64_t v)
+{
+    return v > INT32_MAX ? INT32_MAX : (v < INT32_MIN ? INT32_MIN : static_cast<int32_t>(v));
+}
+
+} // namespace
+
+TNearestTool::TNearestTool()
+{
+    Pen().SetColor(clWhite);
+    Pen().SetStyle(psDot);
+    Brush().SetStyle(bsClear);
+}
+
+void TNearestTool::SetStyle(TNearestToolStyle value)
+{
+    SetProperty(FStyle, value);
+}
+
+void TNearestTool::SetSize(int32_t value)
+{
+    SetProperty(FSize, std::max(value, 0));
+}
+
+bool TNearestTool::SearchRange(int32_t& first, int32_t& last) const
+{
+    const TChartSeries* series = Series();
+    if (series == nullptr || Chart() == nullptr) {
+        return false;
+    }
+    const int32_t count = series->Count();
+    first = std::max(series->FirstVisibleIndex(), 0);
+    last = series->LastVisibleIndex();
+    if (last < 0 || last >= count) {
+        last = count - 1;
+    }
+    return count > 0 && first <= last;
+}
+
+int32_t TNearestTool::FindNearestPlain(int32_t x, int32_t y) const
+{
+    int32_t first = 0;
+    int32_t last = -1;
+    if (!SearchRange(first, last)) {
+        return -1;
+    }
+    const TChartSeries& series = *Series();
+    const TRect plot = Chart()->PlotRect();
+    int64_t best = NearestSearchLimit;
+    int32_t result = -1;
+    for (int32_t i = first; i <= last; ++i) {
+        const int32_t px = series.PointPixelX(i);
+        const int32_t py = series.PointPixelY(i);
+        if (px < plot.Left || px >= plot.Right || py < plot.Top || py >= plot.Bottom) {
+            continue;
+        }
+        const int64_t d = PixelDistance(x, y, px, py);
+        if (d < best) {
+            best = d;
+            result = i;
+        }
+    }
+    return result;
+}
+
+int32_t TNearestTool::FindNearest(int32_t x, int32_t y) const
+{
+    int32_t first = 0;
+    int32_t last = -1;
+    if (!SearchRange(first, last)) {
+        return -1;
+    }
+    const TChartSeries& series = *Series();
+    const TChartValueList& xs = series.XValues();
+    const TChartAxis* axis = series.GetHorizAxis();
+    if (axis == nullptr || xs.Order() == loNone || !xs.InOrder()) {
+        return FindNearestPlain(x, y);
+    }
+    // X values in order make the pixel columns monotonic along the indices: rising when the
+    // order and the axis run the same way, falling otherwise. key(i) rises in both cases.
+    const bool rising = (xs.Order() == loAscending) != axis->Inverted();
+    auto key = [&](int32_t i) -> int64_t {
+        const int64_t px = series.PointPixelX(i);
+        return rising ? px : -px;
+    };
+    const int64_t mouse = rising ? x : -static_cast<int64_t>(x);
+
+    // The first index whose column is at or right of the mouse (in key order).
+    int32_t lo = first;
+    int32_t hi = last + 1;
+    while (lo < hi) {
+        const int32_t mid = lo + (hi - lo) / 2;
+        if (key(mid) >= mouse) {
+            hi = mid;
+        } else {
+            lo = mid + 1;
+        }
+    }
+
+    const TRect plot = Chart()->PlotRect();
+    int64_t best = NearestSearchLimit;
+    int32_t result = -1;
+    auto consider = [&](int32_t i) {
+        const int32_t px = series.PointPixelX(i);
+        const int32_t py = series.PointPixelY(i);
+        if (px < plot.Left || px >= plot.Right || py < plot.Top || py >= plot.Bottom) {
+            return;
+        }
+        const int64_t d = PixelDistance(x, y, px, py);
+        // The plain search keeps the lowest index of the smallest distance.
+        if (d < best || (d == best && result >= 0 && i < result)) {
+            best = d;
+            result = i;
+        }
+    };
+    // Walk outwards, nearer column first. A point whose column alone is farther than the best
+    // distance cannot win nor tie (its rounded distance is at least that column distance), and
+    // neither can any point beyond it on that side.
+    int32_t left = lo - 1;
+    int32_t right = lo;
+    bool leftOpen = left >= first;
+    bool rightOpen = right <= last;
+    int64_t leftGap = leftOpen ? mouse - key(left) : 0;
+    int64_t rightGap = rightOpen ? key(right) - mouse : 0;
+    while (leftOpen || rightOpen) {
+        if (rightOpen && (!leftOpen || rightGap <= leftGap)) {
+            if (rightGap > best) {
+                rightOpen = false;
+                continue;
+            }
+            consider(right);
+            rightOpen = ++right <= last;
+            if (rightOpen) {
+                rightGap = key(right) - mouse;
+            }
+        } else {
+            if (leftGap > best) {
+                leftOpen = false;
+                continue;
+            }
+            consider(left);
+            leftOpen = --left >= first;
+            if (leftOpen) {
+                leftGap = mouse - key(left);
+            }
+        }
+    }
+    return result;
+}
+
+void TNearestTool::PaintMarker()
+{
+    TChartSeries* series = Series();
+    TCustomAxisPanel* chart = Chart();
+    if (series == nullptr || chart == nullptr || FNearestIndex < 0 ||
+        FNearestIndex >= series->Count()) {
+        return;
+    }
+    TChartCanvas3D& canvas = chart->ChartCanvas();
+    canvas.SelectPen(Pen());
+    if (!FFullRepaint) {
+        canvas.Pen().SetMode(pmNotXor);
+    }
+    const int32_t px = series->PointPixelX(FNearestIndex);
+    const int32_t py = series->PointPixelY(FNearestIndex);
+    const int32_t x0 = Saturate(static_cast<int64_t>(px) - FSize);
+    const int32_t y0 = Saturate(static_cast<int64_t>(py) - FSize);
+    const int32_t x1 = Saturate(static_cast<int64_t>(px) + FSize);
+    const int32_t y1 = Saturate(static_cast<int64_t>(py) + FSize);
+    if (FStyle != hsNone) {
+        canvas.SelectBrush(Brush(), clBlack);
+        switch (FStyle) {
+        case hsCircle:
+            canvas.Ellipse(x0, y0, x1, y1);
+            break;
+        case hsRectangle:
+            canvas.Rectangle(x0, y0, x1, y1);
+            break;
+        case hsDiamond: {
+            const TPoint points[4] = {{px, y0}, {x1, py}, {px, y1}, {x0, py}};
+            canvas.PolygonAtDepth(points, 3, 0);
+            break;
+        }
+        case hsNone:
+            break;
+        }
+    }
+    if (FDrawLine) {
+        canvas.Pen().SetStyle(psSolid);
+        canvas.MoveTo(FMousePos.X, FMousePos.Y);
+        canvas.LineTo(px, py);
+    }
+    if (!FFullRepaint) {
+        canvas.Pen().SetMode(pmCopy);
+    }
+}
+
+void TNearestTool::PaintStageEvent(TChartToolPaintStage stage)
+{
+    if (stage == tpsAfterDraw) {
+        PaintMarker();
+    }
+}
+
+void TNearestTool::MouseActionEvent(TChartMouseAction action, TMouseButton, TShiftState, int x,
+                                    int y)
+{
+    if (action != cmaMouseMove || Series() == nullptr) {
+        return;
+    }
+    if (!FFullRepaint) {
+        PaintMarker(); // erases the old marker: inverting twice restores the pixels
+    }
+    FNearestIndex = FindNearest(x, y);
+    FMousePos = {x, y};
+    if (!FFullRepaint) {
+        PaintMarker();
+    }
+    if (OnChange) {
+        OnChange(*this);
+    }
+    if (FFullRepaint) {
+        // Only the marker moved: the chart may reuse the picture below the tools.
+        if (TCustomAxisPanel* chart = Chart()) {
+            chart->RepaintOverlay();
+        }
+    }
 }

@@ -8,6 +8,7 @@
 #include "platform/Control.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -141,4 +142,73 @@ private:
     std::vector<TEntry> FItems;
     // Tools moved off this chart to no chart: still owned here, freed with the chart.
     std::vector<std::unique_ptr<TChartCustomTool>> FOrphans;
+};
+
+// ---- Nearest-point tool -----------------------------------------------------------------------
+
+enum TNearestToolStyle
+{
+    hsNone,
+    hsCircle,
+    hsRectangle,
+    hsDiamond
+};
+
+// Points this many pixels or more away from the mouse are never the nearest.
+constexpr int32_t NearestSearchLimit = 10000;
+
+// Follows the mouse over its chart, finds the point of its series nearest to the mouse inside
+// the plot rectangle, marks it with a shape and joins it to the mouse with a line. With
+// FullRepaint every mouse move asks for a repaint and the marker is drawn in the chart's paint;
+// without, the marker is drawn and erased in inverting mode straight away.
+class TNearestTool : public TChartCustomToolSeries
+{
+public:
+    TNearestTool();
+
+    TNearestToolStyle Style() const { return FStyle; }
+    void SetStyle(TNearestToolStyle value);
+    // Half the marker's width and height in pixels; negative values are taken as 0.
+    int32_t Size() const { return FSize; }
+    void SetSize(int32_t value);
+    bool DrawLine() const { return FDrawLine; }
+    void SetDrawLine(bool value) { FDrawLine = value; }
+    bool FullRepaint() const { return FFullRepaint; }
+    void SetFullRepaint(bool value) { FFullRepaint = value; }
+    // Index of the nearest point, -1 for none. Writing it asks for no repaint; an index that no
+    // longer names a point of the series draws nothing.
+    int32_t NearestIndex() const { return FNearestIndex; }
+    void SetNearestIndex(int32_t value) { FNearestIndex = value; }
+    // The last mouse position received.
+    TPoint MousePos() const { return FMousePos; }
+
+    // Raised after every mouse move the tool processed.
+    std::function<void(TNearestTool& sender)> OnChange;
+
+    // The visible point of the series nearest to (x, y) inside the plot rectangle, by rounded
+    // pixel distance; ties go to the lower index; -1 for none nearer than NearestSearchLimit.
+    // With X values in order it skips the points whose horizontal distance alone rules them
+    // out, with exactly the result of FindNearestPlain.
+    int32_t FindNearest(int32_t x, int32_t y) const;
+    // The same search over every visible point.
+    int32_t FindNearestPlain(int32_t x, int32_t y) const;
+    // Draws the marker and the line for NearestIndex on the chart canvas.
+    void PaintMarker();
+
+    void PaintStageEvent(TChartToolPaintStage stage) override;
+    void MouseActionEvent(TChartMouseAction action, TMouseButton button, TShiftState shift, int x,
+                          int y) override;
+    std::string Description() const override { return "Nearest Point"; }
+    std::string EditorName() const override { return "TNearestToolEdit"; }
+
+private:
+    // The candidate range: the series' visible range of the last paint, within its points.
+    bool SearchRange(int32_t& first, int32_t& last) const;
+
+    TNearestToolStyle FStyle = hsCircle;
+    int32_t FSize = 20;
+    bool FDrawLine = true;
+    bool FFullRepaint = true;
+    int32_t FNearestIndex = -1;
+    TPoint FMousePos;
 };
