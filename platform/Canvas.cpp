@@ -552,10 +552,10 @@ namespace {
 
 // Wide segments whose runs are kept: extents up to this many pixels, starting within this
 // distance of the device, pens up to this width.
-constexpr int64_t MaxSpanExtent = 1024;
+constexpr int64_t MaxSpanExtent = TSegmentSpanCache::MaxExtent;
 // Runs are found by scanning the segment's bounding box: long slanted segments, whose box is
 // large, take the plain path.
-constexpr int64_t MaxSpanArea = 1 << 16;
+constexpr int64_t MaxSpanArea = 1 << 12;
 constexpr int64_t MaxSpanStart = 1 << 15;
 constexpr int MaxSpanPenWidth = 64;
 constexpr size_t MaxSpanCaches = 8;
@@ -670,12 +670,14 @@ void TCanvas::DirectSegment(const TPoint& a, const TPoint& b)
                             std::max(sy, sy + dy) + reach >= r.top());
         if (!near)
             return;
-        const TSegmentSpanCache::Entry* e =
-            d.spans->Find(static_cast<int>(dx), static_cast<int>(dy));
-        if (e == nullptr && !d.spans->Full() &&
-            (std::abs(dx) + 1) * (std::abs(dy) + 1) <= MaxSpanArea &&
-            NewSegmentSpans(static_cast<int>(dx), static_cast<int>(dy)))
-            e = d.spans->Find(static_cast<int>(dx), static_cast<int>(dy));
+        const int ex = static_cast<int>(dx);
+        const int ey = static_cast<int>(dy);
+        const TSegmentSpanCache::Entry* e = nullptr;
+        if ((std::abs(dx) + 1) * (std::abs(dy) + 1) <= MaxSpanArea && d.spans->MarkSeen(ex, ey)) {
+            e = d.spans->Find(ex, ey);
+            if (e == nullptr && !d.spans->Full() && NewSegmentSpans(ex, ey))
+                e = d.spans->Find(ex, ey);
+        }
         if (e != nullptr) {
             FillSpans(d.bits, d.stride, d.spans->Spans(*e), e->count, static_cast<int>(sx),
                       static_cast<int>(sy), d.directRects, d.penRgb);

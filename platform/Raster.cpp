@@ -517,6 +517,22 @@ void FillSpans(uchar* bits, qsizetype stride, const TSpan* spans, size_t count, 
                const std::vector<QRect>& rects, QRgb color)
 {
     const QRgb value = 0xFF000000u | color;
+    if (rects.size() == 1) {
+        // The common case, one visible rectangle: rows and columns cut against it directly.
+        const QRect& r = rects.front();
+        const unsigned rows = static_cast<unsigned>(r.height());
+        for (size_t i = 0; i < count; ++i) {
+            const int row = y + spans[i].dy;
+            if (static_cast<unsigned>(row - r.top()) >= rows)
+                continue;
+            const int left = std::max(x + spans[i].from, r.left());
+            const int right = std::min(x + spans[i].to, r.right() + 1);
+            auto* line = reinterpret_cast<QRgb*>(bits + row * stride);
+            for (int column = left; column < right; ++column)
+                line[column] = value;
+        }
+        return;
+    }
     for (size_t i = 0; i < count; ++i) {
         const int row = y + spans[i].dy;
         const int from = x + spans[i].from;
@@ -546,14 +562,31 @@ bool TSegmentSpanCache::Store(int dx, int dy, const std::vector<TSpan>& spans)
 {
     if (FSpans.size() + spans.size() > MaxSpans)
         return false;
+    if (FSpans.capacity() == 0)
+        FSpans.reserve(MaxSpans / 8);
     const Entry e{static_cast<uint32_t>(FSpans.size()), static_cast<uint32_t>(spans.size())};
     FSpans.insert(FSpans.end(), spans.begin(), spans.end());
     FIndex[Key(dx, dy)] = e;
     return true;
 }
 
+bool TSegmentSpanCache::MarkSeen(int dx, int dy)
+{
+    constexpr size_t Side = 2 * MaxExtent + 1;
+    if (FSeen.empty())
+        FSeen.assign((Side * Side + 63) / 64, 0);
+    const size_t bit =
+        static_cast<size_t>(dy + MaxExtent) * Side + static_cast<size_t>(dx + MaxExtent);
+    uint64_t& word = FSeen[bit / 64];
+    const uint64_t mask = uint64_t{1} << (bit % 64);
+    const bool seen = (word & mask) != 0;
+    word |= mask;
+    return seen;
+}
+
 void TSegmentSpanCache::Clear()
 {
     FIndex.clear();
     FSpans.clear();
+    FSeen.clear();
 }

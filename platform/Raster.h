@@ -96,10 +96,15 @@ public:
     // Stores the runs of one extent; false when the budget is used up.
     bool Store(int dx, int dy, const std::vector<TSpan>& spans);
     const TSpan* Spans(const Entry& e) const { return FSpans.data() + e.first; }
+    // Marks the extent (|dx|, |dy| <= MaxExtent) as met; true when it was met before. Runs are
+    // kept only for extents met more than once, so lines that never repeat an extent cost
+    // nothing extra.
+    bool MarkSeen(int dx, int dy);
     bool Full() const { return FSpans.size() >= MaxSpans; }
     void Clear();
 
     static constexpr size_t MaxSpans = 1u << 19;
+    static constexpr int MaxExtent = 1024;
 
 private:
     static uint64_t Key(int dx, int dy)
@@ -108,4 +113,5 @@ private:
     }
     std::unordered_map<uint64_t, Entry> FIndex;
     std::vector<TSpan> FSpans;
+    std::vector<uint64_t> FSeen; // one bit per extent, made on first use
 };
