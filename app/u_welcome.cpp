@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -75,6 +76,11 @@ TfrmWelcome::TfrmWelcome(QWidget* mainForm, QWidget* parent)
     Memo1->setFrameStyle(QFrame::NoFrame);
     Memo1->setFont(FormFont("MS Sans Serif", 20));
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // A plain memo without scroll bars and with the narrow margins of an edit control, so
+    // that the whole text fits the window.
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->document()->setDocumentMargin(1);
     Memo1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     // A tab stop every eight average characters, as a plain edit control places them.
     Memo1->setTabStopDistance(8 * QFontMetricsF(Memo1->font()).averageCharWidth());

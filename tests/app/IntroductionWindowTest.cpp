@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
@@ -96,6 +97,8 @@ TEST_F(IntroductionWindowTest, ShowsTheWelcomeTextAndWaitsWithOKDisabled)
         lines.push_back(line.toStdString());
     }
     EXPECT_EQ(lines, expected);
+    // The whole text fits: nothing is left to scroll to.
+    EXPECT_EQ(welcome.Memo1->verticalScrollBar()->maximum(), 0);
 
     EXPECT_EQ(welcome.btnOK->text().toStdString(), "OK");
     EXPECT_FALSE(welcome.btnOK->icon().isNull());
