@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <limits>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // a + b saturated to the 32-bit range (pointer corners of points far outside the plot).
@@ -15,6 +19,77 @@ int32_t Offset(int32_t a, int64_t b)
     return static_cast<int32_t>(std::clamp<int64_t>(r, std::numeric_limits<int32_t>::min(),
                                                     std::numeric_limits<int32_t>::max()));
 }
+
+// The value-to-pixel conversion of an axis, taken apart once per pass so that a whole block of
+// values converts in one loop without branches: p = base + (v - minimum) * factor, clamped to
+// the pixel limit (not-a-number to its negative end) and rounded halves to even, exactly as the
+// axis converts one value. Axes without a linear mapping convert value by value.
+class TPixelMapping
+{
+public:
+    explicit TPixelMapping(const TChartAxis& axis) : FAxis(axis)
+    {
+        const bool logarithmic =
+            axis.Logarithmic() && axis.ScaleMinimum() > 0 && axis.ScaleMaximum() > 0;
+        FLinear = !axis.RangeIsZero() && !logarithmic;
+        const bool fromStart = axis.Horizontal() != axis.Inverted();
+        FBase = fromStart ? axis.StartPixel() : axis.EndPixel();
+        FFactor = fromStart ? axis.PixelsPerUnit() : -axis.PixelsPerUnit();
+        FMinimum = axis.ScaleMinimum();
+    }
+
+    // Converts the values low..low+count-1 of the list into out.
+    void Map(const TChartValueList& list, int32_t low, int32_t count, int32_t* out) const
+    {
+        if (!FLinear) {
+            for (int32_t k = 0; k < count; ++k) {
+                out[k] = FAxis.ValueToPixel(list.Values(low + k));
+            }
+            return;
+        }
+        Convert(list, low, count, out);
+    }
+
+    static constexpr int32_t MaxBlock = 512;
+
+private:
+    void Convert(const TChartValueList& list, int32_t low, int32_t count, int32_t* out) const
+    {
+        constexpr double limit = AxisPixelLimit;
+        constexpr double magic = 6755399441055744.0; // 1.5 * 2^52: rounds halves to even
+        int32_t k = 0;
+#ifdef __SSE2__
+        // Two values at a time: max(p, -limit) gives -limit for not-a-number as the scalar test
+        // below does, min(., limit) clamps the top.
+        const __m128d base = _mm_set1_pd(FBase);
+        const __m128d factor = _mm_set1_pd(FFactor);
+        const __m128d minimum = _mm_set1_pd(FMinimum);
+        const __m128d bottom = _mm_set1_pd(-limit);
+        const __m128d top = _mm_set1_pd(limit);
+        const __m128d round = _mm_set1_pd(magic);
+        for (; k + 2 <= count; k += 2) {
+            const __m128d v = _mm_set_pd(list.Values(low + k + 1), list.Values(low + k));
+            __m128d p = _mm_add_pd(base, _mm_mul_pd(_mm_sub_pd(v, minimum), factor));
+            p = _mm_min_pd(_mm_max_pd(p, bottom), top);
+            p = _mm_sub_pd(_mm_add_pd(p, round), round);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + k), _mm_cvttpd_epi32(p));
+        }
+#endif
+        for (; k < count; ++k) {
+            double p = FBase + (list.Values(low + k) - FMinimum) * FFactor;
+            p = p >= -limit ? p : -limit;
+            p = p > limit ? limit : p;
+            out[k] = static_cast<int32_t>((p + magic) - magic);
+        }
+    }
+
+private:
+    const TChartAxis& FAxis;
+    bool FLinear;
+    double FBase;
+    double FFactor;
+    double FMinimum;
+};
 
 } // namespace
 
@@ -236,9 +311,14 @@ void TCustomSeries::DrawPass(const TChartPen& pen, TColor seriesColor)
         if (!ColorList().has_value() && !ColorEachPoint()) {
             // Every point has the series colour.
             const TColor color = seriesColor;
-            DrawMerged([color](int32_t) { return color; });
+            const auto colorOf = [color](int32_t) { return color; };
+            if (color != clNone) {
+                DrawMerged<true>(colorOf);
+            } else {
+                DrawMerged<false>(colorOf);
+            }
         } else {
-            DrawMerged([this](int32_t index) { return DrawColorOf(index); });
+            DrawMerged<false>([this](int32_t index) { return DrawColorOf(index); });
         }
         return;
     }
@@ -365,7 +445,7 @@ bool TCustomSeries::CanMergeColumns() const
 // The walk of DrawOnePoint without pointers and stairs, with the segments that run up and down
 // inside one pixel column collected into the span they cover and drawn as one line. The points
 // are mapped straight through the axes.
-template <typename ColorOf> void TCustomSeries::DrawMerged(ColorOf colorOf)
+template <bool Uniform, typename ColorOf> void TCustomSeries::DrawMerged(ColorOf colorOf)
 {
     TChartCanvas& canvas = *FPass.Canvas;
     const TChartAxis& horiz = *FPass.HorizAxis;
@@ -461,50 +541,97 @@ template <typename ColorOf> void TCustomSeries::DrawMerged(ColorOf colorOf)
     if (color != clNone) {
         openAt(x, y);
     }
+    // Points are mapped a block at a time, in a loop the compiler can keep tight.
+    constexpr int32_t BlockSize = TPixelMapping::MaxBlock;
+    int32_t xs[BlockSize];
+    int32_t ys[BlockSize];
+    const TChartValueList& xValues = XValues();
+    const TChartValueList& yValues = YValues();
+    const TPixelMapping xMapping(horiz);
+    const TPixelMapping yMapping(vert);
     while (index != FPass.LastDrawn) {
-        index += step;
-        color = colorOf(index);
-        x = horiz.ValueToPixel(XValue(index));
-        y = vert.ValueToPixel(YValue(index));
-        if (prevColor == clNone) {
+        const int32_t remaining = std::abs(FPass.LastDrawn - index);
+        const int32_t n = std::min(remaining, BlockSize);
+        // The block holds indices low..low+n-1, walked upwards or downwards.
+        const int32_t low = step > 0 ? index + 1 : index - n;
+        xMapping.Map(xValues, low, n, xs);
+        yMapping.Map(yValues, low, n, ys);
+        if constexpr (Uniform) {
+            // One colour, no gaps: the run is always open and ends at the previous point.
+            const TColor segmentColor = eachLine ? color : seriesColor;
+            run.color = segmentColor;
+            for (int32_t j = 0; j < n; ++j) {
+                const int32_t k = step > 0 ? j : n - 1 - j;
+                x = xs[k];
+                y = ys[k];
+                if (x == run.x) {
+                    const bool moved = y != run.lastY;
+                    run.loBefore = moved ? run.lo : run.loBefore;
+                    run.hiBefore = moved ? run.hi : run.hiBefore;
+                    run.lo = std::min(run.lo, y);
+                    run.hi = std::max(run.hi, y);
+                    run.lastY = y;
+                    run.segments = run.segments || moved;
+                    lastDrew = moved;
+                } else {
+                    flush();
+                    select(segmentColor);
+                    canvas.Line(run.x, run.lastY, x, y);
+                    openAt(x, y);
+                    lastDrew = true;
+                }
+            }
+            index += step * n;
             prevX = x;
             prevY = y;
+            continue;
         }
-        lastDrew = false;
-        if (color == clNone) {
-            flush();
-            run.open = false;
-        } else if (x == prevX && y == prevY) {
-            if (!run.open) {
-                openAt(x, y);
+        for (int32_t j = 0; j < n; ++j) {
+            const int32_t k = step > 0 ? j : n - 1 - j;
+            index += step;
+            color = colorOf(index);
+            x = xs[k];
+            y = ys[k];
+            if (prevColor == clNone) {
+                prevX = x;
+                prevY = y;
             }
-        } else {
-            const TColor segmentColor = eachLine ? color : seriesColor;
-            lastDrew = true;
-            if (x == prevX) {
-                // Up or down inside the column: extend the chain.
-                if (run.segments && run.color != segmentColor) {
-                    flush();
-                }
-                if (!run.segments) {
-                    run.color = segmentColor;
-                }
-                run.loBefore = run.lo;
-                run.hiBefore = run.hi;
-                run.lo = std::min(run.lo, y);
-                run.hi = std::max(run.hi, y);
-                run.lastY = y;
-                run.segments = true;
-            } else {
+            lastDrew = false;
+            if (color == clNone) {
                 flush();
-                select(segmentColor);
-                canvas.Line(prevX, prevY, x, y);
-                openAt(x, y);
+                run.open = false;
+            } else if (x == prevX && y == prevY) {
+                if (!run.open) {
+                    openAt(x, y);
+                }
+            } else {
+                const TColor segmentColor = eachLine ? color : seriesColor;
+                lastDrew = true;
+                if (x == prevX) {
+                    // Up or down inside the column: extend the chain.
+                    if (run.segments && run.color != segmentColor) {
+                        flush();
+                    }
+                    if (!run.segments) {
+                        run.color = segmentColor;
+                    }
+                    run.loBefore = run.lo;
+                    run.hiBefore = run.hi;
+                    run.lo = std::min(run.lo, y);
+                    run.hi = std::max(run.hi, y);
+                    run.lastY = y;
+                    run.segments = true;
+                } else {
+                    flush();
+                    select(segmentColor);
+                    canvas.Line(prevX, prevY, x, y);
+                    openAt(x, y);
+                }
             }
+            prevX = x;
+            prevY = y;
+            prevColor = color;
         }
-        prevX = x;
-        prevY = y;
-        prevColor = color;
     }
     flush();
 

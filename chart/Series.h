@@ -206,7 +206,7 @@ private:
     void DrawSegment(int32_t x, int32_t y, TColor color);
     bool StartAtFirstIndex(int32_t index, int32_t x, int32_t y, TColor color);
     bool CanMergeColumns() const;
-    template <typename ColorOf> void DrawMerged(ColorOf colorOf);
+    template <bool Uniform, typename ColorOf> void DrawMerged(ColorOf colorOf);
     bool OnSegment(int32_t px, int32_t py, int32_t ax, int32_t ay, int32_t bx, int32_t by) const;
 
     TSeriesPointer FPointer;

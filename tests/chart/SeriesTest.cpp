@@ -366,3 +366,196 @@ TEST(LineSeries, TwelvePointerStyles)
     EXPECT_EQ(chart.At(cx(11) + 3, 10), clBlack) << "right triangle tip on the right";
     EXPECT_EQ(chart.At(cx(11) + 3, 7), Background);
 }
+
+// ---- Merged dense columns against the plain walk ---------------------------------------------
+
+namespace {
+
+enum class Data
+{
+    Steady, // slow wave with a little noise
+    Noisy,  // uniform noise over the whole range
+    Dense,  // many points per pixel column
+    Sparse, // a few points far apart
+    Wild    // values far outside the range, repeated X values
+};
+
+struct Scenario
+{
+    const char* name;
+    Data data;
+    int count;
+    bool pointers = false;
+    bool gaps = false;         // some points have the colour clNone
+    bool pointColors = false;  // points have colours of their own
+    bool colorEachLine = true; //
+    bool hiddenEnds = false;   // the bottom axis shows only the middle of the data
+    bool inverted = false;     // the bottom axis runs right to left, the left axis top down
+    bool outline = false;      // an outline pen under the line
+    TPenEndStyle endStyle = esRound;
+    bool extendedPens = true;
+};
+
+std::vector<double> MakeY(Data data, int count, std::mt19937& rng)
+{
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    std::vector<double> y(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const double t = static_cast<double>(i) / count;
+        double v = 0;
+        switch (data) {
+        case Data::Steady:
+        case Data::Dense:
+            v = 50 + 35 * std::sin(t * 6 * M_PI) + (unit(rng) - 0.5) * 3;
+            break;
+        case Data::Noisy:
+        case Data::Sparse:
+            v = unit(rng) * 100;
+            break;
+        case Data::Wild:
+            v = unit(rng) < 0.1 ? (unit(rng) < 0.5 ? -1e12 : 1e12) : unit(rng) * 100;
+            break;
+        }
+        y[static_cast<size_t>(i)] = v;
+    }
+    return y;
+}
+
+// Paints the series once merged and once plain; returns a description of the first pixel that
+// differs (empty when the pictures are equal).
+std::string CompareMergedWithPlain(const Scenario& sc, int width, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    TestChart chart(300, 200, {10, 10, 290, 190});
+    TLineSeries& s = chart.Add();
+    s.SetSeriesColor(clBlue);
+    s.LinePen().SetWidth(width);
+    s.LinePen().SetEndStyle(sc.endStyle);
+    s.Pointer().SetVisible(sc.pointers);
+    s.Pointer().SetHorizSize(2);
+    s.Pointer().SetVertSize(3);
+    s.SetColorEachLine(sc.colorEachLine);
+    if (sc.outline) {
+        s.OutLine().SetVisible(true);
+        s.OutLine().SetColor(clYellow);
+        s.OutLine().SetWidth(1);
+    }
+    const TColor palette[3] = {clRed, clGreen, clBlue};
+    const std::vector<double> ys = MakeY(sc.data, sc.count, rng);
+    double x = 0;
+    for (int i = 0; i < sc.count; ++i) {
+        TColor color = clDefault;
+        if (sc.pointColors) {
+            // Runs of one colour, so that merged columns meet colour changes inside them.
+            color = palette[(i / 7) % 3];
+        }
+        if (sc.gaps && unit(rng) < 0.04) {
+            color = clNone;
+        }
+        s.AppendPoint(x, ys[static_cast<size_t>(i)], {}, color);
+        x += sc.data == Data::Wild && unit(rng) < 0.3 ? 0 : 0.5 + unit(rng);
+    }
+    if (sc.hiddenEnds) {
+        chart.BottomAxis().SetScaleRange(x * 0.2, x * 0.8);
+    }
+    chart.LeftAxis().SetScaleRange(0, 100);
+    chart.BottomAxis().SetInverted(sc.inverted);
+    chart.LeftAxis().SetInverted(sc.inverted);
+
+    const bool savedExtended = ExtendedPensSupported;
+    ExtendedPensSupported = sc.extendedPens;
+    s.SetMergeDenseColumns(true);
+    chart.Paint();
+    const QImage merged = chart.Image();
+    s.SetMergeDenseColumns(false);
+    chart.Paint();
+    const QImage plain = chart.Image();
+    ExtendedPensSupported = savedExtended;
+
+    if (merged == plain) {
+        return {};
+    }
+    for (int py = 0; py < plain.height(); ++py) {
+        for (int px = 0; px < plain.width(); ++px) {
+            if (merged.pixel(px, py) != plain.pixel(px, py)) {
+                const std::string base =
+                    std::string("/tmp/series-") + sc.name + "-w" + std::to_string(width);
+                merged.save(QString::fromStdString(base + "-merged.png"));
+                plain.save(QString::fromStdString(base + "-plain.png"));
+                std::ostringstream out;
+                out << "first difference at (" << px << ", " << py << "): merged " << std::hex
+                    << merged.pixel(px, py) << ", plain " << plain.pixel(px, py);
+                return out.str();
+            }
+        }
+    }
+    return "images differ";
+}
+
+} // namespace
+
+TEST(LineSeries, MergedDenseColumnsSetExactlyThePixelsOfThePlainWalk)
+{
+    const Scenario scenarios[] = {
+        {"steady", Data::Steady, 3000},
+        {"noisy", Data::Noisy, 3000},
+        {"dense", Data::Dense, 12000},
+        {"sparse", Data::Sparse, 40},
+        {"wild", Data::Wild, 2000},
+        {"gaps", Data::Noisy, 3000, false, true},
+        {"colours", Data::Steady, 3000, false, true, true},
+        {"series-colour", Data::Noisy, 3000, false, true, true, false},
+        {"hidden-ends", Data::Steady, 3000, false, false, false, true, true},
+        {"inverted", Data::Noisy, 3000, false, true, false, true, true, true},
+        {"inverted-dense", Data::Dense, 6000, false, false, false, true, true, true},
+        {"outline", Data::Dense, 6000, false, false, false, true, false, false, true},
+        {"square", Data::Noisy, 3000, false, false, false, true, true, false, false, esSquare},
+        {"flat", Data::Dense, 6000, false, true, true, true, true, false, false, esFlat},
+        {"plain-pens", Data::Noisy, 3000, false, false, false, true, false, false, false, esFlat,
+         false},
+        {"pointers", Data::Sparse, 60, true, true, true},
+        {"dense-pointers", Data::Steady, 1500, true},
+    };
+    unsigned seed = 1;
+    for (const Scenario& sc : scenarios) {
+        for (int width : {1, 2, 4}) {
+            EXPECT_EQ(CompareMergedWithPlain(sc, width, seed++), "")
+                << sc.name << ", pen width " << width;
+        }
+    }
+}
+
+TEST(LineSeries, DenseColumnsKeepTheEndPixelRuleOfOnePixelLines)
+{
+    // Points going up and down inside one pixel column, the last one beyond all others: one-pixel
+    // segments leave out their end pixel, so the topmost pixel stays empty, merged or not. A
+    // second series ends on a pixel an earlier segment passed over: that pixel is drawn.
+    for (bool merged : {true, false}) {
+        SmallChart chart;
+        TLineSeries& s = chart.Add();
+        s.SetSeriesColor(clRed);
+        s.SetMergeDenseColumns(merged);
+        for (double y : {10.0, 14.0, 12.0, 16.0}) {
+            s.AppendPoint(20, y);
+        }
+        TLineSeries& t = chart.Add();
+        t.SetSeriesColor(clBlue);
+        t.SetMergeDenseColumns(merged);
+        for (double y : {10.0, 16.0, 12.0, 14.0}) {
+            t.AppendPoint(30, y);
+        }
+        chart.Paint();
+        // Value y lies on pixel row 40 - y.
+        std::string red;
+        std::string blue;
+        for (int row = 22; row <= 31; ++row) {
+            red += chart.At(20, row) == clRed ? 'r' : '.';
+            blue += chart.At(30, row) == clBlue ? 'b' : '.';
+        }
+        EXPECT_EQ(red, "...rrrrrr.")
+            << "rows 25 .. 30 (y 10): the last point's row 24 (y 16) empty";
+        EXPECT_EQ(blue, "..bbbbbbb.") << "rows 24 .. 30, all passed over";
+        EXPECT_EQ(chart.Changed(), (TRect{20, 24, 31, 31}));
+    }
+}
