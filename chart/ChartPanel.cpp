@@ -68,12 +68,12 @@ void TCustomChartPanel::CheckPlotRect()
     r.Top = std::max(r.Top, FPanelRect.Top);
     if (r.Left > r.Right)
         r.Right = SaturatedAdd(r.Left, 1);
-    else if (r.Left == r.Right)
-        r.Right = SaturatedAdd(r.Left, Width());
+    else if (r.Left == r.Right) // a control of no width still gets a one-pixel plot
+        r.Right = SaturatedAdd(r.Left, std::max(Width(), 1));
     if (r.Top > r.Bottom)
         r.Bottom = SaturatedAdd(r.Top, 1);
     else if (r.Top == r.Bottom)
-        r.Bottom = SaturatedAdd(r.Top, Height());
+        r.Bottom = SaturatedAdd(r.Top, std::max(Height(), 1));
     FPlotWidth = r.Width();
     FPlotHeight = r.Height();
     FPlotCenter = {static_cast<int>((int64_t{r.Left} + r.Right) / 2),

@@ -247,6 +247,22 @@ TEST(ChartPanel, EmptySeriesChartDrawsBackgroundTitleFrameAndTwoAxesWithoutSerie
     EXPECT_EQ(CountInColumn(bare, p.Left, p.Top + 2, p.Bottom - 2, clBlack), p.Bottom - p.Top - 4);
 }
 
+TEST(ChartPanel, TinyAndEmptyChartsDrawWithoutFault)
+{
+    for (int size : {0, 1, 5, 30}) {
+        auto chart = ProgramChart(size, size, QStringLiteral("a title taller than the chart"));
+        TLineSeries& line = AddLine(*chart, clRed, 4);
+        line.AppendPoint(0, 50);
+        line.AppendPoint(1, 100);
+        TBitmap screen(std::max(size, 1), std::max(size, 1));
+        chart->Draw(screen.Canvas(), chart->ClientRect());
+        // The plot rectangle is repaired, never inverted.
+        EXPECT_GT(chart->PlotRect().Right, chart->PlotRect().Left) << size;
+        EXPECT_GT(chart->PlotRect().Bottom, chart->PlotRect().Top) << size;
+        EXPECT_FALSE(chart->ChartCanvas().Dirty());
+    }
+}
+
 TEST(ChartPanel, SeriesDrawInListOrderClippedToThePlot)
 {
     auto chart = ProgramChart(548, 184, QStringLiteral("order"));
