@@ -408,7 +408,6 @@ void TChartAxis::SetScaleRange(double minimum, double maximum)
         }                                                                                          \
     }
 
-AXIS_SETTER(Horizontal, bool, FHorizontal)
 AXIS_SETTER(OtherSide, bool, FOtherSide)
 AXIS_SETTER(ExactDateTime, bool, FExactDateTime)
 AXIS_SETTER(RoundFirstLabel, bool, FRoundFirstLabel)
@@ -434,6 +433,15 @@ AXIS_SETTER(PositionPercent, double, FPositionPercent)
 AXIS_SETTER(PositionUnits, TChartUnits, FPositionUnits)
 
 #undef AXIS_SETTER
+
+void TChartAxis::SetHorizontal(bool value)
+{
+    if (FHorizontal != value) {
+        FHorizontal = value;
+        RecalcDerived(); // the mapping runs the other way
+        Changed();
+    }
+}
 
 void TChartAxis::SetInverted(bool value)
 {

@@ -1,8 +1,11 @@
 // Axis costs in a paint: mapping values to pixels (every point of every series), choosing the
-// label step and producing the label values, and finding the visible points of a day of samples.
+// label step and producing the label values, and finding the visible points of a day of samples;
+// and the nearest-point search over a day of samples, pruned by the X order and plain.
+#include "chart/Chart.h"
 #include "chart/ChartAxis.h"
+#include "chart/ChartTools.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -20,7 +23,7 @@ void EnsureApplication()
         static int argc = 1;
         static char name[] = "AxisBench";
         static char* argv[] = {name, nullptr};
-        new QGuiApplication(argc, argv);
+        new QApplication(argc, argv);
     }
 }
 
@@ -150,5 +153,43 @@ void VisibleIndicesDay(benchmark::State& state)
     }
 }
 BENCHMARK(VisibleIndicesDay)->Unit(benchmark::kMicrosecond);
+
+// A chart of 548 x 184 pixels with a day of samples (432,000 points) and a nearest-point tool;
+// the search runs for mouse positions spread over the plot.
+struct TDayChart
+{
+    TDayChart()
+    {
+        chart.SetBounds(0, 0, 548, 184);
+        series = &chart.AddSeries(std::make_unique<TChartSeries>());
+        std::mt19937 random(9);
+        std::uniform_real_distribution<double> y(40, 120);
+        for (int i = 1; i <= 432000; ++i)
+            series->AppendPoint(i * 0.2, y(random));
+        tool = &chart.Tools().Add(std::make_unique<TNearestTool>());
+        tool->SetSeries(series);
+        TBitmap picture;
+        chart.DrawToBitmap(picture); // lays out the plot and the axes
+    }
+    TChart chart;
+    TChartSeries* series = nullptr;
+    TNearestTool* tool = nullptr;
+};
+
+void NearestPointDay(benchmark::State& state)
+{
+    EnsureApplication();
+    TDayChart day;
+    const TRect plot = day.chart.PlotRect();
+    int k = 0;
+    for (auto _ : state) {
+        const int x = plot.Left + (k * 37) % (plot.Right - plot.Left);
+        const int y = plot.Top + (k * 11) % (plot.Bottom - plot.Top);
+        ++k;
+        benchmark::DoNotOptimize(state.range(0) != 0 ? day.tool->FindNearest(x, y)
+                                                     : day.tool->FindNearestPlain(x, y));
+    }
+}
+BENCHMARK(NearestPointDay)->Arg(1)->Arg(0)->ArgName("pruned")->Unit(benchmark::kMicrosecond);
 
 } // namespace
