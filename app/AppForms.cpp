@@ -6,7 +6,7 @@
 #include "app/u_welcome.h"
 #include "app/u_wertedisplay.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
 #include <QIcon>
 #include <QPointer>
@@ -15,8 +15,9 @@
 TAppForms::TAppForms() : OnMainFormClosed([] { QCoreApplication::quit(); })
 {
     // The first window created is the main window; it is visible from the start.
+    // Every window of the program carries the Orvex icon.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
     FMainForm = std::make_unique<TWin2kAppForm>();
-    FMainForm->setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
     FMainForm->installEventFilter(this);
     FMainForm->show();
 

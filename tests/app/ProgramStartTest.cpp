@@ -76,6 +76,7 @@ TEST_F(ProgramStartTest, CreatesTheFiveWindowsAndShowsMainAndIntroductionOnTop)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_FALSE(forms.Welcome()->btnOK->isEnabled());
     EXPECT_FALSE(forms.MainForm()->windowIcon().isNull());
+    EXPECT_FALSE(forms.Werte()->windowIcon().isNull());
 
     // The user can work the main window behind it: a click on the power button starts a run.
     TWin2kAppForm* mainForm = forms.MainForm();
