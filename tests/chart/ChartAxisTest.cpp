@@ -722,6 +722,16 @@ TEST(ChartAxisDrawing, DateTimeAxisLabelsWholeDays)
     EXPECT_EQ(chart.Bottom.LabelText(45293.75), "18:00");
     EXPECT_EQ(chart.Bottom.LabelText(-1), "");
     EXPECT_EQ(texts.size(), 3u); // 4, 3 and 2 January
+
+    // Steps of two months fall on the first day of every other month.
+    series.AppendPoint(45657, 3); // 31 December 2024
+    chart.Layout({0, 0, 400, 100});
+    chart.Bottom.SetDateTimeFormat("yyyy-mm-dd");
+    std::vector<std::string> months;
+    chart.Bottom.ProduceLabelValues(61,
+                                    [&](double v) { months.push_back(chart.Bottom.LabelText(v)); });
+    EXPECT_EQ(months, (std::vector<std::string>{"2024-11-01", "2024-09-01", "2024-07-01",
+                                                "2024-05-01", "2024-03-01"}));
 }
 
 TEST(ChartAxisDrawing, ProgramLikeChartShowsPercentAndSecondLabelsUnderTheirTicks)
