@@ -402,7 +402,15 @@ Qt::PenJoinStyle JoinOf(const TPen& pen)
     }
 }
 
-// The area a wide pen covers along the centre line.
+// Round pens of two and four pixels cover with a joined line exactly the pixels of its
+// segments drawn one by one, each with round ends (the round join lies within the ends), so
+// their open polylines may be drawn segment by segment.
+bool JoinsAsSeparateSegments(const TPen& pen)
+{
+    return (pen.Width() == 2 || pen.Width() == 4) && CapOf(pen) == Qt::RoundCap &&
+           JoinOf(pen) == Qt::RoundJoin;
+}
+
 // Part [t0, t1] of the segment a-b inside the rectangle (Liang-Barsky); false when none.
 bool ClipSegment(const QPointF& a, const QPointF& b, const QRectF& box, double& t0, double& t1)
 {
@@ -520,7 +528,8 @@ void TCanvas::DrawLines(const TPoint* points, int count, bool closed)
     if (count < 2 || FPen.Style() == psClear || FPen.Mode() == pmNop)
         return;
     const bool thin = IsThinPen(FPen);
-    if ((thin || (count == 2 && !closed)) && BeginDirectLines()) {
+    if ((thin || (count == 2 && !closed) || (!closed && JoinsAsSeparateSegments(FPen))) &&
+        BeginDirectLines()) {
         for (int i = 0; i + 1 < count; ++i)
             DirectSegment(points[i], points[i + 1]);
         if (closed && count > 2)

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <random>
 #include <sstream>
 #include <string>
@@ -218,6 +219,73 @@ TEST(CanvasFastLines, LongWideSegmentsAcrossAChartMatchClippedAndUnclipped)
                 });
                 EXPECT_EQ(twin.Difference(), "");
             }
+        }
+    }
+}
+
+TEST(CanvasFastLines, JoinedRoundPolylinesMatchTheirStroke)
+{
+    // Every two-segment polyline whose legs reach up to Range pixels each way, for the round
+    // pens of widths 2 and 4, a grid of them per image.
+    constexpr int Range = 6;
+    constexpr int Columns = 20;
+    std::vector<std::array<TPoint, 3>> lines;
+    for (int a = -Range; a <= Range; ++a)
+        for (int b = -Range; b <= Range; ++b)
+            for (int c = -Range; c <= Range; ++c)
+                for (int d = -Range; d <= Range; ++d)
+                    lines.push_back({TPoint{0, 0}, TPoint{a, b}, TPoint{a + c, b + d}});
+    for (int width : {2, 4}) {
+        const int pad = width + 4;
+        const int cell = 4 * Range + 2 * pad + 2;
+        Twin twin(Columns * cell, Columns * cell);
+        const size_t perImage = Columns * Columns;
+        for (size_t first = 0; first < lines.size(); first += perImage) {
+            twin.Fill(Qt::white);
+            twin.BothWarm([&](TCanvas& c) {
+                UsePen(c, Shapes[first % 2 == 0 ? 0 : 3], width, clBlue);
+                c.SetWindowOrg(static_cast<int>(first % 7), -static_cast<int>(first % 5));
+                for (size_t k = first; k < std::min(lines.size(), first + perImage); ++k) {
+                    const int index = static_cast<int>(k - first);
+                    const TPoint at{(index % Columns) * cell + pad + 2 * Range + c.WindowOrg().X,
+                                    (index / Columns) * cell + pad + 2 * Range + c.WindowOrg().Y};
+                    TPoint points[3];
+                    for (int i = 0; i < 3; ++i)
+                        points[i] = {at.X + lines[k][i].X, at.Y + lines[k][i].Y};
+                    c.Polyline(points, 3);
+                }
+            });
+            const std::string difference = twin.Difference();
+            ASSERT_EQ(difference, "") << "width " << width << ", polylines from " << first;
+        }
+    }
+
+    // Long random polylines across a chart, clipped to its plot area or not.
+    constexpr int W = 548;
+    constexpr int H = 184;
+    for (int width : {2, 4}) {
+        for (int clipping = 0; clipping < 2; ++clipping) {
+            SCOPED_TRACE("width " + std::to_string(width) + ", clipping " +
+                         std::to_string(clipping));
+            Twin twin(W, H);
+            std::mt19937 rng(static_cast<unsigned>(width + 10 * clipping));
+            std::uniform_int_distribution<int> step(-40, 40);
+            std::vector<TPoint> points{{W / 2, H / 2}};
+            for (int i = 0; i < 2000; ++i)
+                points.push_back(
+                    {std::clamp(points.back().X + step(rng), -30, W + 30),
+                     std::clamp(points.back().Y + step(rng) / (i % 4 + 1), -30, H + 30)});
+            twin.Both([&](TCanvas& c) {
+                if (clipping == 1)
+                    c.IntersectClipRect(Rect(11, 21, W - 10, H - 20));
+            });
+            twin.BothWarm([&](TCanvas& c) {
+                for (size_t i = 0; i + 20 <= points.size(); i += 19) {
+                    UsePen(c, Shapes[i % 2 == 0 ? 0 : 3], width, static_cast<TColor>(i * 997));
+                    c.Polyline(points.data() + i, 20);
+                }
+            });
+            EXPECT_EQ(twin.Difference(), "");
         }
     }
 }
