@@ -1,7 +1,13 @@
 #include "app/W2kMain.h"
 
 #include "app/AnchoredPanel.h"
+#include "app/u_wertedisplay.h"
+#include "chart/Chart.h"
+#include "chart/ChartAxis.h"
 #include "chart/ChartEngine.h"
+#include "chart/ChartTools.h"
+#include "chart/NumberFormat.h"
+#include "chart/Series.h"
 #include "platform/Graphics.h"
 #include "widgets/IkButtons.h"
 #include "widgets/IkClasses.h"
@@ -335,9 +341,17 @@ void TWin2kAppForm::CreatePanel3(QWidget* parent)
     Splitter1->setChildrenCollapsible(false);
     layout->addWidget(Splitter1);
 
-    Chart1 = new QWidget(Splitter1);
+    Chart1 = new TChart(Splitter1);
+    ConfigureChart(*Chart1, "with Orvex Real-Power-Control");
     Chart1->setMinimumSize(ChartMinimumSize, ChartMinimumSize);
-    Chart2 = new QWidget(Splitter1);
+    Chart1->OnAfterDraw = [this](TCustomChartPanel*) { Chart1AfterDraw(); };
+    AttachChart1MouseMove(true);
+    Chart2 = new TChart(Splitter1);
+    ConfigureChart(*Chart2, "without Real-Power-Control");
+    Chart2->OnAfterDraw = [this](TCustomChartPanel*) { Chart2AfterDraw(); };
+    Chart2->OnMouseMove = [this](TControl* sender, TShiftState shift, int x, int y) {
+        Chart2MouseMove(sender, shift, x, y);
+    };
     Splitter1->addWidget(Chart1);
     Splitter1->addWidget(Chart2);
     Splitter1->setStretchFactor(0, 0);
@@ -431,28 +445,73 @@ void TWin2kAppForm::CreatePanel1(QWidget* parent)
     QWidget::setTabOrder(IkSlider1, info);
 }
 
-TChartSeries* TWin2kAppForm::MakeSeries(TColor color)
+void TWin2kAppForm::ConfigureChart(TChart& chart, const char* title)
 {
-    auto series = std::make_unique<TChartSeries>();
+    chart.BeginLoading();
+    chart.Title().SetText({QString::fromLatin1(title)});
+    chart.Title().Font().SetHeight(-18);
+    chart.Title().Font().SetStyle(fsBold);
+    chart.Title().SetAdjustFrame(false);
+    // The percent scale is fixed; the time scale grows with the run.
+    TChartAxis& left = chart.LeftAxis();
+    left.SetAutomatic(false);
+    left.SetAutomaticMinimum(false);
+    left.SetAutomaticMaximum(false);
+    left.SetMaximum(115.0);
+    left.SetMinimum(45.0);
+    left.SetAxisValuesFormat("##0.0%");
+    chart.Legend().SetVisible(false);
+    chart.SetView3D(false);
+    chart.SetView3DWalls(false);
+    chart.Zoom().SetAllow(false);
+    chart.SetAllowPanning(pmNone);
+    chart.BackWall().Brush().SetColor(clWhite);
+    chart.BackWall().Brush().SetStyle(bsClear);
+    chart.SetColor(clSilver);
+    chart.SetBevelOuter(bvNone);
+    chart.EndLoading();
+}
+
+TLineSeries* TWin2kAppForm::MakeSeries(TChart& chart, TColor color, int penWidth)
+{
+    auto series = std::make_unique<TLineSeries>();
+    series->Marks().SetVisible(false);
+    series->Pointer().SetVisible(false);
+    series->Pointer().SetStyle(psRectangle);
+    series->Pointer().SetInflateMargins(true);
     series->XValues().SetName("X");
     series->XValues().SetOrder(loAscending);
     series->YValues().SetName("Y");
     series->SetSeriesColor(color);
-    FSeries.push_back(std::move(series));
-    return FSeries.back().get();
+    series->LinePen().SetWidth(penWidth);
+    return &chart.AddSeries(std::move(series));
+}
+
+TNearestTool* TWin2kAppForm::MakeNearestTool(TChart& chart, TLineSeries& series)
+{
+    TNearestTool& tool = chart.Tools().Add(std::make_unique<TNearestTool>());
+    tool.SetSeries(&series);
+    tool.SetSize(10);
+    tool.Pen().SetColor(clWhite);
+    tool.Pen().SetStyle(psDot);
+    tool.Brush().SetColor(clWhite);
+    tool.Brush().SetStyle(bsClear);
+    return &tool;
 }
 
 void TWin2kAppForm::CreateSeries()
 {
-    // Upper chart (controlled), then lower chart (uncontrolled), each in drawing order.
-    SERIEStromRegel = MakeSeries(clRed);
-    SERIESpannungRegel = MakeSeries(clBlue);
-    SERIELeistungRegel = MakeSeries(PowerSeriesColor);
-    SERIENetzspannungRegel = MakeSeries(clAqua);
-    SERIEStrom = MakeSeries(clRed);
-    SERIESpannung = MakeSeries(clBlue);
-    SERIELeistung = MakeSeries(PowerSeriesColor);
-    SERIENetzspannung = MakeSeries(clAqua);
+    // Each chart's series in drawing order, then its nearest-point tool on the power series.
+    SERIEStromRegel = MakeSeries(*Chart1, clRed, 2);
+    SERIESpannungRegel = MakeSeries(*Chart1, clBlue, 2);
+    SERIELeistungRegel = MakeSeries(*Chart1, PowerSeriesColor, 4);
+    SERIENetzspannungRegel = MakeSeries(*Chart1, clAqua, 2);
+    SERIEStrom = MakeSeries(*Chart2, clRed, 2);
+    SERIESpannung = MakeSeries(*Chart2, clBlue, 2);
+    SERIELeistung = MakeSeries(*Chart2, PowerSeriesColor, 4);
+    SERIENetzspannung = MakeSeries(*Chart2, clAqua, 2);
+    ChartToolNearestPoint1 = MakeNearestTool(*Chart1, *SERIELeistungRegel);
+    ChartToolNearestPoint2 = MakeNearestTool(*Chart2, *SERIELeistung);
 }
 
 void TWin2kAppForm::showEvent(QShowEvent* event)
@@ -481,7 +540,15 @@ bool TWin2kAppForm::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TWin2kAppForm::FormCreate() {}
+void TWin2kAppForm::FormCreate()
+{
+    // The crosshair has not been drawn yet, and no marker shows before the first mouse move.
+    FCrosshair.DrawnX = -1;
+    FCrosshair.DrawnYUpper = -1;
+    FCrosshair.DrawnYLower = -1;
+    ChartToolNearestPoint1->SetActive(false);
+    ChartToolNearestPoint2->SetActive(false);
+}
 
 void TWin2kAppForm::FormResize()
 {
@@ -504,12 +571,226 @@ void TWin2kAppForm::ableofthe1Click() {}
 
 void TWin2kAppForm::Datenzeiger1Click()
 {
-    Datenzeiger1->setChecked(!Datenzeiger1->isChecked());
+    if (Datenzeiger1->isChecked()) {
+        ChartToolNearestPoint1->SetActive(false);
+        ChartToolNearestPoint2->SetActive(false);
+        Datenzeiger1->setChecked(false);
+        AttachChart1MouseMove(false);
+        Chart1->SetCursor(crDefault);
+        if (frmWerte != nullptr) {
+            frmWerte->hide();
+        }
+    } else {
+        if (frmWerte != nullptr) {
+            frmWerte->show();
+        }
+        ChartToolNearestPoint1->SetActive(true);
+        ChartToolNearestPoint2->SetActive(true);
+        Datenzeiger1->setChecked(true);
+        AttachChart1MouseMove(true);
+        Chart1->SetCursor(crCross);
+    }
+    // The chart shows its restore cursor after it has shown another one over a point.
+    Chart1->SetRestoreCursor(Chart1->Cursor());
+    Chart1->Invalidate();
 }
 
 void TWin2kAppForm::Messpunkte1Click()
 {
     Messpunkte1->setChecked(!Messpunkte1->isChecked());
+    const bool visible = Messpunkte1->isChecked();
+    for (TLineSeries* series :
+         {SERIEStromRegel, SERIESpannungRegel, SERIELeistungRegel, SERIENetzspannungRegel,
+          SERIEStrom, SERIESpannung, SERIELeistung, SERIENetzspannung}) {
+        series->Pointer().SetVisible(visible);
+    }
+}
+
+void TWin2kAppForm::AttachChart1MouseMove(bool attach)
+{
+    if (attach) {
+        Chart1->OnMouseMove = [this](TControl* sender, TShiftState shift, int x, int y) {
+            Chart1MouseMove(sender, shift, x, y);
+        };
+    } else {
+        Chart1->OnMouseMove = nullptr;
+    }
+}
+
+int32_t TWin2kAppForm::NearestPointIndexPlain(const TChartSeries& series, int32_t X, int32_t Y)
+{
+    return NearestPixelPointPlain(
+        series.Count(), [&](int32_t i) { return series.PointPixelX(i); },
+        [&](int32_t i) { return series.PointPixelY(i); }, X, Y);
+}
+
+int32_t TWin2kAppForm::NearestPointIndex(const TChartSeries& series, int32_t X, int32_t Y)
+{
+    const int32_t count = series.Count();
+    if (count == 0) {
+        return -1;
+    }
+    // The pixels follow the order of X when X is kept ascending and maps linearly: every
+    // value finite, and every difference to the scale's minimum finite (no overflow that
+    // would turn into a pixel out of order).
+    const TChartValueList& xValues = series.XValues();
+    const TChartAxis* axis = series.GetHorizAxis();
+    bool ordered = xValues.Order() == loAscending && std::isfinite(xValues.AbsSum());
+    if (ordered && axis != nullptr) {
+        const double minimum = axis->ScaleMinimum();
+        ordered = !axis->Logarithmic() && std::isfinite(xValues.LowValue() - minimum) &&
+                  std::isfinite(xValues.HighValue() - minimum) &&
+                  std::isfinite(axis->ScaleMaximum() - minimum);
+    }
+    if (!ordered) {
+        return NearestPointIndexPlain(series, X, Y);
+    }
+    return NearestPixelPointOrdered(
+        count, [&](int32_t i) { return series.PointPixelX(i); },
+        [&](int32_t i) { return series.PointPixelY(i); }, X, Y);
+}
+
+void TWin2kAppForm::Chart1MouseMove(TControl* /*sender*/, TShiftState /*shift*/, int X, int Y)
+{
+    FCrosshair.UpperChartActive = true;
+    const int32_t index = NearestPointIndex(*SERIELeistungRegel, X, Y);
+    if (index != -1) {
+        SetCallout(index);
+    }
+    FCrosshair.MouseX = X;
+    FCrosshair.MouseYUpper = Y;
+    if (FCrosshair.MouseX != FCrosshair.DrawnX ||
+        FCrosshair.MouseYUpper != FCrosshair.DrawnYUpper) {
+        RepaintCrosshair();
+    }
+}
+
+void TWin2kAppForm::Chart2MouseMove(TControl* /*sender*/, TShiftState /*shift*/, int X, int Y)
+{
+    FCrosshair.UpperChartActive = false;
+    const int32_t index = NearestPointIndex(*SERIELeistung, X, Y);
+    if (index != -1) {
+        SetCallout(index);
+    }
+    FCrosshair.MouseX = X;
+    FCrosshair.MouseYLower = Y;
+    if (FCrosshair.MouseX != FCrosshair.DrawnX ||
+        FCrosshair.MouseYLower != FCrosshair.DrawnYLower) {
+        RepaintCrosshair();
+    }
+}
+
+void TWin2kAppForm::RepaintCrosshair()
+{
+    // The vertical line runs through both charts.
+    Chart1->Invalidate();
+    Chart2->Invalidate();
+}
+
+void TWin2kAppForm::SetCallout(int32_t index)
+{
+    if (frmWerte == nullptr) {
+        return;
+    }
+    const struct
+    {
+        TLineSeries* Series;
+        double Factor;
+        const char* Unit;
+        QLineEdit* Edit;
+    } rows[] = {
+        {SERIENetzspannung, 400, "V", frmWerte->edtNetzspannung},
+        {SERIENetzspannungRegel, 400, "V", frmWerte->edtNetzspannungR},
+        {SERIEStromRegel, 10, "A", frmWerte->edtStromr},
+        {SERIEStrom, 10, "A", frmWerte->edtStrom},
+        {SERIESpannungRegel, 1500, "V", frmWerte->edtSpannungR},
+        {SERIESpannung, 1500, "V", frmWerte->edtSpannung},
+        {SERIELeistungRegel, 10000, "W", frmWerte->edtLeistungR},
+        {SERIELeistung, 10000, "W", frmWerte->edtLeistung},
+    };
+    for (const auto& row : rows) {
+        // The series are appended and cleared together; one that is shorter keeps its text.
+        if (index < 0 || index >= row.Series->Count()) {
+            continue;
+        }
+        // The value text back to a number (the locale's separators), in physical units.
+        double value = TextToFloat(row.Series->PointText(index));
+        value = value * row.Factor / 100;
+        row.Edit->setText(QString::fromStdString(FormatNumber(".#####,#", value)) +
+                          QLatin1String(row.Unit));
+    }
+}
+
+void TWin2kAppForm::Chart1AfterDraw()
+{
+    if (Datenzeiger1->isChecked()) {
+        const TRect r = Chart1->PlotRect();
+        TChartCanvas3D& canvas = Chart1->ChartCanvas();
+        if (r.Left < FCrosshair.MouseX && FCrosshair.MouseX < r.Right) {
+            canvas.MoveTo(FCrosshair.MouseX, r.Bottom);
+            canvas.LineTo(FCrosshair.MouseX, r.Top);
+        }
+        if (FCrosshair.UpperChartActive) {
+            ChartToolNearestPoint1->SetActive(true);
+            ChartToolNearestPoint2->SetActive(false);
+            if (r.Top < FCrosshair.MouseYUpper && FCrosshair.MouseYUpper < r.Bottom) {
+                canvas.MoveTo(r.Left, FCrosshair.MouseYUpper);
+                canvas.LineTo(r.Right, FCrosshair.MouseYUpper);
+            }
+        } else {
+            ChartToolNearestPoint1->SetActive(false);
+            ChartToolNearestPoint2->SetActive(true);
+        }
+    }
+    FCrosshair.DrawnX = FCrosshair.MouseX;
+    FCrosshair.DrawnYUpper = FCrosshair.MouseYUpper;
+}
+
+void TWin2kAppForm::Chart2AfterDraw()
+{
+    if (Datenzeiger1->isChecked()) {
+        const TRect r = Chart2->PlotRect();
+        TChartCanvas3D& canvas = Chart2->ChartCanvas();
+        if (r.Left < FCrosshair.MouseX && FCrosshair.MouseX < r.Right) {
+            canvas.MoveTo(FCrosshair.MouseX, r.Bottom);
+            canvas.LineTo(FCrosshair.MouseX, r.Top);
+        }
+        if (!FCrosshair.UpperChartActive) {
+            ChartToolNearestPoint1->SetActive(false);
+            ChartToolNearestPoint2->SetActive(true);
+            if (r.Top < FCrosshair.MouseYLower && FCrosshair.MouseYLower < r.Bottom) {
+                canvas.MoveTo(r.Left, FCrosshair.MouseYLower);
+                canvas.LineTo(r.Right, FCrosshair.MouseYLower);
+            }
+        } else {
+            ChartToolNearestPoint1->SetActive(true);
+            ChartToolNearestPoint2->SetActive(false);
+        }
+    }
+    FCrosshair.DrawnX = FCrosshair.MouseX;
+    FCrosshair.DrawnYLower = FCrosshair.MouseYLower;
+}
+
+void TWin2kAppForm::CrosshairStart()
+{
+    ChartToolNearestPoint1->SetActive(false);
+    ChartToolNearestPoint2->SetActive(false);
+    FCrosshair.FreshStart = true;
+}
+
+void TWin2kAppForm::CrosshairTick()
+{
+    if (!Datenzeiger1->isChecked()) {
+        return;
+    }
+    // A new run: both markers start on its first point until the mouse moves.
+    if (FCrosshair.FreshStart) {
+        ChartToolNearestPoint1->SetNearestIndex(0);
+        ChartToolNearestPoint2->SetNearestIndex(0);
+        ChartToolNearestPoint1->SetActive(true);
+        ChartToolNearestPoint2->SetActive(true);
+    }
+    FCrosshair.FreshStart = false;
 }
 
 void TWin2kAppForm::btnSimuStartenStoppenClick(TControl* /*sender*/)
@@ -520,7 +801,8 @@ void TWin2kAppForm::btnSimuStartenStoppenClick(TControl* /*sender*/)
     }
     info->setPlainText(QString::fromLatin1(InfoText));
     FEngine.Reset(IkMeterNetz->Position());
-    for (TChartSeries* series :
+    CrosshairStart();
+    for (TLineSeries* series :
          {SERIENetzspannungRegel, SERIEStromRegel, SERIESpannungRegel, SERIELeistungRegel,
           SERIENetzspannung, SERIEStrom, SERIESpannung, SERIELeistung}) {
         series->Clear();
@@ -530,11 +812,12 @@ void TWin2kAppForm::btnSimuStartenStoppenClick(TControl* /*sender*/)
 
 void TWin2kAppForm::Timer1Timer()
 {
+    CrosshairTick();
     const TLampSample sample =
         FEngine.Tick(IkMeterNetz->Position(), static_cast<uint32_t>(Timer1->interval()));
     const struct
     {
-        TChartSeries* Series;
+        TLineSeries* Series;
         double Value;
     } appends[] = {
         {SERIENetzspannungRegel, sample.Mains}, {SERIELeistungRegel, sample.CtrlPower},

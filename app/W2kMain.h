@@ -4,13 +4,18 @@
 // splitter between them; and the instrument panel at its foot. The power button starts and
 // stops a 200 ms timer; every tick asks the engine for one sample at the meter's voltage and
 // appends it to the eight series; the slider sets the meter.
+//
+// The crosshair ("Haircross") reads the sample nearest to the mouse into the values window,
+// draws a vertical line at the mouse on both charts and a horizontal one on the chart under the
+// mouse, and keeps only that chart's nearest-point marker active.
 #include "platform/Colors.h"
+#include "platform/Control.h"
 #include "simulation/LampSimulation.h"
 
 #include <QMainWindow>
 
-#include <memory>
-#include <vector>
+#include <cmath>
+#include <cstdint>
 
 class QAction;
 class QLabel;
@@ -23,11 +28,93 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class TAnchoredPanel;
+class TChart;
 class TChartSeries;
-class TControl;
 class TIkMeter;
 class TIkPowerButton;
 class TIkSlider;
+class TLineSeries;
+class TNearestTool;
+
+// ---- Nearest sample by pixel distance ------------------------------------------------------
+
+// The rounded pixel distance of the readout: the square root of dx^2 + dy^2 (squares and sum
+// in 64 bits: pixel coordinates reach +-67108863, their differences twice that), rounded to
+// the nearest integer with halves to even.
+inline int64_t PixelDistance(int64_t dx, int64_t dy)
+{
+    const uint64_t ux = static_cast<uint64_t>(dx < 0 ? -dx : dx);
+    const uint64_t uy = static_cast<uint64_t>(dy < 0 ? -dy : dy);
+    return static_cast<int64_t>(std::nearbyint(std::sqrt(static_cast<double>(ux * ux + uy * uy))));
+}
+
+// The first of count points (pixel px(i), py(i)) at the smallest rounded distance from (x, y);
+// -1 for none. Visits every point.
+template <typename PixelX, typename PixelY>
+int32_t NearestPixelPointPlain(int32_t count, PixelX px, PixelY py, int32_t x, int32_t y)
+{
+    int64_t best = -1;
+    int32_t result = -1;
+    for (int32_t i = 0; i < count; ++i) {
+        const int64_t d = PixelDistance(int64_t{px(i)} - x, int64_t{py(i)} - y);
+        if (best == -1 || d < best) {
+            best = d;
+            result = i;
+        }
+    }
+    return result;
+}
+
+// The same result for points whose px(i) never decreases, or never increases, with i. The
+// search starts where x falls among the pixels and walks outward both ways; a point whose
+// horizontal distance alone exceeds the best distance found cannot win, and neither can any
+// point beyond it.
+template <typename PixelX, typename PixelY>
+int32_t NearestPixelPointOrdered(int32_t count, PixelX px, PixelY py, int32_t x, int32_t y)
+{
+    if (count <= 0) {
+        return -1;
+    }
+    const bool ascending = px(0) <= px(count - 1);
+    // First index on x's far side: px(i) >= x ascending, px(i) <= x descending.
+    auto farSide = [&](int32_t i) { return ascending ? px(i) >= x : px(i) <= x; };
+    int32_t low = 0;
+    int32_t high = count;
+    while (low < high) {
+        const int32_t mid = low + (high - low) / 2;
+        if (farSide(mid)) {
+            high = mid;
+        } else {
+            low = mid + 1;
+        }
+    }
+    int64_t best = -1;
+    int32_t result = -1;
+    // Ties go to the lower index, as in the plain search.
+    auto consider = [&](int32_t i) {
+        const int64_t d = PixelDistance(int64_t{px(i)} - x, int64_t{py(i)} - y);
+        if (best == -1 || d < best || (d == best && i < result)) {
+            best = d;
+            result = i;
+        }
+    };
+    // Walking away from x the horizontal distance never shrinks, and the full distance is never
+    // below the horizontal one.
+    for (int32_t i = low; i < count; ++i) {
+        const int64_t bound = PixelDistance(int64_t{px(i)} - x, 0);
+        if (best != -1 && (bound > best || (bound == best && i > result))) {
+            break;
+        }
+        consider(i);
+    }
+    for (int32_t i = low - 1; i >= 0; --i) {
+        if (best != -1 && PixelDistance(int64_t{px(i)} - x, 0) > best) {
+            break;
+        }
+        consider(i);
+    }
+    return result;
+}
 
 class TWin2kAppForm : public QMainWindow
 {
@@ -56,6 +143,21 @@ public:
     void Datenzeiger1Click();
     // "Measurmentspoints": shows or hides the point markers of all eight series.
     void Messpunkte1Click();
+    // Mouse moves over the charts: the readout of the nearest sample and the crosshair position.
+    void Chart1MouseMove(TControl* sender, TShiftState shift, int X, int Y);
+    void Chart2MouseMove(TControl* sender, TShiftState shift, int X, int Y);
+    // The end of every paint of a chart: the crosshair lines and the choice of the active
+    // nearest-point tool.
+    void Chart1AfterDraw();
+    void Chart2AfterDraw();
+    // Fills the values window from point index of the eight series.
+    void SetCallout(int32_t index);
+    // The index of the point of series nearest to pixel (X, Y) of its chart, -1 when the series
+    // is empty. With X in order it searches from X outward and skips what cannot win; the
+    // result is the plain search's, ties to the lower index included.
+    static int32_t NearestPointIndex(const TChartSeries& series, int32_t X, int32_t Y);
+    // The plain search over every point.
+    static int32_t NearestPointIndexPlain(const TChartSeries& series, int32_t X, int32_t Y);
 
     // ---- Components ----
     QToolBar* ToolBar1 = nullptr;
@@ -91,8 +193,10 @@ public:
     // The chart panel: Chart1 above the splitter, Chart2 below it.
     QWidget* Panel3 = nullptr;
     QSplitter* Splitter1 = nullptr;
-    QWidget* Chart1 = nullptr;
-    QWidget* Chart2 = nullptr;
+    TChart* Chart1 = nullptr;
+    TChart* Chart2 = nullptr;
+    TNearestTool* ChartToolNearestPoint1 = nullptr;
+    TNearestTool* ChartToolNearestPoint2 = nullptr;
 
     QStatusBar* StatusBar = nullptr;
 
@@ -104,17 +208,32 @@ public:
     QPlainTextEdit* info = nullptr;
     QTimer* Timer1 = nullptr;
 
-    // The controlled run (upper chart) and the uncontrolled run (lower chart).
-    TChartSeries* SERIEStromRegel = nullptr;
-    TChartSeries* SERIESpannungRegel = nullptr;
-    TChartSeries* SERIELeistungRegel = nullptr;
-    TChartSeries* SERIENetzspannungRegel = nullptr;
-    TChartSeries* SERIEStrom = nullptr;
-    TChartSeries* SERIESpannung = nullptr;
-    TChartSeries* SERIELeistung = nullptr;
-    TChartSeries* SERIENetzspannung = nullptr;
+    // The controlled run (upper chart) and the uncontrolled run (lower chart), each chart's
+    // series in drawing order. The charts own them.
+    TLineSeries* SERIEStromRegel = nullptr;
+    TLineSeries* SERIESpannungRegel = nullptr;
+    TLineSeries* SERIELeistungRegel = nullptr;
+    TLineSeries* SERIENetzspannungRegel = nullptr;
+    TLineSeries* SERIEStrom = nullptr;
+    TLineSeries* SERIESpannung = nullptr;
+    TLineSeries* SERIELeistung = nullptr;
+    TLineSeries* SERIENetzspannung = nullptr;
 
     const TLampSimulation& Engine() const { return FEngine; }
+
+    // ---- Crosshair state (pixels in the client area of the chart concerned) ----
+    struct TCrosshair
+    {
+        int32_t MouseX = 0;            // last mouse X over either chart
+        int32_t MouseYUpper = 0;       // last mouse Y over Chart1
+        int32_t MouseYLower = 0;       // last mouse Y over Chart2
+        int32_t DrawnX = 0;            // mouse X at the last paint
+        int32_t DrawnYUpper = 0;       // mouse Y over Chart1 at its last paint
+        int32_t DrawnYLower = 0;       // mouse Y over Chart2 at its last paint
+        bool UpperChartActive = false; // Chart1 had the latest mouse move
+        bool FreshStart = false;       // the tools still point into cleared series
+    };
+    const TCrosshair& Crosshair() const { return FCrosshair; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -126,10 +245,18 @@ private:
     void CreatePanel2(QWidget* parent);
     void CreatePanel3(QWidget* parent);
     void CreatePanel1(QWidget* parent);
+    void ConfigureChart(TChart& chart, const char* title);
     void CreateSeries();
-    TChartSeries* MakeSeries(TColor color);
+    TLineSeries* MakeSeries(TChart& chart, TColor color, int penWidth);
+    TNearestTool* MakeNearestTool(TChart& chart, TLineSeries& series);
+    void AttachChart1MouseMove(bool attach);
+    // Both charts are asked to repaint the crosshair: Chart1, then Chart2.
+    void RepaintCrosshair();
+    // The crosshair's share of start and tick.
+    void CrosshairStart();
+    void CrosshairTick();
 
     TLampSimulation FEngine;
-    std::vector<std::unique_ptr<TChartSeries>> FSeries;
+    TCrosshair FCrosshair;
     bool FPlacedOnScreen = false;
 };

@@ -6,6 +6,7 @@
 #include "app/Application.h"
 #include "app/Startup.h"
 #include "chart/ChartEngine.h"
+#include "chart/Series.h"
 #include "tests/app/MainWindowDriver.h"
 #include "widgets/IkButtons.h"
 #include "widgets/IkMeter.h"

@@ -4,7 +4,9 @@
 #include "app/AnchoredPanel.h"
 #include "app/Startup.h"
 #include "app/W2kMain.h"
+#include "chart/Chart.h"
 #include "chart/ChartEngine.h"
+#include "chart/Series.h"
 #include "tests/app/MainWindowDriver.h"
 #include "widgets/IkButtons.h"
 
