@@ -7,6 +7,9 @@
 #include "chart/Series.h"
 #include "platform/Fonts.h"
 
+#include <QCoreApplication>
+#include <QWidget>
+#include <QWindow>
 #include <benchmark/benchmark.h>
 
 #include <map>
@@ -101,6 +104,45 @@ void FullPaint(benchmark::State& state)
     state.counters["points"] = static_cast<double>(state.range(0)) * 4;
 }
 
+// A mouse move that only moves the crosshair: the shown chart recomposes its kept picture
+// (overlay) or paints in full (full), both through its own paint event.
+void WidgetPaint(benchmark::State& state)
+{
+    TPaintFixture& f = Fixture(static_cast<int>(state.range(0)), state.range(1) != 0);
+    TChart& chart = *f.Chart;
+    const bool overlay = state.range(2) != 0;
+    int x = 100;
+    chart.OnAfterDraw = [&x](TCustomChartPanel* sender) {
+        TChartCanvas3D& c = sender->ChartCanvas();
+        c.MoveTo(x, sender->PlotRect().Top + 1);
+        c.LineTo(x, sender->PlotRect().Bottom);
+    };
+    chart.SetKeepPicture(overlay);
+    // Inside a window, as on the main window (a top-level widget defers its repaints).
+    QWidget window;
+    window.resize(548, 184);
+    chart.setParent(&window);
+    chart.SetBounds(0, 0, 548, 184);
+    window.show();
+    for (int i = 0; i < 1000 && !(window.windowHandle() && window.windowHandle()->isExposed()); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    chart.Invalidate();
+    chart.repaint();
+    for (auto _ : state) {
+        x = x == 100 ? 300 : 100;
+        if (overlay)
+            chart.RepaintOverlay();
+        else
+            chart.Invalidate();
+        chart.repaint();
+    }
+    if (chart.DrawCount() == 0 || (overlay && !chart.LastPaintFromKeptPicture()))
+        state.SkipWithError("the kept picture was not used");
+    chart.setParent(nullptr);
+    chart.OnAfterDraw = nullptr;
+    chart.SetKeepPicture(false);
+}
+
 } // namespace
 
 // Arguments: points per series, noisy (1) or steady (0).
@@ -110,3 +152,5 @@ BENCHMARK(FullPaint)
     ->Args({432000, 0})
     ->Args({432000, 1})
     ->Unit(benchmark::kMillisecond);
+// Arguments: points per series, noisy, overlay (1) or full (0) paint.
+BENCHMARK(WidgetPaint)->Args({432000, 1, 0})->Args({432000, 1, 1})->Unit(benchmark::kMillisecond);
