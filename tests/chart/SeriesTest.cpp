@@ -1,7 +1,9 @@
 // Line series: segments, steps, gaps, colours and pointers checked on the pixels of a bitmap;
 // margins, the hit test, pointer settings, and the merged drawing of dense pixel columns compared
-// pixel for pixel with the plain segment-by-segment drawing on random data.
+// pixel for pixel with the plain segment-by-segment drawing on random data; the pointers in the
+// chart control widening its bottom axis.
 #include "chart/Series.h"
+#include "chart/Chart.h"
 #include "chart/ChartAxis.h"
 
 #include <QImage>
@@ -558,4 +560,331 @@ TEST(LineSeries, DenseColumnsKeepTheEndPixelRuleOfOnePixelLines)
         EXPECT_EQ(blue, "..bbbbbbb.") << "rows 24 .. 30, all passed over";
         EXPECT_EQ(chart.Changed(), (TRect{20, 24, 31, 31}));
     }
+}
+
+// ---- Segments: steps, gaps, colours, the edge of the plot, outline ---------------------------
+
+namespace {
+
+// Region x 2..14, rows 32..38 of a small chart: '#' for the series colour.
+std::string Region(const SmallChart& chart, TRect r, TColor color)
+{
+    return Joined(chart.Map(r, {{color, '#'}}));
+}
+
+} // namespace
+
+TEST(LineSeries, StairsStepAcrossThenUpAndInvertedStairsUpThenAcross)
+{
+    for (bool inverted : {false, true}) {
+        SmallChart chart;
+        TLineSeries& s = chart.Add();
+        s.SetSeriesColor(clRed);
+        s.SetStairs(true);
+        s.SetInvertedStairs(inverted);
+        s.AppendPoint(2, 2);  // pixel (2, 38)
+        s.AppendPoint(8, 8);  // pixel (8, 32)
+        s.AppendPoint(14, 5); // pixel (14, 35), the end pixel of the last step is not drawn
+        chart.Paint();
+        const std::vector<std::string> stairs = {"......#######", "......#.....#", "......#.....#",
+                                                 "......#......", "......#......", "......#......",
+                                                 "#######......"};
+        const std::vector<std::string> invertedStairs = {
+            "#######......", "#.....#......", "#.....#......", "#.....######.",
+            "#............", "#............", "#............"};
+        EXPECT_EQ(Region(chart, {2, 32, 15, 39}, clRed), Joined(inverted ? invertedStairs : stairs))
+            << (inverted ? "inverted stairs" : "stairs");
+        // The last step's end pixel is not drawn: inverted, that is the whole column x = 14.
+        EXPECT_EQ(chart.Changed(), (TRect{2, 32, inverted ? 14 : 15, 39}));
+    }
+}
+
+TEST(LineSeries, GapPointsHaveNoSegmentsAndNoPointer)
+{
+    SmallChart chart;
+    TLineSeries& s = chart.Add();
+    s.SetSeriesColor(clRed);
+    s.Pointer().SetVisible(true);
+    s.Pointer().SetHorizSize(1);
+    s.Pointer().SetVertSize(1);
+    s.AppendPoint(2, 2);
+    s.AppendPoint(6, 2);
+    s.AppendPoint(10, 20, {}, clNone); // the gap, high above the others
+    s.AppendPoint(14, 2);
+    s.AppendPoint(18, 2);
+    chart.Paint();
+    // 3 x 3 pointers (black frame, red centre) on the four points, the segments between the two
+    // pairs in red, nothing towards the gap.
+    EXPECT_EQ(Joined(chart.Map({1, 37, 20, 40}, {{clBlack, '#'}, {clRed, 'r'}})),
+              Joined({"###.###.....###.###", "#r#r#r#.....#r#r#r#", "###.###.....###.###"}));
+    EXPECT_EQ(chart.Changed(), (TRect{1, 37, 20, 40}));
+
+    // Without pointers the same: two separate segments.
+    s.Pointer().SetVisible(false);
+    chart.Paint();
+    EXPECT_EQ(Joined(chart.Map({1, 38, 20, 39}, {{clRed, 'r'}})), Joined({".rrrr........rrrr.."}));
+    EXPECT_EQ(chart.Changed(), (TRect{2, 38, 18, 39}));
+}
+
+TEST(LineSeries, ColorEachLineGivesASegmentTheColourOfThePointItLeadsTo)
+{
+    SmallChart chart;
+    TLineSeries& s = chart.Add();
+    s.SetSeriesColor(clRed);
+    s.AppendPoint(2, 2);
+    s.AppendPoint(10, 2, {}, clBlue);
+    s.AppendPoint(18, 2, {}, clLime);
+    const std::vector<std::pair<TColor, char>> legend = {
+        {clRed, 'r'}, {clBlue, 'b'}, {clLime, 'g'}};
+    chart.Paint();
+    EXPECT_TRUE(s.ColorEachLine());
+    EXPECT_EQ(Joined(chart.Map({1, 38, 20, 39}, legend)), Joined({".bbbbbbbbgggggggg.."}));
+    s.SetColorEachLine(false);
+    chart.Paint();
+    EXPECT_EQ(Joined(chart.Map({1, 38, 20, 39}, legend)), Joined({".rrrrrrrrrrrrrrrr.."}));
+    EXPECT_EQ(chart.Changed(), (TRect{2, 38, 18, 39}));
+}
+
+TEST(LineSeries, LineComesInFromThePlotEdgeWhenEarlierPointsAreHidden)
+{
+    // The bottom axis shows 10..50 (value v at pixel v - 10): point 0 lies left of the plot.
+    SmallChart chart;
+    chart.FixRanges(10, 50, 0, 40);
+    TLineSeries& s = chart.Add();
+    s.SetSeriesColor(clRed);
+    s.AppendPoint(0, 0);
+    s.AppendPoint(20, 20); // pixel (10, 20)
+    s.AppendPoint(30, 20); // pixel (20, 20)
+    chart.Paint();
+    EXPECT_EQ(s.FirstVisibleIndex(), 1);
+    // From the edge (0, 30), where the segment 0 -> 1 has the value 10, to (10, 20); the edge
+    // pixel itself is outside the clip.
+    for (int k = 1; k <= 9; ++k) {
+        EXPECT_EQ(chart.At(k, 30 - k), clRed) << k;
+    }
+    EXPECT_EQ(chart.Changed(), (TRect{1, 20, 20, 30}));
+
+    // With stairs the line comes in at the hidden point's height: here the plot's bottom row,
+    // which lies outside the clip; the step up at x = 10 shows.
+    s.SetStairs(true);
+    chart.Paint();
+    EXPECT_EQ(chart.Changed(), (TRect{10, 20, 20, 40}));
+
+    // Nothing comes in from a hidden gap.
+    s.SetStairs(false);
+    s.Clear();
+    s.AppendPoint(0, 0, {}, clNone);
+    s.AppendPoint(20, 20);
+    s.AppendPoint(30, 20);
+    chart.Paint();
+    EXPECT_EQ(chart.Changed(), (TRect{10, 20, 20, 21}));
+}
+
+TEST(LineSeries, OutlineIsDrawnWiderUnderTheLine)
+{
+    SmallChart chart;
+    TLineSeries& s = chart.Add();
+    s.SetSeriesColor(clRed);
+    s.AppendPoint(5, 20);
+    s.AppendPoint(35, 20);
+    s.OutLine().SetVisible(true);
+    s.OutLine().SetColor(clBlue);
+    s.OutLine().SetWidth(1); // outline pen 1 + 1 + 2 = 4 pixels wide
+    chart.Paint();
+    std::string column;
+    for (int row = 16; row <= 24; ++row) {
+        const TColor p = chart.At(20, row);
+        column += p == clRed ? 'r' : (p == clBlue ? 'b' : '.');
+    }
+    EXPECT_EQ(column, "..bbrb...") << "rows 16..24: the red line on row 20 inside the outline";
+    EXPECT_EQ(s.SeriesColor(), clRed) << "the series colour is back";
+    EXPECT_EQ(s.LinePen().Width(), 1) << "the line pen is back";
+}
+
+TEST(LineSeries, InvertedHorizontalAxisDrawsFromTheLastPointDown)
+{
+    // Two points on one pixel with different pointers: the one drawn last lies on top.
+    for (bool inverted : {false, true}) {
+        SmallChart chart;
+        chart.BottomAxis().SetInverted(inverted);
+        TLineSeries& s = chart.Add();
+        s.SetSeriesColor(clRed);
+        s.AppendPoint(20, 20);
+        s.AppendPoint(20, 20, {}, clBlue);
+        s.Pointer().SetVisible(true);
+        s.Pointer().Pen().SetVisible(false);
+        chart.Paint();
+        EXPECT_EQ(chart.At(20, 20), inverted ? clRed : clBlue) << inverted;
+    }
+}
+
+// ---- Margins and hit test --------------------------------------------------------------------
+
+TEST(LineSeries, MarginsForPointersStepsAndOutline)
+{
+    TLineSeries s;
+    const auto margins = [&s](int32_t start) {
+        int32_t left = start;
+        int32_t right = start;
+        int32_t top = start;
+        int32_t bottom = start;
+        s.HorizontalPointMargins(left, right);
+        s.VerticalPointMargins(top, bottom);
+        std::ostringstream out;
+        out << left << " " << right << " " << top << " " << bottom;
+        return out.str();
+    };
+    EXPECT_EQ(margins(0), "0 0 0 0") << "hidden pointers need no room";
+    s.Pointer().SetVisible(true);
+    EXPECT_EQ(margins(0), "5 5 5 5") << "half a default pointer and one pixel";
+    EXPECT_EQ(margins(9), "9 9 9 9") << "larger margins stay";
+    s.Pointer().SetHorizSize(6);
+    s.Pointer().SetVertSize(2);
+    EXPECT_EQ(margins(0), "7 7 3 3");
+    s.Pointer().SetInflateMargins(false);
+    EXPECT_EQ(margins(0), "0 0 0 0");
+    s.SetStairs(true);
+    s.LinePen().SetWidth(4);
+    EXPECT_EQ(margins(0), "4 4 4 4") << "steps need the pen's width";
+    s.SetStairs(false);
+    s.OutLine().SetVisible(true);
+    s.OutLine().SetWidth(6);
+    EXPECT_EQ(margins(2), "6 6 6 6") << "a visible outline needs its width";
+}
+
+TEST(LineSeries, PointAtPixelFindsPointersPointsAndSegments)
+{
+    SmallChart chart;
+    TLineSeries& s = chart.Add();
+    EXPECT_EQ(s.PointAtPixel(5, 35), -1) << "no visible range before a paint";
+    s.AppendPoint(5, 5);   // pixel (5, 35)
+    s.AppendPoint(15, 25); // pixel (15, 15)
+    s.AppendPoint(35, 25); // pixel (35, 15)
+    chart.Paint();
+    EXPECT_EQ(s.PointAtPixel(5, 35), 0);
+    EXPECT_EQ(s.PointAtPixel(15, 15), 1);
+    EXPECT_EQ(s.PointAtPixel(35, 15), 2);
+    EXPECT_EQ(s.PointAtPixel(10, 25), 0) << "on the segment 0 -> 1";
+    EXPECT_EQ(s.PointAtPixel(11, 24), 0) << "within half a pixel of it";
+    EXPECT_EQ(s.PointAtPixel(12, 25), -1) << "two pixels beside it";
+    EXPECT_EQ(s.PointAtPixel(25, 15), 1) << "on the segment 1 -> 2";
+    EXPECT_EQ(s.PointAtPixel(25, 16), -1);
+    EXPECT_EQ(s.PointAtPixel(40, 15), -1) << "beyond the last point";
+    EXPECT_EQ(s.PointAtPixel(8, 33), -1) << "near a point, pointers hidden";
+
+    s.Pointer().SetVisible(true);
+    EXPECT_EQ(s.PointAtPixel(8, 33), 0) << "inside the pointer";
+    EXPECT_EQ(s.PointAtPixel(9, 35), -1) << "4 pixels off is outside a pointer of half-size 4";
+    s.OnGetPointerStyle = [](TCustomSeries&, int32_t) { return psNothing; };
+    EXPECT_EQ(s.PointAtPixel(8, 33), -1) << "no pointer drawn, none hit";
+    s.OnGetPointerStyle = nullptr;
+
+    s.SetClickableLine(false);
+    EXPECT_EQ(s.PointAtPixel(10, 25), -1) << "segments not clickable";
+    EXPECT_EQ(s.PointAtPixel(15, 15), 1);
+    s.SetClickableLine(true);
+    s.Pointer().SetVisible(false);
+
+    s.SetStairs(true);
+    EXPECT_EQ(s.PointAtPixel(10, 35), 0) << "on the step across";
+    EXPECT_EQ(s.PointAtPixel(15, 25), 0) << "on the step up";
+    EXPECT_EQ(s.PointAtPixel(10, 25), -1) << "the slanted line is not drawn";
+    s.SetInvertedStairs(true);
+    EXPECT_EQ(s.PointAtPixel(5, 20), 0) << "on the step up first";
+    EXPECT_EQ(s.PointAtPixel(10, 15), 0) << "then across";
+    EXPECT_EQ(s.PointAtPixel(10, 35), -1);
+}
+
+// ---- In the chart control --------------------------------------------------------------------
+
+namespace {
+
+// A chart as the program sets its charts up: silver, no bevel, no legend, no title, transparent
+// back wall, the fixed left axis 45..115, four line series (widths 2, 2, 4, 2) with points
+// every 0.2 s.
+std::unique_ptr<TChart> ProgramChart(std::vector<TLineSeries*>& series, int points)
+{
+    auto chart = std::make_unique<TChart>();
+    chart->BeginLoading();
+    chart->SetBounds(0, 0, 548, 184);
+    chart->SetColor(clSilver);
+    chart->SetBevelOuter(bvNone);
+    chart->Legend().SetVisible(false);
+    chart->SetView3D(false);
+    chart->BackWall().Brush().SetColor(clWhite);
+    chart->BackWall().Brush().SetStyle(bsClear);
+    TChartAxis& left = chart->LeftAxis();
+    left.SetAutomatic(false);
+    left.SetAutomaticMaximum(false);
+    left.SetAutomaticMinimum(false);
+    left.SetMinimum(45);
+    left.SetMaximum(115);
+    chart->EndLoading();
+    const TColor colors[4] = {clRed, clBlue, 8454143, clAqua};
+    for (int k = 0; k < 4; ++k) {
+        auto s = std::make_unique<TLineSeries>();
+        s->SetSeriesColor(colors[k]);
+        s->LinePen().SetWidth(k == 2 ? 4 : 2);
+        series.push_back(&chart->AddSeries(std::move(s)));
+    }
+    for (int i = 1; i <= points; ++i) {
+        for (int k = 0; k < 4; ++k) {
+            series[static_cast<size_t>(k)]->AppendPoint(0.2 * i, 60 + 10 * k + (i % 5));
+        }
+    }
+    return chart;
+}
+
+QImage PaintChart(TChart& chart)
+{
+    TBitmap screen(chart.Width(), chart.Height());
+    chart.ChartCanvas().MarkDirty();
+    chart.Draw(screen.Canvas(), chart.ClientRect());
+    return chart.ChartCanvas().BufferBitmap()->Image().copy();
+}
+
+} // namespace
+
+TEST(LineSeriesInChart, PointersWidenTheBottomAxisByFivePixelsAtEachEndAndOffRestoresIt)
+{
+    std::vector<TLineSeries*> series;
+    auto chart = ProgramChart(series, 30);
+    const QImage tight = PaintChart(*chart);
+    const TChartAxis& bottom = chart->BottomAxis();
+    const TChartAxis& left = chart->LeftAxis();
+    EXPECT_DOUBLE_EQ(bottom.ScaleMinimum(), 0.2);
+    EXPECT_DOUBLE_EQ(bottom.ScaleMaximum(), 6.0);
+    EXPECT_EQ(bottom.ValueToPixel(0.2), bottom.StartPixel());
+    EXPECT_EQ(bottom.ValueToPixel(6.0), bottom.EndPixel());
+
+    for (TLineSeries* s : series) {
+        s->Pointer().SetVisible(true);
+    }
+    const QImage widened = PaintChart(*chart);
+    tight.save("/tmp/hs-chart-tight.png");
+    widened.save("/tmp/hs-chart-pointers.png");
+    // The old range fills the axis shortened by 5 pixels at each end.
+    EXPECT_EQ(bottom.ValueToPixel(0.2), bottom.StartPixel() + 5);
+    EXPECT_EQ(bottom.ValueToPixel(6.0), bottom.EndPixel() - 5);
+    const double perPixel = 5.8 / (bottom.AxisLength() - 10);
+    EXPECT_NEAR(bottom.ScaleMinimum(), 0.2 - 5 * perPixel, 1e-9);
+    EXPECT_NEAR(bottom.ScaleMaximum(), 6.0 + 5 * perPixel, 1e-9);
+    EXPECT_DOUBLE_EQ(left.ScaleMinimum(), 45) << "the fixed axis keeps its range";
+    EXPECT_DOUBLE_EQ(left.ScaleMaximum(), 115);
+    // Every point of the last series carries a 9 x 9 pointer: black frame, aqua inside.
+    for (int i = 0; i < 30; ++i) {
+        const int x = series[3]->PointPixelX(i);
+        const int y = series[3]->PointPixelY(i);
+        EXPECT_EQ(QColorToColor(QColor(widened.pixel(x, y))), clAqua) << i;
+        EXPECT_EQ(QColorToColor(QColor(widened.pixel(x - 4, y - 4))), clBlack) << i;
+        EXPECT_EQ(QColorToColor(QColor(widened.pixel(x + 4, y + 4))), clBlack) << i;
+    }
+    EXPECT_NE(widened, tight);
+
+    for (TLineSeries* s : series) {
+        s->Pointer().SetVisible(false);
+    }
+    EXPECT_EQ(PaintChart(*chart), tight) << "switching the pointers off restores the picture";
+    EXPECT_DOUBLE_EQ(bottom.ScaleMinimum(), 0.2);
+    EXPECT_DOUBLE_EQ(bottom.ScaleMaximum(), 6.0);
 }
