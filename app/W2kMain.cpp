@@ -1,6 +1,8 @@
 #include "app/W2kMain.h"
 
 #include "app/AnchoredPanel.h"
+#include "app/f_splashscreen.h"
+#include "app/u_welcome.h"
 #include "app/u_wertedisplay.h"
 #include "chart/Chart.h"
 #include "chart/ChartAxis.h"
@@ -565,9 +567,17 @@ void TWin2kAppForm::FileExit1Execute()
     close();
 }
 
-void TWin2kAppForm::HelpAbout1Execute() {}
+void TWin2kAppForm::HelpAbout1Execute()
+{
+    if (SplashScreen != nullptr) {
+        SplashScreen->ShowModal();
+    }
+}
 
-void TWin2kAppForm::ableofthe1Click() {}
+void TWin2kAppForm::ableofthe1Click()
+{
+    ShowIntroductionScreen();
+}
 
 void TWin2kAppForm::Datenzeiger1Click()
 {

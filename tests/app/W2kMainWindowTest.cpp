@@ -4,18 +4,23 @@
 #include "app/AnchoredPanel.h"
 #include "app/Startup.h"
 #include "app/W2kMain.h"
+#include "app/f_splashscreen.h"
+#include "app/u_welcome.h"
 #include "chart/Chart.h"
+#include "chart/ChartAxis.h"
 #include "chart/ChartEngine.h"
 #include "chart/Series.h"
 #include "tests/app/MainWindowDriver.h"
 #include "widgets/IkButtons.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -310,6 +315,87 @@ TEST_F(W2kMainWindowTest, ExitClosesTheWindow)
 {
     ASSERT_TRUE(ChooseMenuItem(form.menuBar(), form.File1, form.FileExitItem));
     EXPECT_TRUE(WaitUntil([&] { return !form.isVisible(); }));
+}
+
+TEST_F(W2kMainWindowTest, InfoMenuShowsTheAboutAndIntroductionWindowsModally)
+{
+    TSplashScreen splash;
+    TfrmWelcome welcome(&form);
+    ASSERT_EQ(SplashScreen, &splash);
+    ASSERT_EQ(frmWelcome, &welcome);
+
+    // "&About...": the about window runs modally until a click on it closes it.
+    bool aboutWasModal = false;
+    QTimer::singleShot(100, [&] {
+        aboutWasModal = splash.isVisible() && QApplication::activeModalWidget() == &splash;
+        Click(&splash, QPoint(20, 20));
+    });
+    ASSERT_TRUE(ChooseMenuItem(form.menuBar(), form.Info1, form.HelpAboutItem));
+    EXPECT_TRUE(aboutWasModal);
+    EXPECT_TRUE(WaitUntil([&] { return !splash.isVisible(); }));
+
+    // "Introduction screen...": the introduction window, modal; its OK closes it once the
+    // waiting time has run out (the ticks are run here instead of waiting ten seconds).
+    bool welcomeWasModal = false;
+    QTimer::singleShot(100, [&] {
+        welcomeWasModal = welcome.isVisible() && QApplication::activeModalWidget() == &welcome;
+        while (!welcome.btnOK->isEnabled()) {
+            welcome.Timer1Timer();
+        }
+        Click(welcome.btnOK, welcome.btnOK->rect().center());
+    });
+    ASSERT_TRUE(ChooseMenuItem(form.menuBar(), form.Info1, form.ableofthe1));
+    EXPECT_TRUE(welcomeWasModal);
+    EXPECT_TRUE(WaitUntil([&] { return !welcome.isVisible(); }));
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(W2kMainWindowTest, ARunDrawsAllEightSeriesInBothChartsInTheirColours)
+{
+    Click(form.btnSimuStartenStoppen, QPoint(80, 50));
+    for (int i = 0; i < 40; ++i) {
+        form.Timer1Timer();
+    }
+    Click(form.btnSimuStartenStoppen, QPoint(80, 50));
+    const struct
+    {
+        TChart* Chart;
+        std::vector<TLineSeries*> Series;
+    } charts[] = {
+        {form.Chart1,
+         {form.SERIEStromRegel, form.SERIESpannungRegel, form.SERIELeistungRegel,
+          form.SERIENetzspannungRegel}},
+        {form.Chart2,
+         {form.SERIEStrom, form.SERIESpannung, form.SERIELeistung, form.SERIENetzspannung}},
+    };
+    const QColor colours[] = {QColor(255, 0, 0), QColor(0, 0, 255), QColor(255, 255, 128),
+                              QColor(0, 255, 255)};
+    const int widths[] = {2, 2, 4, 2};
+    for (const auto& chart : charts) {
+        const QImage picture = chart.Chart->grab().toImage();
+        const TRect plot = chart.Chart->PlotRect();
+        ASSERT_EQ(chart.Chart->SeriesCount(), 4);
+        EXPECT_EQ(chart.Chart->LeftAxis().Minimum(), 45.0);
+        EXPECT_EQ(chart.Chart->LeftAxis().Maximum(), 115.0);
+        for (size_t s = 0; s < 4; ++s) {
+            TLineSeries* series = chart.Series[s];
+            EXPECT_EQ(&chart.Chart->SeriesAt(static_cast<int32_t>(s)), series);
+            EXPECT_EQ(series->LinePen().Width(), widths[s]);
+            // Every point between the first and the last (which lie on the plot's left and right
+            // edges, where the series are clipped) lies on a pixel of its series' colour.
+            ASSERT_EQ(series->Count(), 40);
+            EXPECT_EQ(series->PointPixelX(0), plot.Left);
+            EXPECT_EQ(series->PointPixelX(39), plot.Right);
+            int onColour = 0;
+            for (int32_t i = 1; i < 39; ++i) {
+                const int x = series->PointPixelX(i);
+                const int y = series->PointPixelY(i);
+                ASSERT_TRUE(plot.Left < x && x < plot.Right && plot.Top < y && y < plot.Bottom);
+                onColour += picture.pixelColor(x, y) == colours[s] ? 1 : 0;
+            }
+            EXPECT_EQ(onColour, 38) << "series " << s;
+        }
+    }
 }
 
 } // namespace
