@@ -523,6 +523,8 @@ int32_t TCustomAxisPanel::SeriesIndexOf(const TChartSeries& series) const
 
 void TCustomAxisPanel::SeriesGone(TChartSeries& series)
 {
+    if (FSeriesUnderMouse == &series)
+        FSeriesUnderMouse = nullptr;
     for (int i = 0; i < FTools->Count(); ++i)
         FTools->Items(i).SeriesRemoved(series);
 }
@@ -911,11 +913,23 @@ void TCustomAxisPanel::MouseMove(TShiftState shift, int x, int y)
             continue;
         if (series.Cursor() != crDefault)
             SetCursor(series.Cursor());
-        if (series.OnMouseEnter)
-            series.OnMouseEnter(series);
+        SetSeriesUnderMouse(&series);
         return;
     }
+    SetSeriesUnderMouse(nullptr);
     SetCursor(FRestoreCursor);
+}
+
+void TCustomAxisPanel::SetSeriesUnderMouse(TChartSeries* series)
+{
+    if (series == FSeriesUnderMouse)
+        return;
+    TChartSeries* left = FSeriesUnderMouse;
+    FSeriesUnderMouse = series;
+    if (left != nullptr && SeriesIndexOf(*left) >= 0 && left->OnMouseLeave)
+        left->OnMouseLeave(*left);
+    if (series != nullptr && series->OnMouseEnter)
+        series->OnMouseEnter(*series);
 }
 
 void TCustomAxisPanel::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
@@ -977,6 +991,7 @@ void TCustomAxisPanel::MouseUp(TMouseButton button, TShiftState shift, int x, in
 void TCustomAxisPanel::MouseLeave()
 {
     TCustomChartPanelExtended::MouseLeave();
+    SetSeriesUnderMouse(nullptr);
     SetCursor(FRestoreCursor);
     FPanning = false;
 }

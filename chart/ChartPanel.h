@@ -470,6 +470,10 @@ private:
     bool FClipPoints = true;
     bool FView3DWalls = true;
 
+    // The series whose point the mouse is over (mouse enter and leave events).
+    TChartSeries* FSeriesUnderMouse = nullptr;
+    void SetSeriesUnderMouse(TChartSeries* series);
+
     // Kept picture and the drawing state it was taken in.
     bool FKeepPicture = false;
     bool FOverlayOnly = false;

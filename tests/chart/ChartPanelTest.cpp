@@ -400,6 +400,35 @@ TEST(ChartPanel, MouseMoveRunsHandlerListenersToolsThenTheCursorRule)
     EXPECT_EQ(chart->Cursor(), crCross); // the handler's cursor stays: the move was handled
 }
 
+TEST(ChartPanel, SeriesWithACursorOfItsOwnShowsItOverItsPoints)
+{
+    QWidget window;
+    window.resize(420, 270);
+    auto chartOwner = ProgramChart(400, 250, QStringLiteral("cursor"));
+    TChart* chart = chartOwner.release();
+    chart->setParent(&window);
+    TLineSeries& line = AddLine(*chart, clRed, 1);
+    for (int i = 0; i < 10; ++i)
+        line.AppendPoint(i, 80);
+    line.SetCursor(crHandPoint);
+    std::vector<std::string> log;
+    line.OnMouseEnter = [&](TChartSeries&) { log.push_back("enter"); };
+    line.OnMouseLeave = [&](TChartSeries&) { log.push_back("leave"); };
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(20);
+    const QPoint on(line.PointPixelX(4), line.PointPixelY(4));
+    QTest::mouseMove(chart, on);
+    QTest::qWait(10);
+    EXPECT_EQ(chart->Cursor(), crHandPoint);
+    QTest::mouseMove(chart, on + QPoint(1, 0)); // still on the line
+    QTest::qWait(10);
+    QTest::mouseMove(chart, on + QPoint(0, 30));
+    QTest::qWait(10);
+    EXPECT_EQ(chart->Cursor(), crDefault);
+    EXPECT_EQ(log, (std::vector<std::string>{"enter", "leave"}));
+}
+
 TEST(ChartPanel, MousePressStartsNoZoomNorPanningWhenBothAreOff)
 {
     QWidget window;
