@@ -844,10 +844,14 @@ bool TCustomAxisPanel::PaintFromKeptPicture()
     TBitmap* buffer = c.BufferBitmap();
     BitBlt(buffer->Canvas(), 0, 0, buffer->Width(), buffer->Height(), FKeptPicture->Canvas(), 0, 0);
     c.RestoreDrawingState(FKeptState->Drawing);
-    {
+    try {
         TFlagRestore drawing(FDrawing, true);
         TFlagRestore repaint(FRepaintEnabled, false);
         DrawOverlay();
+    } catch (...) {
+        c.AttachSurface(Canvas());
+        c.MarkDirty();
+        throw;
     }
     c.EndDraw(target, Canvas(), client);
     return true;
