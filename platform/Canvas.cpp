@@ -564,7 +564,7 @@ namespace {
 constexpr int64_t MaxSpanExtent = TSegmentSpanCache::MaxExtent;
 // Runs are found by scanning the segment's bounding box: long slanted segments, whose box is
 // large, take the plain path.
-constexpr int64_t MaxSpanArea = 1 << 12;
+constexpr int64_t MaxSpanArea = 1 << 11;
 constexpr int64_t MaxSpanStart = 1 << 15;
 constexpr int MaxSpanPenWidth = 64;
 constexpr size_t MaxSpanCaches = 8;
