@@ -14,6 +14,9 @@
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <vector>
+
 ORVEX_FILE_VERSION_RECORD(AboutWindowTestVersion, 1, 2, 3, 4);
 
 namespace {
@@ -120,6 +123,26 @@ TEST_F(AboutWindowTest, APressThatLeavesBeforeReleaseOrARightClickKeepsItOpen)
     });
     EXPECT_EQ(result, 7);
 }
+
+#ifdef ORVEX_PROGRAM_PATH
+TEST(ProgramVersionRecordTest, TheBuiltProgramCarriesTheProjectVersionInItsRecord)
+{
+    // The project version is also the default text, so look for the record itself.
+    std::ifstream file(ORVEX_PROGRAM_PATH, std::ios::binary | std::ios::ate);
+    ASSERT_TRUE(file.good());
+    std::vector<unsigned char> bytes(static_cast<size_t>(file.tellg()));
+    file.seekg(0);
+    file.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+    ASSERT_TRUE(file.good());
+    TFixedFileInfo info{};
+    ASSERT_TRUE(FindFixedFileInfo(bytes.data(), bytes.size(), info));
+    EXPECT_EQ(FormatFileVersion(info), ORVEX_EXPECTED_VERSION);
+    EXPECT_EQ(FileVersionText(ORVEX_PROGRAM_PATH), ORVEX_EXPECTED_VERSION);
+    TSplashScreen splash(nullptr, QStringLiteral(ORVEX_PROGRAM_PATH));
+    EXPECT_EQ(splash.Version->text(),
+              SVersionPrefix + QStringLiteral(ORVEX_EXPECTED_VERSION) + SVersionCredit);
+}
+#endif
 
 TEST(AboutBoxTest, GenericBoxIsBuiltButHidden)
 {
