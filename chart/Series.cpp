@@ -91,6 +91,32 @@ private:
     double FMinimum;
 };
 
+#ifdef __SSE2__
+// Lane-wise minimum and maximum of four 32-bit integers, and the smallest and largest lane.
+inline __m128i Min4(__m128i a, __m128i b)
+{
+    const __m128i greater = _mm_cmpgt_epi32(a, b);
+    return _mm_or_si128(_mm_and_si128(greater, b), _mm_andnot_si128(greater, a));
+}
+inline __m128i Max4(__m128i a, __m128i b)
+{
+    const __m128i greater = _mm_cmpgt_epi32(a, b);
+    return _mm_or_si128(_mm_and_si128(greater, a), _mm_andnot_si128(greater, b));
+}
+inline int32_t Lowest(__m128i v)
+{
+    v = Min4(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2)));
+    v = Min4(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(2, 3, 0, 1)));
+    return _mm_cvtsi128_si32(v);
+}
+inline int32_t Highest(__m128i v)
+{
+    v = Max4(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2)));
+    v = Max4(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(2, 3, 0, 1)));
+    return _mm_cvtsi128_si32(v);
+}
+#endif
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -549,91 +575,180 @@ template <bool Uniform, typename ColorOf> void TCustomSeries::DrawMerged(ColorOf
     const TChartValueList& yValues = YValues();
     const TPixelMapping xMapping(horiz);
     const TPixelMapping yMapping(vert);
-    while (index != FPass.LastDrawn) {
-        const int32_t remaining = std::abs(FPass.LastDrawn - index);
-        const int32_t n = std::min(remaining, BlockSize);
-        // The block holds indices low..low+n-1, walked upwards or downwards.
-        const int32_t low = step > 0 ? index + 1 : index - n;
-        xMapping.Map(xValues, low, n, xs);
-        yMapping.Map(yValues, low, n, ys);
-        if constexpr (Uniform) {
-            // One colour, no gaps: the run is always open and ends at the previous point.
-            const TColor segmentColor = eachLine ? color : seriesColor;
-            run.color = segmentColor;
-            for (int32_t j = 0; j < n; ++j) {
-                const int32_t k = step > 0 ? j : n - 1 - j;
-                x = xs[k];
-                y = ys[k];
-                if (x == run.x) {
-                    const bool moved = y != run.lastY;
-                    run.loBefore = moved ? run.lo : run.loBefore;
-                    run.hiBefore = moved ? run.hi : run.hiBefore;
-                    run.lo = std::min(run.lo, y);
-                    run.hi = std::max(run.hi, y);
-                    run.lastY = y;
-                    run.segments = run.segments || moved;
-                    lastDrew = moved;
-                } else {
-                    flush();
-                    select(segmentColor);
-                    canvas.Line(run.x, run.lastY, x, y);
-                    openAt(x, y);
-                    lastDrew = true;
+    if constexpr (Uniform) {
+        // One colour and no gaps: every change of pixel draws. Inside a column only the span
+        // matters; the line into the next column starts at the column's last point and so sets
+        // that pixel anyway, which makes the span exact also for one-pixel lines. Only the last
+        // column needs the end pixel rule (below).
+        const TColor segmentColor = eachLine ? color : seriesColor;
+        int32_t colX = x;
+        int32_t lo = y;
+        int32_t hi = y;
+        int32_t lastY = y;
+        int32_t runStart = index;
+        const auto nextColumn = [&](int32_t nx, int32_t ny, int32_t at) {
+            if (lo < hi) {
+                select(segmentColor);
+                canvas.Line(colX, lo, colX, wide ? hi : hi + 1);
+            }
+            select(segmentColor);
+            canvas.Line(colX, lastY, nx, ny);
+            colX = nx;
+            lo = ny;
+            hi = ny;
+            runStart = at;
+        };
+        while (index != FPass.LastDrawn) {
+            const int32_t n = std::min(std::abs(FPass.LastDrawn - index), BlockSize);
+            const int32_t low = step > 0 ? index + 1 : index - n;
+            xMapping.Map(xValues, low, n, xs);
+            yMapping.Map(yValues, low, n, ys);
+            if (step > 0) {
+                int32_t k = 0;
+                while (k < n) {
+#ifdef __SSE2__
+                    // Whole groups of four inside the current column.
+                    if (k + 4 <= n) {
+                        const __m128i column = _mm_set1_epi32(colX);
+                        __m128i vlo = _mm_set1_epi32(lo);
+                        __m128i vhi = _mm_set1_epi32(hi);
+                        const int32_t from = k;
+                        while (k + 4 <= n) {
+                            const __m128i xv =
+                                _mm_loadu_si128(reinterpret_cast<const __m128i*>(xs + k));
+                            if (_mm_movemask_epi8(_mm_cmpeq_epi32(xv, column)) != 0xFFFF) {
+                                break;
+                            }
+                            const __m128i yv =
+                                _mm_loadu_si128(reinterpret_cast<const __m128i*>(ys + k));
+                            vlo = Min4(vlo, yv);
+                            vhi = Max4(vhi, yv);
+                            k += 4;
+                        }
+                        if (k != from) {
+                            lo = Lowest(vlo);
+                            hi = Highest(vhi);
+                            lastY = ys[k - 1];
+                            continue;
+                        }
+                    }
+#endif
+                    const int32_t nx = xs[k];
+                    const int32_t ny = ys[k];
+                    if (nx == colX) {
+                        lo = std::min(lo, ny);
+                        hi = std::max(hi, ny);
+                    } else {
+                        nextColumn(nx, ny, low + k);
+                    }
+                    lastY = ny;
+                    ++k;
+                }
+            } else {
+                for (int32_t k = n - 1; k >= 0; --k) {
+                    const int32_t nx = xs[k];
+                    const int32_t ny = ys[k];
+                    if (nx == colX) {
+                        lo = std::min(lo, ny);
+                        hi = std::max(hi, ny);
+                    } else {
+                        nextColumn(nx, ny, low + k);
+                    }
+                    lastY = ny;
                 }
             }
             index += step * n;
-            prevX = x;
-            prevY = y;
-            continue;
         }
-        for (int32_t j = 0; j < n; ++j) {
-            const int32_t k = step > 0 ? j : n - 1 - j;
-            index += step;
-            color = colorOf(index);
-            x = xs[k];
-            y = ys[k];
-            if (prevColor == clNone) {
+        // The last column: one-pixel segments leave out their end pixel, so its last point's
+        // pixel is set only when an earlier segment of the column passed over it.
+        if (lo < hi) {
+            if (!wide) {
+                int32_t last = vert.ValueToPixel(YValue(runStart));
+                lo = last;
+                hi = last;
+                int32_t loBefore = last;
+                int32_t hiBefore = last;
+                for (int32_t i = runStart; i != FPass.LastDrawn;) {
+                    i += step;
+                    const int32_t py = vert.ValueToPixel(YValue(i));
+                    if (py != last) {
+                        loBefore = lo;
+                        hiBefore = hi;
+                        lo = std::min(lo, py);
+                        hi = std::max(hi, py);
+                        last = py;
+                    }
+                }
+                lo = last < loBefore ? last + 1 : loBefore;
+                hi = last > hiBefore ? last - 1 : hiBefore;
+            }
+            select(segmentColor);
+            canvas.Line(colX, lo, colX, wide ? hi : hi + 1);
+        }
+        if (FPass.LastDrawn != FPass.FirstDrawn) {
+            const int32_t before = FPass.LastDrawn - step;
+            lastDrew = colX != horiz.ValueToPixel(XValue(before)) ||
+                       lastY != vert.ValueToPixel(YValue(before));
+        }
+        prevX = colX;
+        prevY = lastY;
+    } else {
+        while (index != FPass.LastDrawn) {
+            const int32_t remaining = std::abs(FPass.LastDrawn - index);
+            const int32_t n = std::min(remaining, BlockSize);
+            // The block holds indices low..low+n-1, walked upwards or downwards.
+            const int32_t low = step > 0 ? index + 1 : index - n;
+            xMapping.Map(xValues, low, n, xs);
+            yMapping.Map(yValues, low, n, ys);
+            for (int32_t j = 0; j < n; ++j) {
+                const int32_t k = step > 0 ? j : n - 1 - j;
+                index += step;
+                color = colorOf(index);
+                x = xs[k];
+                y = ys[k];
+                if (prevColor == clNone) {
+                    prevX = x;
+                    prevY = y;
+                }
+                lastDrew = false;
+                if (color == clNone) {
+                    flush();
+                    run.open = false;
+                } else if (x == prevX && y == prevY) {
+                    if (!run.open) {
+                        openAt(x, y);
+                    }
+                } else {
+                    const TColor segmentColor = eachLine ? color : seriesColor;
+                    lastDrew = true;
+                    if (x == prevX) {
+                        // Up or down inside the column: extend the chain.
+                        if (run.segments && run.color != segmentColor) {
+                            flush();
+                        }
+                        if (!run.segments) {
+                            run.color = segmentColor;
+                        }
+                        run.loBefore = run.lo;
+                        run.hiBefore = run.hi;
+                        run.lo = std::min(run.lo, y);
+                        run.hi = std::max(run.hi, y);
+                        run.lastY = y;
+                        run.segments = true;
+                    } else {
+                        flush();
+                        select(segmentColor);
+                        canvas.Line(prevX, prevY, x, y);
+                        openAt(x, y);
+                    }
+                }
                 prevX = x;
                 prevY = y;
+                prevColor = color;
             }
-            lastDrew = false;
-            if (color == clNone) {
-                flush();
-                run.open = false;
-            } else if (x == prevX && y == prevY) {
-                if (!run.open) {
-                    openAt(x, y);
-                }
-            } else {
-                const TColor segmentColor = eachLine ? color : seriesColor;
-                lastDrew = true;
-                if (x == prevX) {
-                    // Up or down inside the column: extend the chain.
-                    if (run.segments && run.color != segmentColor) {
-                        flush();
-                    }
-                    if (!run.segments) {
-                        run.color = segmentColor;
-                    }
-                    run.loBefore = run.lo;
-                    run.hiBefore = run.hi;
-                    run.lo = std::min(run.lo, y);
-                    run.hi = std::max(run.hi, y);
-                    run.lastY = y;
-                    run.segments = true;
-                } else {
-                    flush();
-                    select(segmentColor);
-                    canvas.Line(prevX, prevY, x, y);
-                    openAt(x, y);
-                }
-            }
-            prevX = x;
-            prevY = y;
-            prevColor = color;
         }
+        flush();
     }
-    flush();
 
     // Leave the canvas as the plain walk leaves it.
     if (!lastDrew && canvas.Pen().Color() != clBlack) {

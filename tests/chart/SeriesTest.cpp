@@ -396,6 +396,7 @@ struct Scenario
     bool outline = false;      // an outline pen under the line
     TPenEndStyle endStyle = esRound;
     bool extendedPens = true;
+    bool denseEnd = false; // the last points share one X value
 };
 
 std::vector<double> MakeY(Data data, int count, std::mt19937& rng)
@@ -455,11 +456,21 @@ std::string CompareMergedWithPlain(const Scenario& sc, int width, unsigned seed)
         if (sc.gaps && unit(rng) < 0.04) {
             color = clNone;
         }
-        s.AppendPoint(x, ys[static_cast<size_t>(i)], {}, color);
-        x += sc.data == Data::Wild && unit(rng) < 0.3 ? 0 : 0.5 + unit(rng);
+        double y = ys[static_cast<size_t>(i)];
+        if (sc.denseEnd && i == sc.count - 1) {
+            // The last point lies beyond the others of its column, above or below.
+            y = seed % 2 != 0 ? 99.9 : 0.1;
+        }
+        s.AppendPoint(x, y, {}, color);
+        const bool stay = (sc.data == Data::Wild && unit(rng) < 0.3) ||
+                          (sc.denseEnd && i >= sc.count - 12 - static_cast<int>(seed % 5));
+        x += stay ? 0 : 0.5 + unit(rng);
     }
     if (sc.hiddenEnds) {
         chart.BottomAxis().SetScaleRange(x * 0.2, x * 0.8);
+    } else if (sc.denseEnd) {
+        // Keep the last column off the clipped right edge of the plot.
+        chart.BottomAxis().SetScaleRange(-1, x * 1.05);
     }
     chart.LeftAxis().SetScaleRange(0, 100);
     chart.BottomAxis().SetInverted(sc.inverted);
@@ -517,13 +528,23 @@ TEST(LineSeries, MergedDenseColumnsSetExactlyThePixelsOfThePlainWalk)
         {"plain-pens", Data::Noisy, 3000, false, false, false, true, false, false, false, esFlat,
          false},
         {"pointers", Data::Sparse, 60, true, true, true},
+        {"dense-end", Data::Noisy, 500, false, false, false, true, false, false, false, esRound,
+         true, true},
+        {"dense-end-inverted", Data::Noisy, 500, false, false, false, true, false, true, false,
+         esRound, true, true},
+        {"dense-end-gaps", Data::Steady, 500, false, true, false, true, false, false, false,
+         esRound, true, true},
         {"dense-pointers", Data::Steady, 1500, true},
     };
     unsigned seed = 1;
     for (const Scenario& sc : scenarios) {
-        for (int width : {1, 2, 4}) {
-            EXPECT_EQ(CompareMergedWithPlain(sc, width, seed++), "")
-                << sc.name << ", pen width " << width;
+        // The end of the range inside a dense column is rare in random data: more draws there.
+        const int repeats = sc.denseEnd ? 8 : 1;
+        for (int r = 0; r < repeats; ++r) {
+            for (int width : {1, 2, 4}) {
+                EXPECT_EQ(CompareMergedWithPlain(sc, width, seed++), "")
+                    << sc.name << ", pen width " << width << ", seed " << seed - 1;
+            }
         }
     }
 }
@@ -547,17 +568,26 @@ TEST(LineSeries, DenseColumnsKeepTheEndPixelRuleOfOnePixelLines)
         for (double y : {10.0, 16.0, 12.0, 14.0}) {
             t.AppendPoint(30, y);
         }
+        TLineSeries& u = chart.Add();
+        u.SetSeriesColor(clLime);
+        u.SetMergeDenseColumns(merged);
+        for (double y : {16.0, 12.0, 14.0, 10.0}) {
+            u.AppendPoint(25, y);
+        }
         chart.Paint();
         // Value y lies on pixel row 40 - y.
         std::string red;
         std::string blue;
+        std::string lime;
         for (int row = 22; row <= 31; ++row) {
             red += chart.At(20, row) == clRed ? 'r' : '.';
             blue += chart.At(30, row) == clBlue ? 'b' : '.';
+            lime += chart.At(25, row) == clLime ? 'g' : '.';
         }
         EXPECT_EQ(red, "...rrrrrr.")
             << "rows 25 .. 30 (y 10): the last point's row 24 (y 16) empty";
         EXPECT_EQ(blue, "..bbbbbbb.") << "rows 24 .. 30, all passed over";
+        EXPECT_EQ(lime, "..gggggg..") << "rows 24 .. 29: the last point's row 30 (y 10) empty";
         EXPECT_EQ(chart.Changed(), (TRect{20, 24, 31, 31}));
     }
 }
