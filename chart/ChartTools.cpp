@@ -270,12 +270,15 @@ int32_t TNearestTool::FindNearest(int32_t x, int32_t y) const
     const TChartSeries& series = *Series();
     const TChartValueList& xs = series.XValues();
     const TChartAxis* axis = series.GetHorizAxis();
-    if (axis == nullptr || xs.Order() == loNone || !xs.InOrder()) {
+    // A logarithmic axis sends X <= 0 to either pixel limit, so its columns need not follow
+    // the X order: search every point.
+    if (axis == nullptr || axis->Logarithmic() || xs.Order() == loNone || !xs.InOrder()) {
         return FindNearestPlain(x, y);
     }
-    // X values in order make the pixel columns monotonic along the indices: rising when the
-    // order and the axis run the same way, falling otherwise. key(i) rises in both cases.
-    const bool rising = (xs.Order() == loAscending) != axis->Inverted();
+    // X values in order make the pixel columns monotonic along the indices. Which way they run
+    // depends on the order and on the axis (inverted, or turned upright), so it is read from the
+    // columns of the two ends. key(i) rises in both cases.
+    const bool rising = series.PointPixelX(first) <= series.PointPixelX(last);
     auto key = [&](int32_t i) -> int64_t {
         const int64_t px = series.PointPixelX(i);
         return rising ? px : -px;

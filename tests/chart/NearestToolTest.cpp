@@ -132,6 +132,8 @@ TEST(NearestTool, PrunedSearchGivesThePlainResultOnRandomData)
         const bool descending = round % 4 == 3;
         t.series->XValues().SetOrder(descending ? loDescending : loAscending);
         t.chart.BottomAxis().SetInverted(round % 3 == 1);
+        // Some rounds turn the X axis upright: its pixels then fall as X rises.
+        t.chart.BottomAxis().SetHorizontal(round % 7 != 5);
         const int n = std::uniform_int_distribution<int>(0, 400)(random);
         std::vector<double> xs;
         for (int i = 0; i < n; ++i)
@@ -143,7 +145,9 @@ TEST(NearestTool, PrunedSearchGivesThePlainResultOnRandomData)
         for (double x : xs)
             t.series->AppendPoint(x, y(random));
         // Some rounds zoom in, so that points lie outside the plot.
-        if (round % 5 == 2)
+        if (round % 7 == 5)
+            t.chart.BottomAxis().SetScaleRange(0, 75);
+        else if (round % 5 == 2)
             t.chart.BottomAxis().SetScaleRange(20, 40);
         else
             t.chart.BottomAxis().SetAutomatic(true);
@@ -162,6 +166,51 @@ TEST(NearestTool, PrunedSearchGivesThePlainResultOnRandomData)
             ASSERT_EQ(t.tool->FindNearest(x, y), t.tool->FindNearestPlain(x, y))
                 << "round " << round << " mouse " << x << "," << y;
         }
+    }
+}
+
+TEST(NearestTool, PrunedSearchFollowsTheDirectionOfThePixelsNotTheAxisFlags)
+{
+    // An X axis turned upright maps rising X to falling pixels. A first point far outside the
+    // plot must not end the search before the points inside it are reached.
+    TToolChart t(300, 200);
+    // A series that searches all its points, whatever the axis says is visible.
+    struct TAllPointsSeries : TChartSeries
+    {
+        TAllPointsSeries() { SetCalcVisiblePoints(false); }
+    };
+    t.series = &t.chart.AddSeries(std::make_unique<TAllPointsSeries>());
+    t.tool->SetSeries(t.series);
+    TChartAxis& axis = t.chart.BottomAxis();
+    axis.SetHorizontal(false);
+    axis.SetScaleRange(0, 100);
+    for (double x : {-1e6, 10.0, 50.0, 90.0})
+        t.series->AppendPoint(x, 50);
+    t.Paint();
+    ASSERT_GT(t.Pixel(0).X, t.Pixel(1).X + NearestSearchLimit);
+    int found = 0;
+    for (int i = 1; i < t.series->Count(); ++i) {
+        const TPoint p = t.Pixel(i);
+        const int plain = t.tool->FindNearestPlain(p.X, p.Y);
+        EXPECT_EQ(t.tool->FindNearest(p.X, p.Y), plain) << i;
+        found += plain == i;
+    }
+    EXPECT_GE(found, 2);
+
+    // An inverted logarithmic axis sends X = 0 to the far end and negative X to the near end:
+    // the columns no longer follow the X order.
+    axis.SetHorizontal(true);
+    axis.SetLogarithmic(true);
+    axis.SetInverted(true);
+    axis.SetScaleRange(1, 100);
+    t.series->Clear();
+    for (double x : {-5.0, 0.0, 2.0, 10.0, 50.0})
+        t.series->AppendPoint(x, 50);
+    t.Paint();
+    const TRect plot = t.chart.PlotRect();
+    for (int x = plot.Left - 20; x < plot.Right + 20; x += 3) {
+        const int plain = t.tool->FindNearestPlain(x, t.Pixel(2).Y);
+        ASSERT_EQ(t.tool->FindNearest(x, t.Pixel(2).Y), plain) << x;
     }
 }
 
