@@ -345,6 +345,9 @@ void TWin2kAppForm::CreatePanel3(QWidget* parent)
 
     Chart1 = new TChart(Splitter1);
     ConfigureChart(*Chart1, "with Orvex Real-Power-Control");
+    // Gradient colours of the upper title; the gradient itself stays hidden.
+    Chart1->Title().Font().Gradient().SetStartColor(12615680);
+    Chart1->Title().Font().Gradient().SetEndColor(4194304);
     Chart1->setMinimumSize(ChartMinimumSize, ChartMinimumSize);
     Chart1->OnAfterDraw = [this](TCustomChartPanel*) { Chart1AfterDraw(); };
     AttachChart1MouseMove(true);
