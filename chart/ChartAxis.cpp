@@ -668,9 +668,10 @@ void TChartAxis::WidenForMargins(int32_t lowPixels, int32_t highPixels)
 {
     const int64_t low = static_cast<int64_t>(lowPixels) + FMinimumOffset;
     const int64_t high = static_cast<int64_t>(highPixels) + FMaximumOffset;
-    // The start pixel is the low end on a horizontal axis and the high end (top) on a vertical
-    // one; inverting swaps them.
-    const bool startIsLow = FHorizontal != FInverted;
+    // The low end is the left or bottom end, the high end the right or top end: the start pixel
+    // is the low end on a horizontal axis and the high end on a vertical one. The room stays on
+    // its side when the scale is inverted; only the values shown there change.
+    const bool startIsLow = FHorizontal;
     const int64_t a = startIsLow ? low : high;
     const int64_t b = startIsLow ? high : low;
     // No margins leave the range exactly as it is; margins that leave no pixel of axis would

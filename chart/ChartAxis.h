@@ -283,8 +283,9 @@ public:
     // Places the axis on an explicit rectangle (PlaceOnChart uses the chart's plot rectangle).
     void PlaceOnRect(const TRect& plotRect);
     // Widens the range so that the old range fills the axis shortened by lowPixels at its low
-    // end and highPixels at its high end (MinimumOffset and MaximumOffset added). Leaves the
-    // range as it is when the margins would leave the axis shorter than one pixel.
+    // end (left or bottom) and highPixels at its high end (right or top), MinimumOffset and
+    // MaximumOffset added, whether or not the scale is inverted. Leaves the range as it is when
+    // the margins would leave the axis shorter than one pixel.
     void WidenForMargins(int32_t lowPixels, int32_t highPixels);
     // Collects the pixel margins the active series on the axis need at its automatic ends and
     // widens the range for them (WidenForMargins).

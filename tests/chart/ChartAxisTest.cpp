@@ -448,6 +448,51 @@ TEST(ChartAxisRange, AutomaticRangeFollowsTheSeriesOnTheAxisAndWidensOnlyAutomat
     EXPECT_EQ(chart.Left.ScaleMaximum(), 1000);
 }
 
+TEST(ChartAxisRange, MarginsAndOffsetsStayOnTheirSideOfTheAxisWhenInverted)
+{
+    // Margins are asked for by side (left, right, top, bottom); MinimumOffset belongs to the
+    // left or bottom end and MaximumOffset to the right or top end. Inverting the scale moves
+    // the values, not the room: the value shown at an end gets that end's room.
+    struct TSidedSeries : TChartSeries
+    {
+        void HorizontalPointMargins(int32_t& left, int32_t& right) const override
+        {
+            left = std::max(left, 6);
+            right = std::max(right, 2);
+        }
+        void VerticalPointMargins(int32_t& top, int32_t& bottom) const override
+        {
+            top = std::max(top, 3);
+            bottom = std::max(bottom, 5);
+        }
+    };
+    TTestChart chart(300, 200);
+    TSidedSeries series;
+    chart.Add(series);
+    series.AppendPoint(10, 50);
+    series.AppendPoint(30, 80);
+    for (TChartAxis* axis : {&chart.Bottom, &chart.Left}) {
+        axis->SetMinimumOffset(10);
+        axis->SetMaximumOffset(4);
+    }
+    for (bool inverted : {false, true}) {
+        for (TChartAxis* axis : {&chart.Bottom, &chart.Left}) {
+            axis->SetInverted(inverted);
+            axis->ComputeAutoRange();
+            axis->PlaceOnRect({0, 0, 300, 200});
+            axis->WidenForSeriesMargins();
+        }
+        const TChartAxis& b = chart.Bottom;
+        const TChartAxis& l = chart.Left;
+        // Bottom: 6 + 10 pixels at the left, 2 + 4 at the right.
+        EXPECT_EQ(b.ValueToPixel(inverted ? 30 : 10), b.StartPixel() + 16) << inverted;
+        EXPECT_EQ(b.ValueToPixel(inverted ? 10 : 30), b.EndPixel() - 6) << inverted;
+        // Left: 3 + 4 pixels at the top, 5 + 10 at the bottom.
+        EXPECT_EQ(l.ValueToPixel(inverted ? 50 : 80), l.StartPixel() + 7) << inverted;
+        EXPECT_EQ(l.ValueToPixel(inverted ? 80 : 50), l.EndPixel() - 15) << inverted;
+    }
+}
+
 // ---- Series on the axes ------------------------------------------------------------------------
 
 TEST(ChartAxisSeries, VisibleIndicesByBinarySearchEqualThePlainScanOnRandomData)
