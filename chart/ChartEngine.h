@@ -67,6 +67,8 @@ public:
         assert(index >= 0 && index < FCount);
         return FValues[static_cast<size_t>(index)];
     }
+    // The values 0..Count-1 as one array, for loops over many points.
+    const double* Data() const { return FValues.data(); }
     double FirstValue() const { return Values(0); }
     double LastValue() const { return Values(FCount - 1); }
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <limits>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -19,6 +19,38 @@ int32_t Offset(int32_t a, int64_t b)
     return static_cast<int32_t>(std::clamp<int64_t>(r, std::numeric_limits<int32_t>::min(),
                                                     std::numeric_limits<int32_t>::max()));
 }
+
+constexpr double PixelLimit = AxisPixelLimit;
+// Adding and removing 1.5 * 2^52 rounds to an integer, halves to even, under the default
+// rounding mode.
+constexpr double RoundMagic = 6755399441055744.0;
+
+#if defined(__GNUC__) && defined(__x86_64__)
+const bool CpuHasAvx = __builtin_cpu_supports("avx");
+
+// Converts values four at a time with the operations of the scalar conversion, in the same order
+// (no fused multiply-add): max(p, -limit) gives -limit for not-a-number as the scalar test does.
+// Returns how many values it converted (a multiple of four).
+__attribute__((target("avx"))) int32_t ConvertAvx(const double* values, int32_t count, int32_t* out,
+                                                  double base, double factor, double minimum)
+{
+    const __m256d vbase = _mm256_set1_pd(base);
+    const __m256d vfactor = _mm256_set1_pd(factor);
+    const __m256d vminimum = _mm256_set1_pd(minimum);
+    const __m256d bottom = _mm256_set1_pd(-PixelLimit);
+    const __m256d top = _mm256_set1_pd(PixelLimit);
+    const __m256d round = _mm256_set1_pd(RoundMagic);
+    int32_t k = 0;
+    for (; k + 4 <= count; k += 4) {
+        __m256d p = _mm256_add_pd(
+            vbase, _mm256_mul_pd(_mm256_sub_pd(_mm256_loadu_pd(values + k), vminimum), vfactor));
+        p = _mm256_min_pd(_mm256_max_pd(p, bottom), top);
+        p = _mm256_sub_pd(_mm256_add_pd(p, round), round);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), _mm256_cvttpd_epi32(p));
+    }
+    return k;
+}
+#endif
 
 // The value-to-pixel conversion of an axis, taken apart once per pass so that a whole block of
 // values converts in one loop without branches: p = base + (v - minimum) * factor, clamped to
@@ -55,31 +87,18 @@ public:
 private:
     void Convert(const TChartValueList& list, int32_t low, int32_t count, int32_t* out) const
     {
-        constexpr double limit = AxisPixelLimit;
-        constexpr double magic = 6755399441055744.0; // 1.5 * 2^52: rounds halves to even
+        const double* values = list.Data() + low;
         int32_t k = 0;
-#ifdef __SSE2__
-        // Two values at a time: max(p, -limit) gives -limit for not-a-number as the scalar test
-        // below does, min(., limit) clamps the top.
-        const __m128d base = _mm_set1_pd(FBase);
-        const __m128d factor = _mm_set1_pd(FFactor);
-        const __m128d minimum = _mm_set1_pd(FMinimum);
-        const __m128d bottom = _mm_set1_pd(-limit);
-        const __m128d top = _mm_set1_pd(limit);
-        const __m128d round = _mm_set1_pd(magic);
-        for (; k + 2 <= count; k += 2) {
-            const __m128d v = _mm_set_pd(list.Values(low + k + 1), list.Values(low + k));
-            __m128d p = _mm_add_pd(base, _mm_mul_pd(_mm_sub_pd(v, minimum), factor));
-            p = _mm_min_pd(_mm_max_pd(p, bottom), top);
-            p = _mm_sub_pd(_mm_add_pd(p, round), round);
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + k), _mm_cvttpd_epi32(p));
+#if defined(__GNUC__) && defined(__x86_64__)
+        if (CpuHasAvx) {
+            k = ConvertAvx(values, count, out, FBase, FFactor, FMinimum);
         }
 #endif
         for (; k < count; ++k) {
-            double p = FBase + (list.Values(low + k) - FMinimum) * FFactor;
-            p = p >= -limit ? p : -limit;
-            p = p > limit ? limit : p;
-            out[k] = static_cast<int32_t>((p + magic) - magic);
+            double p = FBase + (values[k] - FMinimum) * FFactor;
+            p = p >= -PixelLimit ? p : -PixelLimit;
+            p = p > PixelLimit ? PixelLimit : p;
+            out[k] = static_cast<int32_t>((p + RoundMagic) - RoundMagic);
         }
     }
 
@@ -91,7 +110,7 @@ private:
     double FMinimum;
 };
 
-#ifdef __SSE2__
+#if defined(__GNUC__) && defined(__x86_64__)
 // Lane-wise minimum and maximum of four 32-bit integers, and the smallest and largest lane.
 inline __m128i Min4(__m128i a, __m128i b)
 {
@@ -606,7 +625,7 @@ template <bool Uniform, typename ColorOf> void TCustomSeries::DrawMerged(ColorOf
             if (step > 0) {
                 int32_t k = 0;
                 while (k < n) {
-#ifdef __SSE2__
+#if defined(__GNUC__) && defined(__x86_64__)
                     // Whole groups of four inside the current column.
                     if (k + 4 <= n) {
                         const __m128i column = _mm_set1_epi32(colX);

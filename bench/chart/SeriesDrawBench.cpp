@@ -28,11 +28,12 @@ void EnsureApplication()
     }
 }
 
-// A maximised chart of the main window reduced to what the series drawing asks of it.
+// One of the program's charts (548 x 184, its plot inside the title and the axis labels) reduced
+// to what the series drawing asks of it.
 class TBenchChart : public TChartHost, public TAxisOwner
 {
 public:
-    TBenchChart() : Bitmap(1240, 360) { Canvas.AttachSurface(Bitmap.Canvas()); }
+    TBenchChart() : Bitmap(548, 184) { Canvas.AttachSurface(Bitmap.Canvas()); }
 
     void Invalidate() override {}
     bool IsDestroying() const override { return false; }
@@ -55,7 +56,7 @@ public:
 
     TBitmap Bitmap;
     TChartCanvas3D Canvas;
-    TRect Plot{40, 30, 1220, 330};
+    TRect Plot{51, 29, 532, 159};
     TChartAxis Bottom{*this, true, false};
     TChartAxis Top{*this, true, true};
     TChartAxis Left{*this, false, false};

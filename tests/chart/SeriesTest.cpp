@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -415,9 +416,16 @@ std::vector<double> MakeY(Data data, int count, std::mt19937& rng)
         case Data::Sparse:
             v = unit(rng) * 100;
             break;
-        case Data::Wild:
-            v = unit(rng) < 0.1 ? (unit(rng) < 0.5 ? -1e12 : 1e12) : unit(rng) * 100;
+        case Data::Wild: {
+            // Far outside the range, infinite, not a number, or inside.
+            const double pick = unit(rng);
+            v = pick < 0.05   ? -1e12
+                : pick < 0.1  ? 1e12
+                : pick < 0.12 ? std::numeric_limits<double>::quiet_NaN()
+                : pick < 0.13 ? std::numeric_limits<double>::infinity()
+                              : unit(rng) * 100;
             break;
+        }
         }
         y[static_cast<size_t>(i)] = v;
     }
