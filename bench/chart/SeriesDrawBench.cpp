@@ -104,11 +104,13 @@ std::unique_ptr<TBenchChart> MakeChart(int32_t count, bool noisy)
     return chart;
 }
 
-void DrawSeries(benchmark::State& state, int32_t count, bool noisy, bool merged)
+void DrawSeries(benchmark::State& state, int32_t count, bool noisy, bool merged,
+                bool pointers = false)
 {
     const auto chart = MakeChart(count, noisy);
     for (auto& series : chart->List) {
         series->SetMergeDenseColumns(merged);
+        series->Pointer().SetVisible(pointers);
     }
     const TRect& plot = chart->Plot;
     for (auto _ : state) {
@@ -157,6 +159,11 @@ void BM_HourPlainNoisy(benchmark::State& s)
 {
     DrawSeries(s, Hour, true, false);
 }
+// Pointers on every point: the plain walk, one square per point.
+void BM_HourPointersSteady(benchmark::State& s)
+{
+    DrawSeries(s, Hour, false, true, true);
+}
 
 } // namespace
 
@@ -168,3 +175,4 @@ BENCHMARK(BM_HourMergedSteady)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HourMergedNoisy)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HourPlainSteady)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HourPlainNoisy)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HourPointersSteady)->Unit(benchmark::kMillisecond);
