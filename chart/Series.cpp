@@ -327,6 +327,12 @@ void TCustomSeries::DrawPointRange()
         return;
     }
     FPass = {};
+    // The pass ends with this call, also when a handler raises an exception.
+    struct TEndPass
+    {
+        TDrawPass& Pass;
+        ~TEndPass() { Pass = {}; }
+    } endPass{FPass};
     FPass.Canvas = &owner->AxisCanvas();
     FPass.HorizAxis = horizAxis;
     FPass.VertAxis = vertAxis;
@@ -345,7 +351,6 @@ void TCustomSeries::DrawPointRange()
         FPass.Outline = false;
     }
     DrawPass(LinePen(), SeriesColor());
-    FPass.Canvas = nullptr;
 }
 
 void TCustomSeries::DrawPass(const TChartPen& pen, TColor seriesColor)

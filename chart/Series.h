@@ -182,8 +182,10 @@ public:
 
 protected:
     // Draws the segment into point index and the pointers that become due (one step of the
-    // walk DrawPointRange runs; it relies on the walk's state).
-    virtual void DrawOnePoint(int32_t index);
+    // walk DrawPointRange runs; it relies on the walk's state). The merged walk of dense columns
+    // does the same work without calling it, and maps the points through the axes as
+    // PointPixelX and PointPixelY of the base class do.
+    void DrawOnePoint(int32_t index);
 
 private:
     // What a drawing pass needs; set up by DrawPointRange.
