@@ -26,7 +26,15 @@ constexpr double PixelLimit = AxisPixelLimit;
 constexpr double RoundMagic = 6755399441055744.0;
 
 #if defined(__GNUC__) && defined(__x86_64__)
-const bool CpuHasAvx = __builtin_cpu_supports("avx");
+// The processor offers the 256-bit floating-point instructions (asked once).
+bool CpuHasAvx()
+{
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx") != 0;
+    }();
+    return has;
+}
 
 // Converts values four at a time with the operations of the scalar conversion, in the same order
 // (no fused multiply-add): max(p, -limit) gives -limit for not-a-number as the scalar test does.
@@ -90,7 +98,7 @@ private:
         const double* values = list.Data() + low;
         int32_t k = 0;
 #if defined(__GNUC__) && defined(__x86_64__)
-        if (CpuHasAvx) {
+        if (CpuHasAvx()) {
             k = ConvertAvx(values, count, out, FBase, FFactor, FMinimum);
         }
 #endif
