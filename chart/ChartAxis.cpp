@@ -996,9 +996,6 @@ std::string TChartAxis::MakeLabelText(double v) const
     } else {
         text = FormatNumber(FAxisValuesFormat, v);
     }
-    if (FLabelsMultiLine) {
-        std::replace(text.begin(), text.end(), ' ', ChartLineSeparator);
-    }
     return text;
 }
 
@@ -1010,17 +1007,24 @@ std::string TChartAxis::LabelText(double v) const
         FTextCacheDecimal = DecimalMark();
         FTextCacheGrouping = GroupingMark();
     }
+    std::string text;
     if (std::isnan(v)) {
-        return MakeLabelText(v);
+        text = MakeLabelText(v);
+    } else if (const auto found = FTextCache.find(v); found != FTextCache.end()) {
+        text = found->second;
+    } else {
+        if (FTextCache.size() >= MaxCachedLabels) {
+            FTextCache.clear();
+        }
+        text = FTextCache.emplace(v, MakeLabelText(v)).first->second;
     }
-    const auto found = FTextCache.find(v);
-    if (found != FTextCache.end()) {
-        return found->second;
+    if (!FLabelEventSuspended) {
+        FOwner.GetAxisLabel(*this, v, text);
     }
-    if (FTextCache.size() >= MaxCachedLabels) {
-        FTextCache.clear();
+    if (FLabelsMultiLine) {
+        std::replace(text.begin(), text.end(), ' ', ChartLineSeparator);
     }
-    return FTextCache.emplace(v, MakeLabelText(v)).first->second;
+    return text;
 }
 
 void TChartAxis::SelectLabelsFont()
@@ -1139,6 +1143,13 @@ void TChartAxis::ReserveRoom(TRect& rect)
     if (FLabels) {
         int32_t size = FLabelsSize;
         if (size == 0) {
+            // The label event is left out of this measurement.
+            FLabelEventSuspended = true;
+            struct TResume
+            {
+                bool& Flag;
+                ~TResume() { Flag = false; }
+            } resume{FLabelEventSuspended};
             SelectLabelsFont();
             const bool acrossLines = FHorizontal == IsUprightAngle(FLabelsAngle);
             if (acrossLines) {

@@ -80,6 +80,14 @@ public:
     // The chart's stored properties are being applied: range checks of the axes are skipped and
     // Automatic does not set its two partners.
     virtual bool ChartIsLoading() const = 0;
+    // The chart's label event: may change the text of the label of value on axis before blanks
+    // become line breaks. The default leaves the text as it is.
+    virtual void GetAxisLabel(const TChartAxis& axis, double value, std::string& text)
+    {
+        (void)axis;
+        (void)value;
+        (void)text;
+    }
 
 protected:
     TAxisOwner() = default;
@@ -337,8 +345,10 @@ public:
     // Calls visit(value) for each label value of the step, from the highest down (nothing for
     // a step <= 0, an inverted range, or 10000 positions or more).
     void ProduceLabelValues(double step, const std::function<void(double)>& visit) const;
-    // The text of the label of value v: the date-time or number format, blanks made line breaks
-    // with LabelsMultiLine. Cached per value until the format, the range or the step changes.
+    // The text of the label of value v: the date-time or number format (cached per value until
+    // the format, the range or the step changes), then the chart's label event (GetAxisLabel of
+    // the owner; not while the room of the labels is measured), then blanks made line breaks
+    // with LabelsMultiLine.
     std::string LabelText(double v) const;
     // Size of a label text along the axis, measured with the currently selected font (cached per
     // text until LabelsFont changes).
@@ -431,7 +441,8 @@ private:
     bool FLabelsExponent = false;
     TChartAxisTitle FTitle;
     int32_t FTitleSize = 0;
-    int32_t FLabelsBandSize = 0; // labels size of the last ReserveRoom
+    int32_t FLabelsBandSize = 0;       // labels size of the last ReserveRoom
+    bool FLabelEventSuspended = false; // ReserveRoom measures the labels without the event
     double FPositionPercent = 0;
     TChartUnits FPositionUnits = muPercent;
 

@@ -46,6 +46,11 @@ public:
     TChartAxis& LeftAxis() override { return Left; }
     TChartAxis& RightAxis() override { return Right; }
     bool ChartIsLoading() const override { return Loading; }
+    void GetAxisLabel(const TChartAxis& axis, double value, std::string& text) override
+    {
+        if (LabelEvent)
+            LabelEvent(axis, value, text);
+    }
 
     void Add(TChartSeries& series)
     {
@@ -104,6 +109,7 @@ public:
     TChartAxis Right{*this, false, true};
     int Repaints = 0;
     bool Loading = false;
+    std::function<void(const TChartAxis&, double, std::string&)> LabelEvent;
 };
 
 // A series whose points ask for margins like visible pointers (half size + 1).
@@ -741,6 +747,57 @@ TEST(ChartAxisDrawing, LabelCachesFollowFontAndFormatChanges)
     EXPECT_EQ(axis.LabelText(5), "5\rs");
     EXPECT_THROW(axis.SetAxisValuesFormat(std::string(300, '0')), EConvertError);
     EXPECT_EQ(axis.AxisValuesFormat(), "0 s");
+}
+
+TEST(ChartAxisDrawing, LabelEventChangesTheDrawnTextsButNotTheRoomTheyGet)
+{
+    TTestChart chart(400, 120);
+    TChartSeries series;
+    chart.Add(series);
+    TChartAxis& axis = chart.Left;
+    axis.SetScaleRange(0, 80);
+    axis.SetIncrement(20);
+    std::vector<double> asked;
+    chart.LabelEvent = [&](const TChartAxis& sender, double value, std::string& text) {
+        EXPECT_EQ(&sender, &axis);
+        asked.push_back(value);
+        text = "at " + text + " units";
+    };
+    // The event runs before blanks become line breaks, on cached texts too.
+    EXPECT_EQ(axis.LabelText(40), "at 40 units");
+    axis.SetLabelsMultiLine(true);
+    EXPECT_EQ(axis.LabelText(40), "at\r40\runits");
+    EXPECT_EQ(axis.LabelText(40), "at\r40\runits");
+    axis.SetLabelsMultiLine(false);
+
+    // The room is measured on the plain texts: the same band as without the event.
+    chart.Plot = {200, 10, 390, 110};
+    axis.PlaceOnChart();
+    TRect room = {100, 10, 390, 110};
+    asked.clear();
+    axis.ReserveRoom(room);
+    EXPECT_TRUE(asked.empty());
+    const int band = axis.LabelsPos() - 100;
+    chart.LabelEvent = nullptr;
+    TRect plainRoom = {100, 10, 390, 110};
+    axis.ReserveRoom(plainRoom);
+    EXPECT_EQ(axis.LabelsPos() - 100, band);
+    EXPECT_EQ(room, plainRoom);
+
+    // The drawn labels are the event's texts: they reach further left than the plain ones.
+    chart.Canvas.SelectFont(axis.LabelsFont());
+    const int h = chart.Canvas.FontHeight();
+    const int row = axis.ValueToPixel(40);
+    auto leftmostInk = [&] {
+        chart.Fill();
+        axis.DrawAxis();
+        return chart.BoxOf(clBlack, {0, row - h / 2, axis.LabelsPos() + 1, row - h / 2 + h}).Left;
+    };
+    const int plainLeft = leftmostInk();
+    chart.LabelEvent = [](const TChartAxis&, double, std::string& text) { text += " units"; };
+    const int eventLeft = leftmostInk();
+    chart.Save("/tmp/hr1_axis_label_event.png");
+    EXPECT_LT(eventLeft, plainLeft - chart.Canvas.MeasureTextWidth(" unit"));
 }
 
 TEST(ChartAxisDrawing, DateTimeAxisLabelsWholeDays)
