@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <random>
@@ -20,6 +21,14 @@
 namespace {
 
 constexpr TColor Background = clWhite;
+
+// Writes the picture into the folder named by CHART_TEST_PNG_DIR, when it is set.
+void SaveIfAsked(const QImage& image, const std::string& name)
+{
+    if (const char* dir = std::getenv("CHART_TEST_PNG_DIR")) {
+        image.save(QString::fromUtf8(dir) + QLatin1Char('/') + QString::fromStdString(name));
+    }
+}
 
 // A minimal chart: a bitmap, its chart canvas, the four axes, a list of series and the steps of
 // a paint that concern series (ranges, placement, margins, visible range, clipped drawing).
@@ -311,7 +320,7 @@ TEST(LineSeries, TwelvePointerStyles)
         s.Pointer().SetStyle(styles[i]);
         s.DrawMarker(5 + 10 * i, 10, 0, clRed);
     }
-    chart.Image().save("/tmp/hs-pointer-styles.png");
+    SaveIfAsked(chart.Image(), "series-pointer-styles.png");
     // A 9 x 9 cell centred on pointer i.
     const auto cell = [&](int i) {
         return Joined(chart.Map({1 + 10 * i, 6, 10 + 10 * i, 15}, {{clBlack, '#'}, {clRed, 'r'}}));
@@ -494,6 +503,7 @@ std::string CompareMergedWithPlain(const Scenario& sc, int width, unsigned seed)
     const QImage plain = chart.Image();
     ExtendedPensSupported = savedExtended;
 
+    SaveIfAsked(merged, "series-" + std::string(sc.name) + "-w" + std::to_string(width) + ".png");
     if (merged == plain) {
         return {};
     }
@@ -899,8 +909,8 @@ TEST(LineSeriesInChart, PointersWidenTheBottomAxisByFivePixelsAtEachEndAndOffRes
         s->Pointer().SetVisible(true);
     }
     const QImage widened = PaintChart(*chart);
-    tight.save("/tmp/hs-chart-tight.png");
-    widened.save("/tmp/hs-chart-pointers.png");
+    SaveIfAsked(tight, "series-chart-tight.png");
+    SaveIfAsked(widened, "series-chart-pointers.png");
     // The old range fills the axis shortened by 5 pixels at each end.
     EXPECT_EQ(bottom.ValueToPixel(0.2), bottom.StartPixel() + 5);
     EXPECT_EQ(bottom.ValueToPixel(6.0), bottom.EndPixel() - 5);
