@@ -70,6 +70,20 @@ bool IsUprightAngle(int32_t angle)
     return angle == 0 || angle == 180;
 }
 
+// A text turned a quarter either way: its lines run across the reading direction.
+bool IsQuarterTurn(int32_t angle)
+{
+    return angle == 90 || angle == 270;
+}
+
+// A text at this angle takes one line height per line across an axis of this direction: upright
+// texts across a horizontal axis, quarter-turned ones across a vertical axis. Any other angle
+// (45 degrees, say) takes the width of the text.
+bool TakesLinesAcross(bool horizontal, int32_t angle)
+{
+    return horizontal ? IsUprightAngle(angle) : IsQuarterTurn(angle);
+}
+
 // ---- Date-times: days since 30 December 1899, the fraction is the time of day ----
 
 constexpr double OneSecond = 1.0 / 86400.0;
@@ -504,12 +518,11 @@ void TChartAxis::SetLabelsMultiLine(bool value)
 
 void TChartAxis::SetLabelsAngle(int32_t value)
 {
-    // Whole quarter turns only.
+    // Kept in 0..359. Labels are drawn upright; the angle decides the room they take.
     int32_t angle = value % 360;
     if (angle < 0) {
         angle += 360;
     }
-    angle -= angle % 90;
     if (FLabelsAngle != angle) {
         FLabelsAngle = angle;
         Changed();
@@ -1066,9 +1079,10 @@ int32_t TChartAxis::LabelWidth(const std::string& text)
 
 int32_t TChartAxis::LabelSizeAlongAxis(const std::string& text)
 {
-    const bool upright = IsUprightAngle(FLabelsAngle);
-    // Along a horizontal axis an upright text takes its width; along a vertical one its lines.
-    if (FHorizontal == upright) {
+    // Along a horizontal axis a quarter-turned text takes its lines, along a vertical axis an
+    // upright one; every other text takes its width.
+    const bool lines = FHorizontal ? IsQuarterTurn(FLabelsAngle) : IsUprightAngle(FLabelsAngle);
+    if (!lines) {
         return LabelWidth(text);
     }
     return FOwner.AxisCanvas().FontHeight() * LineCount(text);
@@ -1133,8 +1147,7 @@ void TChartAxis::ReserveRoom(TRect& rect)
         int32_t size = FTitleSize;
         if (size == 0) {
             canvas.SelectFont(FTitle.Font());
-            const bool acrossLines =
-                FHorizontal ? IsUprightAngle(FTitle.Angle()) : !IsUprightAngle(FTitle.Angle());
+            const bool acrossLines = TakesLinesAcross(FHorizontal, FTitle.Angle());
             size = acrossLines ? canvas.FontHeight() : canvas.MeasureTextWidth(FTitle.Caption());
         }
         FTitlePos = shrink(size);
@@ -1151,7 +1164,7 @@ void TChartAxis::ReserveRoom(TRect& rect)
                 ~TResume() { Flag = false; }
             } resume{FLabelEventSuspended};
             SelectLabelsFont();
-            const bool acrossLines = FHorizontal == IsUprightAngle(FLabelsAngle);
+            const bool acrossLines = TakesLinesAcross(FHorizontal, FLabelsAngle);
             if (acrossLines) {
                 size = canvas.FontHeight();
             } else {

@@ -191,7 +191,8 @@ public:
     // Fixed label size in pixels; 0 = measure.
     int32_t LabelsSize() const { return FLabelsSize; }
     void SetLabelsSize(int32_t value);
-    // 0, 90, 180 or 270 (other values are taken modulo 360 and rounded down to one of these).
+    // Degrees, kept in 0..359. Labels are drawn upright; the angle sets the room they take
+    // along the axis (step) and across it (ReserveRoom).
     int32_t LabelsAngle() const { return FLabelsAngle; }
     void SetLabelsAngle(int32_t value);
     TAxisLabelStyle LabelStyle() const { return FLabelStyle; }

@@ -626,6 +626,74 @@ TEST(ChartAxisDrawing, RoomOfTheLeftAndBottomAxesAndTheStripSize)
     EXPECT_EQ(chart.Plot.Left, chart.Left.LabelsPos());
 }
 
+TEST(ChartAxisDrawing, LabelAndTitleAnglesSetTheRoomAcrossAndAlongTheAxis)
+{
+    // One line height across a horizontal axis for upright labels and across a vertical axis
+    // for quarter-turned ones; every other angle takes the widest label and a blank. Along the
+    // axis (the step) it is the other way round, and any other angle again takes the width.
+    TTestChart chart(400, 300);
+    TChartSeries series;
+    chart.Add(series);
+    chart.Bottom.SetScaleRange(0, 1000);
+    chart.Left.SetScaleRange(0, 1000);
+    TChartCanvas& c = chart.Canvas;
+    c.SelectFont(chart.Left.LabelsFont());
+    const int h = c.FontHeight();
+    const int text = c.MeasureTextWidth("1,000");
+    const std::string caption = "Lamp power in percent";
+
+    // Label size across the axis, as ReserveRoom takes it (the band between rect and labels).
+    auto across = [&](TChartAxis& axis, int angle) {
+        axis.SetLabelsAngle(angle);
+        chart.Plot = {20, 10, 380, 290};
+        axis.PlaceOnChart();
+        TRect room = chart.Plot;
+        axis.ReserveRoom(room);
+        const int widest =
+            std::max(c.MeasureTextWidth(axis.LabelText(0)),
+                     c.MeasureTextWidth(axis.LabelText(std::trunc(1000 / axis.LastIncrement()) *
+                                                       axis.LastIncrement())));
+        const int size = axis.Horizontal() ? 290 - axis.LabelsPos() : axis.LabelsPos() - 20;
+        return size == h                                  ? std::string("height")
+               : size == widest + c.MeasureTextWidth(" ") ? std::string("widest")
+                                                          : std::to_string(size);
+    };
+    auto along = [&](TChartAxis& axis, int angle) {
+        axis.SetLabelsAngle(angle);
+        const int size = axis.LabelSizeAlongAxis("1,000");
+        return size == h ? std::string("height") : size == text ? "width" : std::to_string(size);
+    };
+    std::vector<std::string> got;
+    for (int angle : {0, 45, 90, 180, 270, -90, 405}) {
+        got.push_back(across(chart.Bottom, angle) + "/" + along(chart.Bottom, angle) + " " +
+                      across(chart.Left, angle) + "/" + along(chart.Left, angle));
+    }
+    EXPECT_EQ(got, (std::vector<std::string>{"height/width widest/height",   // 0
+                                             "widest/width widest/width",    // 45
+                                             "widest/height height/width",   // 90
+                                             "height/width widest/height",   // 180
+                                             "widest/height height/width",   // 270
+                                             "widest/height height/width",   // -90 is 270
+                                             "widest/width widest/width"})); // 405 is 45
+    EXPECT_EQ(chart.Left.LabelsAngle(), 45);
+
+    // A title: a line height when it reads along the axis, its width otherwise.
+    chart.Left.SetLabels(false);
+    chart.Left.Title().SetCaption(caption);
+    auto titleRoom = [&](int angle) {
+        chart.Left.Title().SetAngle(angle);
+        TRect room = {20, 10, 380, 290};
+        chart.Left.ReserveRoom(room);
+        return chart.Left.TitlePos() - 20;
+    };
+    c.SelectFont(chart.Left.Title().Font());
+    const int captionWidth = c.MeasureTextWidth(caption);
+    EXPECT_EQ(titleRoom(90), c.FontHeight());
+    EXPECT_EQ(titleRoom(270), c.FontHeight());
+    EXPECT_EQ(titleRoom(45), captionWidth);
+    EXPECT_EQ(titleRoom(0), captionWidth);
+}
+
 TEST(ChartAxisDrawing, EmptyChartDrawsOneLabelZeroAtTheCentreOfTheBottomAxis)
 {
     TTestChart chart(300, 200);
