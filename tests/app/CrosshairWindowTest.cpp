@@ -17,6 +17,7 @@
 
 #include <QImage>
 #include <QLineEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -174,6 +175,8 @@ protected:
     void SetUp() override
     {
         SetNumberSeparators('.', ',');
+        // The tests run the ticks themselves: the real timer's ticks do not reach the window.
+        form.Timer1->blockSignals(true);
         form.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
         ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
@@ -194,8 +197,14 @@ protected:
 
     void ToggleHaircross() { Click(form.ToolButtonGitter, QPoint(11, 11)); }
 
-    // Lets every pending paint run.
-    void Settle() { QTest::qWait(30); }
+    // Lets the event loop run, then paints what is still pending at once, so that the
+    // after-draw handlers have seen the latest mouse move.
+    void Settle()
+    {
+        QTest::qWait(20);
+        form.Chart1->repaint();
+        form.Chart2->repaint();
+    }
 
     // What the chart shows now.
     static QImage Picture(TChart* chart)
@@ -439,7 +448,8 @@ TEST_F(CrosshairWindowTest, SwitchingTheCrosshairOffClearsTheUpperChartAtOnce)
     const TRect plot = form.Chart1->PlotRect();
     const QPoint at(plot.Left + 100, plot.Top + 20);
     Move(form.Chart1, at);
-    Move(form.Chart1, at + QPoint(1, 0)); // the marker's tool hears this one
+    Settle(); // the paint makes the upper chart's marker the active one
+    Move(form.Chart1, at + QPoint(1, 0));
     Settle();
     const QImage crossed = Picture(form.Chart1);
     EXPECT_TRUE(VerticalLine(crossed, plot, at.x() + 1));
@@ -506,6 +516,7 @@ TEST_F(CrosshairWindowTest, AfterARestartWithTheCrosshairOnTheFirstTickMarksPoin
     Run(8);
     const TRect plot = form.Chart2->PlotRect();
     Move(form.Chart2, QPoint(plot.Right - 20, plot.Top + 30));
+    Settle();
     Move(form.Chart2, QPoint(plot.Right - 21, plot.Top + 30));
     Settle();
     EXPECT_GT(form.ChartToolNearestPoint2->NearestIndex(), 0);

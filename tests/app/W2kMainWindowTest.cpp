@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -28,6 +29,8 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,6 +61,28 @@ protected:
         for (QMenu* menu : {form.File1, form.ools1, form.Info1}) {
             menu->hide();
         }
+    }
+
+    // The test runs the ticks itself: the real timer's ticks do not reach the window.
+    void TickByHand() { form.Timer1->blockSignals(true); }
+
+    // Runs action once dialog is shown as the modal window; a dialog that never gets there is
+    // closed after a while, so that the test goes on and reports it.
+    static void WhenModal(QDialog* dialog, std::function<void()> action)
+    {
+        auto* poll = new QTimer(dialog);
+        auto waited = std::make_shared<int>(0);
+        QObject::connect(poll, &QTimer::timeout, dialog, [=] {
+            if (QApplication::activeModalWidget() == dialog && dialog->windowHandle() != nullptr &&
+                dialog->windowHandle()->isExposed()) {
+                poll->stop();
+                action();
+            } else if (++*waited > 250 && dialog->isVisible()) {
+                poll->stop();
+                dialog->reject();
+            }
+        });
+        poll->start(20);
     }
 
     // The chart slots as their panel lays them out.
@@ -256,6 +281,7 @@ TEST_F(W2kMainWindowTest, ToolButtonsAndMenuItemsRunTheSameCheckCommands)
 
 TEST_F(W2kMainWindowTest, CtrlSRestartsARunAndTheMenuItemDoesTheSame)
 {
+    TickByHand();
     // Stopped: the command leaves everything alone.
     Key(&form, Qt::Key_S, Qt::ControlModifier);
     EXPECT_FALSE(form.Timer1->isActive());
@@ -326,8 +352,8 @@ TEST_F(W2kMainWindowTest, InfoMenuShowsTheAboutAndIntroductionWindowsModally)
 
     // "&About...": the about window runs modally until a click on it closes it.
     bool aboutWasModal = false;
-    QTimer::singleShot(100, [&] {
-        aboutWasModal = splash.isVisible() && QApplication::activeModalWidget() == &splash;
+    WhenModal(&splash, [&] {
+        aboutWasModal = true;
         Click(&splash, QPoint(20, 20));
     });
     ASSERT_TRUE(ChooseMenuItem(form.menuBar(), form.Info1, form.HelpAboutItem));
@@ -337,8 +363,8 @@ TEST_F(W2kMainWindowTest, InfoMenuShowsTheAboutAndIntroductionWindowsModally)
     // "Introduction screen...": the introduction window, modal; its OK closes it once the
     // waiting time has run out (the ticks are run here instead of waiting ten seconds).
     bool welcomeWasModal = false;
-    QTimer::singleShot(100, [&] {
-        welcomeWasModal = welcome.isVisible() && QApplication::activeModalWidget() == &welcome;
+    WhenModal(&welcome, [&] {
+        welcomeWasModal = true;
         while (!welcome.btnOK->isEnabled()) {
             welcome.Timer1Timer();
         }
@@ -352,6 +378,7 @@ TEST_F(W2kMainWindowTest, InfoMenuShowsTheAboutAndIntroductionWindowsModally)
 
 TEST_F(W2kMainWindowTest, ARunDrawsAllEightSeriesInBothChartsInTheirColours)
 {
+    TickByHand();
     Click(form.btnSimuStartenStoppen, QPoint(80, 50));
     for (int i = 0; i < 40; ++i) {
         form.Timer1Timer();
