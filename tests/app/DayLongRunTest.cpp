@@ -1,0 +1,229 @@
+// A whole day of running: 432,000 ticks (one day at 200 ms) through the main window's tick
+// handler, the slider moved by key and both charts repainted every 10,000 ticks. Memory may grow
+// only with the stored points, and all of it comes back when a restart clears the series; the
+// last picture of both charts is exactly the picture of fresh charts given the same points.
+//
+// ORVEX_DAY_TICKS sets another number of ticks. The full day takes about 20 s in the sanitized
+// debug build.
+#include "app/Startup.h"
+#include "app/W2kMain.h"
+#include "app/u_wertedisplay.h"
+#include "chart/Chart.h"
+#include "chart/Series.h"
+#include "platform/Bitmap.h"
+#include "tests/app/MainWindowDriver.h"
+#include "widgets/IkButtons.h"
+#include "widgets/IkMeter.h"
+#include "widgets/IkSlider.h"
+
+#include <QImage>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define ORVEX_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ORVEX_ASAN 1
+#endif
+#endif
+
+#ifdef ORVEX_ASAN
+// The address sanitizer's allocator statistics (its malloc replaces the C library's).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#else
+#include <malloc.h>
+#endif
+
+namespace {
+
+using namespace MainWindowDriver;
+
+constexpr int OneDay = 432000; // ticks of 200 ms
+constexpr int RepaintEvery = 10000;
+
+int DayTicks()
+{
+    if (const char* text = std::getenv("ORVEX_DAY_TICKS"); text != nullptr && *text != '\0') {
+        const long ticks = std::strtol(text, nullptr, 10);
+        if (ticks > 0 && ticks <= 10 * OneDay) {
+            return static_cast<int>(ticks);
+        }
+    }
+    return OneDay;
+}
+
+// Bytes the program holds from the heap now.
+int64_t HeapInUse()
+{
+#ifdef ORVEX_ASAN
+    return static_cast<int64_t>(__sanitizer_get_current_allocated_bytes());
+#else
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<int64_t>(info.uordblks + info.hblkhd);
+#endif
+}
+
+class DayLongRunTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { InitializeUnits(); }
+
+    void SetUp() override
+    {
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        ASSERT_TRUE(WaitUntil([&] { return form.IkSlider1->hasFocus(); }));
+    }
+
+    std::vector<TLineSeries*> AllSeries(TWin2kAppForm& window) const
+    {
+        return {window.SERIEStromRegel,        window.SERIESpannungRegel, window.SERIELeistungRegel,
+                window.SERIENetzspannungRegel, window.SERIEStrom,         window.SERIESpannung,
+                window.SERIELeistung,          window.SERIENetzspannung};
+    }
+
+    // Waits until both charts have run a full paint since the counts given.
+    bool BothRepainted(int64_t upper, int64_t lower)
+    {
+        return WaitUntil(
+            [&] { return form.Chart1->DrawCount() > upper && form.Chart2->DrawCount() > lower; },
+            60000);
+    }
+
+    // The storage the series' value lists hold: 8 series x 2 lists x capacity x 8 bytes.
+    int64_t StoredBytes()
+    {
+        int64_t bytes = 0;
+        for (TLineSeries* series : AllSeries(form)) {
+            bytes += int64_t{series->XValues().Capacity()} * 8;
+            bytes += int64_t{series->YValues().Capacity()} * 8;
+        }
+        return bytes;
+    }
+
+    TfrmWerte werte;
+    TWin2kAppForm form;
+};
+
+TEST_F(DayLongRunTest, ADayOfTicksKeepsMemoryToThePointsAndThePictureRight)
+{
+    const int ticks = DayTicks();
+    std::printf("day-long run: %d ticks\n", ticks);
+    const auto started = std::chrono::steady_clock::now();
+
+    // Power on by a click; the ticks are then run here rather than waited for (a day of real
+    // time). Ticks of the real timer that come due while the events are processed join in.
+    Click(form.btnSimuStartenStoppen, QPoint(80, 50));
+    ASSERT_TRUE(form.btnSimuStartenStoppen->Active());
+    ASSERT_TRUE(
+        WaitUntil([&] { return form.Chart1->DrawCount() > 0 && form.Chart2->DrawCount() > 0; }));
+    QTest::qWait(50);
+    const int64_t heapAtStart = HeapInUse();
+
+    // The slider's round: down, down, to 380, up, to 420, down, ... by the keys a user presses.
+    const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Down, Qt::Key_Home, Qt::Key_Up,
+                            Qt::Key_End,  Qt::Key_Down, Qt::Key_Up,   Qt::Key_Home};
+    int keyIndex = 0;
+    int repaints = 0;
+    for (int tick = 1; tick <= ticks; ++tick) {
+        form.Timer1Timer();
+        if (tick % RepaintEvery == 0 || tick == ticks) {
+            const int64_t upper = form.Chart1->DrawCount();
+            const int64_t lower = form.Chart2->DrawCount();
+            Key(&form, keys[keyIndex++ % 8]);
+            ASSERT_TRUE(BothRepainted(upper, lower)) << "at tick " << tick;
+            ++repaints;
+        }
+    }
+    const int32_t count = form.SERIELeistung->Count();
+    ASSERT_GE(count, ticks);
+    for (TLineSeries* series : AllSeries(form)) {
+        ASSERT_EQ(series->Count(), count);
+    }
+    // The last tick took the slider's last position.
+    EXPECT_EQ(form.SERIENetzspannung->YValue(count - 1), form.IkSlider1->Position() / 4.0);
+    EXPECT_EQ(form.SERIENetzspannungRegel->YValue(count - 1), form.IkSlider1->Position() / 4.0);
+    Click(form.btnSimuStartenStoppen, QPoint(80, 50)); // off: nothing more is appended
+
+    // ---- Memory: the growth is the points' storage, up to the doubling of a growing array,
+    // and a little for pictures and caches.
+    const int64_t stored = StoredBytes();
+    const int64_t growth = HeapInUse() - heapAtStart;
+    std::printf("stored %.1f MB, heap growth %.1f MB over %d repaints\n", stored / 1e6,
+                growth / 1e6, repaints);
+    EXPECT_GE(stored, int64_t{16} * count * 8);
+    EXPECT_GE(growth, stored * 9 / 10);
+    EXPECT_LE(growth, 2 * stored + 16'000'000);
+
+    // ---- The last picture: pixel for pixel what fresh charts of the same size draw from the
+    // same points (no state left over from a day of incremental paints).
+    const QImage upper = form.Chart1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage lower = form.Chart2->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    {
+        TWin2kAppForm fresh;
+        fresh.resize(form.size());
+        fresh.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&fresh));
+        ASSERT_TRUE(WaitUntil([&] {
+            return fresh.Chart1->size() == form.Chart1->size() &&
+                   fresh.Chart2->size() == form.Chart2->size();
+        }));
+        const std::vector<TLineSeries*> from = AllSeries(form);
+        const std::vector<TLineSeries*> to = AllSeries(fresh);
+        for (size_t s = 0; s < from.size(); ++s) {
+            for (int32_t i = 0; i < count; ++i) {
+                to[s]->AppendPoint(from[s]->XValue(i), from[s]->YValue(i));
+            }
+        }
+        TBitmap freshUpper;
+        TBitmap freshLower;
+        fresh.Chart1->DrawToBitmap(freshUpper);
+        fresh.Chart2->DrawToBitmap(freshLower);
+        const QImage expectedUpper = freshUpper.Image().convertToFormat(QImage::Format_RGB32);
+        const QImage expectedLower = freshLower.Image().convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(expectedUpper.size(), upper.size());
+        ASSERT_EQ(expectedLower.size(), lower.size());
+        EXPECT_TRUE(upper == expectedUpper) << "the upper chart's last picture differs";
+        EXPECT_TRUE(lower == expectedLower) << "the lower chart's last picture differs";
+    }
+    // The picture is a real one: the pale yellow power line runs across the plot.
+    {
+        const TRect plot = form.Chart1->PlotRect();
+        int columns = 0;
+        for (int x = plot.Left + 1; x < plot.Right; ++x) {
+            for (int y = plot.Top + 1; y < plot.Bottom; ++y) {
+                if (upper.pixel(x, y) == qRgb(255, 255, 128)) {
+                    ++columns;
+                    break;
+                }
+            }
+        }
+        EXPECT_GE(columns, (plot.Right - plot.Left) * 9 / 10);
+    }
+
+    // ---- A restart clears the series and releases their storage: the heap returns to where
+    // the day began, but for a few megabytes that do not depend on the number of ticks (font
+    // and glyph caches of the fresh charts, the pictures): nothing was kept per tick or paint.
+    const int64_t upperDraws = form.Chart1->DrawCount();
+    const int64_t lowerDraws = form.Chart2->DrawCount();
+    Click(form.btnSimuStartenStoppen, QPoint(80, 50)); // on: a new run
+    Click(form.btnSimuStartenStoppen, QPoint(80, 50)); // and off
+    ASSERT_LE(form.SERIELeistung->Count(), 1);
+    ASSERT_TRUE(BothRepainted(upperDraws, lowerDraws));
+    const int64_t afterClear = HeapInUse() - heapAtStart;
+    std::printf("heap after the restart: %+.1f MB against the start; took %.1f s\n",
+                afterClear / 1e6,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+    EXPECT_LE(afterClear, 8'000'000);
+}
+
+} // namespace
