@@ -164,6 +164,59 @@ void BM_CrosshairMove(benchmark::State& state)
     window.RepaintBoth();
 }
 
+// The mouse-move handlers alone (readout search and texts, the tool's search), no paint.
+void BM_CrosshairMoveHandlers(benchmark::State& state)
+{
+    TRunningWindow& window = Window(static_cast<int>(state.range(0)));
+    if (!window.Form.Datenzeiger1->isChecked()) {
+        window.Form.Datenzeiger1->trigger();
+    }
+    const TRect plot = window.Form.Chart1->PlotRect();
+    const int y = (plot.Top + plot.Bottom) / 2;
+    window.MoveOverUpperChart(plot.Left + 10, y);
+    window.RepaintBoth();
+    int step = 0;
+    const int span = std::max(1, plot.Right - plot.Left - 2);
+    for (auto _ : state) {
+        window.MoveOverUpperChart(plot.Left + 1 + (step * 7) % span, y + (step % 3));
+        ++step;
+    }
+    window.Form.Datenzeiger1->trigger();
+    window.RepaintBoth();
+}
+
+// Both charts recomposed from their kept pictures (the tools' marks and the crosshair drawn on a
+// copy of the picture below them): what a crosshair repaint costs on that path.
+void BM_OverlayRepaint(benchmark::State& state)
+{
+    TRunningWindow& window = Window(static_cast<int>(state.range(0)));
+    if (!window.Form.Datenzeiger1->isChecked()) {
+        window.Form.Datenzeiger1->trigger();
+    }
+    const bool kept1 = window.Form.Chart1->KeepPicture();
+    const bool kept2 = window.Form.Chart2->KeepPicture();
+    window.Form.Chart1->SetKeepPicture(true);
+    window.Form.Chart2->SetKeepPicture(true);
+    window.Form.Chart1->Invalidate();
+    window.Form.Chart2->Invalidate();
+    window.RepaintBoth();
+    const int64_t before = window.Form.Chart1->DrawCount() + window.Form.Chart2->DrawCount();
+    int64_t fromKept = 0;
+    for (auto _ : state) {
+        window.Form.Chart1->RepaintOverlay();
+        window.Form.Chart2->RepaintOverlay();
+        window.RepaintBoth();
+        fromKept += window.Form.Chart1->LastPaintFromKeptPicture() ? 1 : 0;
+    }
+    ReportDraws(state, window, before);
+    state.counters["from kept/iter"] =
+        benchmark::Counter(static_cast<double>(fromKept), benchmark::Counter::kAvgIterations);
+    window.Form.Chart1->SetKeepPicture(kept1);
+    window.Form.Chart2->SetKeepPicture(kept2);
+    window.Form.Datenzeiger1->trigger();
+    window.RepaintBoth();
+}
+
 // Program start: the five windows created, until the main window has been painted with both
 // charts. The windows are destroyed outside the timed part.
 void BM_ProgramStartToFirstPaint(benchmark::State& state)
@@ -208,6 +261,18 @@ BENCHMARK(BM_CrosshairMove)
     ->Arg(18000)
     ->Arg(432000)
     ->Unit(benchmark::kMillisecond)
+    ->Iterations(100)
+    ->Repetitions(5);
+BENCHMARK(BM_CrosshairMoveHandlers)
+    ->Arg(18000)
+    ->Arg(432000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(200)
+    ->Repetitions(5);
+BENCHMARK(BM_OverlayRepaint)
+    ->Arg(18000)
+    ->Arg(432000)
+    ->Unit(benchmark::kMicrosecond)
     ->Iterations(100)
     ->Repetitions(5);
 BENCHMARK(BM_ProgramStartToFirstPaint)
