@@ -631,11 +631,10 @@ TEST_F(EndToEndTest, AStoppedProgramWithTheMouseStillDoesNothing)
     // The counter does see the charts paint: one pixel of mouse movement repaints both.
     qApp->installEventFilter(&counter);
     Move(form->Chart2, QPoint((plot.Left + plot.Right) / 2 + 2, (plot.Top + plot.Bottom) / 2));
-    EXPECT_TRUE(WaitUntil([&] { return form->Chart1->DrawCount() > upperDraws; }));
-    EXPECT_TRUE(WaitUntil([&] { return form->Chart2->DrawCount() > lowerDraws; }));
-    QTest::qWait(50);
+    // (A crosshair move may be composed from the kept pictures, so count paint events, not
+    // full paints.)
+    EXPECT_TRUE(WaitUntil([&] { return counter.ChartPaints >= 2; }));
     qApp->removeEventFilter(&counter);
-    EXPECT_GE(counter.ChartPaints, 2);
 }
 
 } // namespace
