@@ -420,7 +420,7 @@ void TCustomChartPanelExtended::SetBackImageInside(bool value)
 
 void TCustomChartPanelExtended::SetAllowPanning(TPanningMode value)
 {
-    FAllowPanning = value;
+    SetAndRepaint(FAllowPanning, value);
 }
 
 void TCustomChartPanelExtended::FillPanelRect(const TRect& rect)

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -645,4 +646,125 @@ TEST(ChartPanel, KeptPictureRecomposesExactlyWhatAFullPaintDraws)
     chart->RepaintOverlay();
     chart->repaint();
     EXPECT_FALSE(chart->LastPaintFromKeptPicture());
+}
+
+TEST(ChartPanel, ProgramChartOfAShortRunTitleFrameSeriesAndCrosshair)
+{
+    auto chart = ProgramChart(548, 184, QStringLiteral("with Orvex Real-Power-Control"));
+    // The upper chart's title carries gradient colours that stay hidden.
+    chart->Title().Font().Gradient().SetStartColor(12615680);
+    chart->Title().Font().Gradient().SetEndColor(4194304);
+    TLineSeries& current = AddLine(*chart, clRed, 2);
+    TLineSeries& voltage = AddLine(*chart, clBlue, 2);
+    TLineSeries& power = AddLine(*chart, 8454143, 4);
+    TLineSeries& mains = AddLine(*chart, clAqua, 2);
+    for (int i = 1; i <= 30; ++i) {
+        const bool raised = i >= 15;
+        current.AppendPoint(i * 0.2, raised ? 68.9 : 71.4);
+        voltage.AppendPoint(i * 0.2, raised ? 63.8 : 62.3);
+        power.AppendPoint(i * 0.2, 60.0);
+        mains.AppendPoint(i * 0.2, raised ? 104.0 : 100.0);
+    }
+    TPoint cross{-1, -1};
+    chart->OnAfterDraw = [&](TCustomChartPanel* sender) {
+        TChartCanvas3D& c = sender->ChartCanvas();
+        const TRect p = sender->PlotRect();
+        c.MoveTo(cross.X, p.Top + 1);
+        c.LineTo(cross.X, p.Bottom);
+        c.MoveTo(p.Left + 1, cross.Y);
+        c.LineTo(p.Right, cross.Y);
+    };
+    Paint(*chart); // lays out the axes for the crosshair position
+    cross = {chart->BottomAxis().ValueToPixel(2.0), chart->LeftAxis().ValueToPixel(60.0)};
+    const QImage picture = Paint(*chart);
+    SaveIfAsked(picture, "chart-program-short-run.png");
+
+    // The title band is exactly the title text at the top margin plus one, centred on the
+    // plot rectangle of the margins (16..532), over silver: the hidden gradient is not drawn.
+    TBitmap expected(548, 184);
+    TChartCanvas3D c;
+    c.AttachSurface(expected.Canvas());
+    c.Brush().SetColor(clSilver);
+    c.FillRect({0, 0, 548, 184});
+    c.SelectFont(chart->Title().Font());
+    c.SetBackgroundMode(TRANSPARENT);
+    const QString title = QStringLiteral("with Orvex Real-Power-Control");
+    const int lh = c.FontHeight();
+    c.TextOut(274 - c.MeasureTextWidth(title) / 2, 8, title);
+    const int band = 7 + lh + 2;
+    EXPECT_EQ(picture.copy(0, 0, 548, band), expected.Image().copy(0, 0, 548, band));
+
+    // The plot starts below the title's line height plus 8; the frame lies on its edges.
+    const TRect p = chart->PlotRect();
+    EXPECT_EQ(p.Top, 7 + lh + 8);
+    EXPECT_EQ(p.Right, 532);
+    EXPECT_EQ(CountInRow(picture, p.Top, p.Left, p.Right + 1, clBlack), p.Right + 1 - p.Left);
+    EXPECT_EQ(CountInColumn(picture, p.Right, p.Top, p.Bottom + 1, clBlack), p.Bottom + 1 - p.Top);
+    EXPECT_EQ(CountInRow(picture, p.Top - 1, p.Left + 1, p.Right + 1, clBlack), 0);
+
+    // Each series in its colour at its value, the later ones on top; all strictly inside.
+    const int x = chart->BottomAxis().ValueToPixel(5.0);
+    EXPECT_EQ(PixelOf(picture, x, chart->LeftAxis().ValueToPixel(104.0)), clAqua);
+    EXPECT_EQ(PixelOf(picture, x, chart->LeftAxis().ValueToPixel(68.9)), clRed);
+    EXPECT_EQ(PixelOf(picture, x, chart->LeftAxis().ValueToPixel(63.8)), clBlue);
+    // (the crosshair runs along the power line's row; the wide line shows above it)
+    EXPECT_EQ(PixelOf(picture, x, chart->LeftAxis().ValueToPixel(60.0) - 1), TColor{8454143});
+    for (TColor color : {clRed, clBlue, TColor{8454143}, clAqua}) {
+        const TRect drawn = BoundsOf(picture, color, {0, band, 548, 184});
+        EXPECT_GT(drawn.Left, p.Left) << color;
+        EXPECT_LT(drawn.Right - 1, p.Right) << color;
+        EXPECT_GT(drawn.Top, p.Top) << color;
+        EXPECT_LT(drawn.Bottom - 1, p.Bottom) << color;
+    }
+    // The after-draw crosshair is drawn last, in black one-pixel lines over the power line,
+    // from just inside the top edge down to the bottom edge.
+    EXPECT_EQ(PixelOf(picture, cross.X, cross.Y), clBlack);
+    EXPECT_EQ(PixelOf(picture, cross.X - 10, cross.Y), clBlack);
+    EXPECT_EQ(PixelOf(picture, cross.X - 10, cross.Y - 1), TColor{8454143});
+    EXPECT_EQ(CountInColumn(picture, cross.X, p.Top + 1, p.Bottom, clBlack), p.Bottom - p.Top - 1);
+}
+
+TEST(ChartPanel, PublishedSettersRequestARepaintOnlyOnAChange)
+{
+    auto chart = ProgramChart(300, 200, QStringLiteral("setters"));
+    AddLine(*chart, clRed, 2).AppendPoint(0, 80);
+    struct TCase
+    {
+        const char* Name;
+        std::function<void()> Change;
+    };
+    TChart& ch = *chart;
+    const std::vector<TCase> cases = {
+        {"MarginLeft", [&] { ch.SetMarginLeft(5); }},
+        {"MarginTop", [&] { ch.SetMarginTop(6); }},
+        {"MarginUnits", [&] { ch.SetMarginUnits(muPixels); }},
+        {"BevelOuter", [&] { ch.SetBevelOuter(bvLowered); }},
+        {"BevelWidth", [&] { ch.SetBevelWidth(2); }},
+        {"BorderWidth", [&] { ch.SetBorderWidth(1); }},
+        {"Color", [&] { ch.SetColor(clWhite); }},
+        {"Chart3DPercent", [&] { ch.SetChart3DPercent(20); }},
+        {"AxisVisible", [&] { ch.SetAxisVisible(false); }},
+        {"AxisBehind", [&] { ch.SetAxisBehind(false); }},
+        {"ClipPoints", [&] { ch.SetClipPoints(false); }},
+        {"AllowPanning", [&] { ch.SetAllowPanning(pmHorizontal); }},
+        {"Monochrome", [&] { ch.SetMonochrome(true); }},
+        {"Title.Text", [&] { ch.Title().SetText({QStringLiteral("other")}); }},
+        {"Title.Alignment", [&] { ch.Title().SetAlignment(taLeftJustify); }},
+        {"Title.AdjustFrame", [&] { ch.Title().SetAdjustFrame(true); }},
+        {"Title.Font", [&] { ch.Title().Font().SetColor(clRed); }},
+        {"Foot.Visible", [&] { ch.Foot().SetVisible(false); }},
+        {"BackWall.Color", [&] { ch.BackWall().SetColor(clWhite); }},
+        {"BackWall.Transparent", [&] { ch.BackWall().SetTransparent(false); }},
+        {"Frame.Color", [&] { ch.Frame().SetColor(clBlue); }},
+        {"Legend.Visible", [&] { ch.Legend().SetVisible(true); }},
+    };
+    for (const TCase& c : cases) {
+        Paint(ch);
+        ASSERT_FALSE(ch.ChartCanvas().Dirty()) << c.Name;
+        c.Change();
+        EXPECT_TRUE(ch.ChartCanvas().Dirty()) << c.Name << ": a change repaints";
+        Paint(ch);
+        c.Change(); // the same value again
+        EXPECT_FALSE(ch.ChartCanvas().Dirty()) << c.Name << ": the same value does not";
+    }
 }
