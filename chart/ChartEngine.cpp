@@ -87,7 +87,29 @@ void TChartValueList::InsertAt(int32_t index, double value)
     std::copy_backward(at, FValues.begin() + FCount, FValues.begin() + FCount + 1);
     *at = value;
     ++FCount;
-    FStatsStale = true;
+    if (index == FCount - 1 && !FStatsStale) {
+        // An append to fresh statistics extends them as the full scan would, in the same order,
+        // so a chart that reads its range after every new point does not rescan every value.
+        AddToStats(value);
+    } else {
+        FStatsStale = true;
+    }
+}
+
+void TChartValueList::AddToStats(double x) const
+{
+    if (FCount == 1) {
+        FLowValue = FHighValue = FSum = x;
+        FAbsSum = std::fabs(x);
+        return;
+    }
+    if (x < FLowValue) {
+        FLowValue = x;
+    } else if (x > FHighValue) {
+        FHighValue = x;
+    }
+    FSum += x;
+    FAbsSum += std::fabs(x);
 }
 
 void TChartValueList::SetOrder(TChartListOrder value)

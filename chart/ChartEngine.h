@@ -101,6 +101,8 @@ public:
 private:
     void CheckRange(int64_t start, int64_t count, int32_t limit) const;
     void RecalcStats() const;
+    // Extends fresh statistics by a value just appended as the last of FCount values.
+    void AddToStats(double x) const;
 
     bool FDateTime = false;
     std::string FName;

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -151,6 +155,47 @@ TEST(ChartValueListTest, StatisticsFollowEveryChange)
     list.Clear();
     EXPECT_EQ(list.HighValue(), 0);
     EXPECT_EQ(list.Sum(), 0);
+}
+
+// Statistics kept up to date point by point while a run appends must be bit for bit those of a
+// full scan, whatever the values (not-a-number and infinities included) and however reads and
+// edits interleave.
+TEST(ChartValueListTest, StatisticsExtendedByAppendsEqualAFullScan)
+{
+    std::mt19937 random(20261209);
+    std::uniform_real_distribution<double> value(-1e6, 1e6);
+    const double specials[] = {std::numeric_limits<double>::quiet_NaN(),
+                               std::numeric_limits<double>::infinity(),
+                               -std::numeric_limits<double>::infinity(), 0.0, -0.0};
+    auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    for (TChartListOrder order : {loNone, loAscending}) {
+        TChartValueList list(nullptr, "X");
+        list.SetOrder(order);
+        double x = 0;
+        for (int step = 0; step < 4000; ++step) {
+            const int action = static_cast<int>(random() % 100);
+            if (action < 2) {
+                list.InsertOrdered(specials[random() % 5]);
+            } else if (action < 4 && list.Count() > 0) {
+                list.Delete(static_cast<int32_t>(random() % static_cast<unsigned>(list.Count())));
+            } else if (action < 5) {
+                list.InsertOrdered(value(random)); // lands inside an ordered list
+            } else {
+                x += std::fabs(value(random)) * 1e-3;
+                list.InsertOrdered(order == loNone ? value(random) : x);
+            }
+            if (random() % 3 == 0) {
+                TChartValueList scanned(nullptr, "copy");
+                for (double v : ListValues(list)) {
+                    scanned.InsertAt(scanned.Count(), v);
+                }
+                ASSERT_TRUE(same(list.LowValue(), scanned.LowValue())) << step;
+                ASSERT_TRUE(same(list.HighValue(), scanned.HighValue())) << step;
+                ASSERT_TRUE(same(list.Sum(), scanned.Sum())) << step;
+                ASSERT_TRUE(same(list.AbsSum(), scanned.AbsSum())) << step;
+            }
+        }
+    }
 }
 
 TEST(ChartValueListTest, OutOfRangeEditsRaiseAndChangeNothing)
