@@ -283,6 +283,28 @@ TChartSeries::TChartSeries() : FXValues(this, "X"), FYValues(this, "Y")
     FValueLists = {&FXValues, &FYValues};
 }
 
+TChartSeries::~TChartSeries()
+{
+    // Taken out first: a notified object may remove its own notification meanwhile.
+    const auto notifications = std::move(FFreeNotifications);
+    FFreeNotifications.clear();
+    for (const auto& entry : notifications)
+        if (entry.second)
+            entry.second(*this);
+}
+
+int32_t TChartSeries::AddFreeNotification(TSeriesNotifyEvent notify)
+{
+    const int32_t id = FNextFreeNotification++;
+    FFreeNotifications.emplace_back(id, std::move(notify));
+    return id;
+}
+
+void TChartSeries::RemoveFreeNotification(int32_t id)
+{
+    std::erase_if(FFreeNotifications, [id](const auto& entry) { return entry.first == id; });
+}
+
 int32_t TChartSeries::AppendPoint(double x, double y, std::string_view labelText, TColor color)
 {
     FXValues.SetPendingValue(x);

@@ -279,7 +279,13 @@ class TChartSeries : public TCustomChartSeries
 {
 public:
     TChartSeries();
-    ~TChartSeries() override = default;
+    // Runs the free notifications.
+    ~TChartSeries() override;
+
+    // Calls notify with the series when it is destroyed (a tool bound to it lets go); the id
+    // returned serves RemoveFreeNotification. Unknown ids are ignored.
+    int32_t AddFreeNotification(TSeriesNotifyEvent notify);
+    void RemoveFreeNotification(int32_t id);
 
     TChartValueList& XValues() { return FXValues; }
     const TChartValueList& XValues() const { return FXValues; }
@@ -464,6 +470,8 @@ private:
     TChartValueList FXValues;
     TChartValueList FYValues;
     std::vector<TChartValueList*> FValueLists;
+    std::vector<std::pair<int32_t, TSeriesNotifyEvent>> FFreeNotifications;
+    int32_t FNextFreeNotification = 1;
     bool FYMandatory = true;
     std::vector<std::string> FLabels;
     std::optional<std::vector<TColor>> FColors;

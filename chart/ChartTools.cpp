@@ -67,11 +67,25 @@ void TChartCustomTool::SeriesRemoved(TChartSeries&) {}
 
 // ---- TChartCustomToolSeries -------------------------------------------------------------------
 
+TChartCustomToolSeries::~TChartCustomToolSeries()
+{
+    if (FSeries != nullptr)
+        FSeries->RemoveFreeNotification(FSeriesFreeNotification);
+}
+
 void TChartCustomToolSeries::SetSeries(TChartSeries* value)
 {
     if (FSeries == value)
         return;
+    if (FSeries != nullptr)
+        FSeries->RemoveFreeNotification(FSeriesFreeNotification);
+    FSeriesFreeNotification = 0;
     FSeries = value;
+    if (value != nullptr)
+        FSeriesFreeNotification = value->AddFreeNotification([this](TChartSeries& gone) {
+            if (FSeries == &gone)
+                SetSeries(nullptr);
+        });
     Repaint();
 }
 

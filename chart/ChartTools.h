@@ -81,8 +81,12 @@ private:
 class TChartCustomToolSeries : public TChartCustomTool
 {
 public:
+    TChartCustomToolSeries() = default;
+    ~TChartCustomToolSeries() override;
+
     TChartSeries* Series() const { return FSeries; }
-    // Binds the tool to a series (nullptr: none); repaints on a change.
+    // Binds the tool to a series (nullptr: none); repaints on a change. The series tells the
+    // tool when it is destroyed, in a chart or not, and the tool then has none.
     virtual void SetSeries(TChartSeries* value);
     // The series' axes; the chart's bottom and left axis without a series, nullptr without a
     // chart.
@@ -93,6 +97,7 @@ public:
 
 private:
     TChartSeries* FSeries = nullptr;
+    int32_t FSeriesFreeNotification = 0;
 };
 
 // The tools of a chart in the order they were added. A tool given as std::unique_ptr is owned by

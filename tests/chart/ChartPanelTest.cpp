@@ -768,3 +768,48 @@ TEST(ChartPanel, PublishedSettersRequestARepaintOnlyOnAChange)
         EXPECT_FALSE(ch.ChartCanvas().Dirty()) << c.Name << ": the same value does not";
     }
 }
+
+TEST(ChartPanel, SeriesToolLetsGoOfItsSeriesWhereverTheSeriesIsDestroyed)
+{
+    // A tool of one chart bound to a series of another chart: the other chart frees it.
+    auto chart = ProgramChart(300, 200, QStringLiteral("tool"));
+    auto& tool = chart->Tools().Add(std::make_unique<TChartCustomToolSeries>());
+    {
+        TChart other;
+        TLineSeries& foreign = AddLine(other, clRed, 1);
+        tool.SetSeries(&foreign);
+        other.FreeAllSeries();
+        EXPECT_EQ(tool.Series(), nullptr);
+        TLineSeries& again = AddLine(other, clBlue, 1);
+        tool.SetSeries(&again);
+    } // the other chart goes with its series
+    EXPECT_EQ(tool.Series(), nullptr);
+    EXPECT_EQ(tool.GetHorizAxis(), &chart->BottomAxis());
+
+    // A series that belongs to no chart, taken out of its chart or never added.
+    TLineSeries& line = AddLine(*chart, clRed, 1);
+    std::unique_ptr<TChartSeries> removed = chart->RemoveSeries(line);
+    tool.SetSeries(removed.get());
+    removed.reset();
+    EXPECT_EQ(tool.Series(), nullptr);
+    auto loose = std::make_unique<TLineSeries>();
+    tool.SetSeries(loose.get());
+    loose.reset();
+    EXPECT_EQ(tool.Series(), nullptr);
+
+    // A tool destroyed before its series leaves nothing behind that the series would call.
+    TLineSeries& kept = AddLine(*chart, clRed, 1);
+    {
+        TChartCustomToolSeries local;
+        local.SetSeries(&kept);
+    }
+    chart->FreeAllSeries();
+    // Rebinding moves the notice: the first series' end no longer touches the tool.
+    TLineSeries& first = AddLine(*chart, clRed, 1);
+    TLineSeries& second = AddLine(*chart, clBlue, 1);
+    tool.SetSeries(&first);
+    tool.SetSeries(&second);
+    std::unique_ptr<TChartSeries> firstOut = chart->RemoveSeries(first);
+    firstOut.reset();
+    EXPECT_EQ(tool.Series(), &second);
+}
