@@ -474,6 +474,9 @@ void TWin2kAppForm::ConfigureChart(TChart& chart, const char* title)
     chart.BackWall().Brush().SetStyle(bsClear);
     chart.SetColor(clSilver);
     chart.SetBevelOuter(bvNone);
+    // The crosshair and the marker follow the mouse: the charts redraw them over the picture
+    // of their last full paint instead of drawing every series again.
+    chart.SetKeepPicture(true);
     chart.EndLoading();
 }
 
@@ -605,7 +608,8 @@ void TWin2kAppForm::Datenzeiger1Click()
     }
     // The chart shows its restore cursor after it has shown another one over a point.
     Chart1->SetRestoreCursor(Chart1->Cursor());
-    Chart1->Invalidate();
+    // The lines and the markers come or go; nothing below them changes.
+    Chart1->RepaintOverlay();
 }
 
 void TWin2kAppForm::Messpunkte1Click()
@@ -695,9 +699,9 @@ void TWin2kAppForm::Chart2MouseMove(TControl* /*sender*/, TShiftState /*shift*/,
 
 void TWin2kAppForm::RepaintCrosshair()
 {
-    // The vertical line runs through both charts.
-    Chart1->Invalidate();
-    Chart2->Invalidate();
+    // The vertical line runs through both charts. Only the crosshair and the markers moved.
+    Chart1->RepaintOverlay();
+    Chart2->RepaintOverlay();
 }
 
 void TWin2kAppForm::SetCallout(int32_t index)

@@ -65,6 +65,15 @@ void TChartCustomTool::MouseActionEvent(TChartMouseAction, TMouseButton, TShiftS
 
 void TChartCustomTool::SeriesRemoved(TChartSeries&) {}
 
+void TChartCustomTool::Repaint()
+{
+    TCustomAxisPanel* chart = Chart();
+    if (chart != nullptr && DrawsAfterDrawOnly())
+        chart->RepaintOverlay();
+    else
+        TCustomChartElement::Repaint();
+}
+
 // ---- TChartCustomToolSeries -------------------------------------------------------------------
 
 TChartCustomToolSeries::~TChartCustomToolSeries()

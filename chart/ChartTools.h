@@ -67,6 +67,13 @@ public:
     virtual std::string EditorName() const { return {}; }
     // A series of the chart is going away; tools bound to it let go.
     virtual void SeriesRemoved(TChartSeries& series);
+    // True for a tool that draws in the after-draw stage only (the base answers false): its
+    // changes, Active included, touch nothing below that stage.
+    virtual bool DrawsAfterDrawOnly() const { return false; }
+    // Repaint request of a change of the tool: only the after-draw stage is redrawn over the
+    // chart's kept picture when the tool draws nowhere else, a full repaint otherwise (a tool
+    // switched on or off may draw before the series).
+    void Repaint() override;
 
 private:
     friend class TChartTools;
@@ -205,6 +212,8 @@ public:
                           int y) override;
     std::string Description() const override { return "Nearest Point"; }
     std::string EditorName() const override { return "TNearestToolEdit"; }
+    // The marker and its line are drawn in the after-draw stage alone.
+    bool DrawsAfterDrawOnly() const override { return true; }
 
 private:
     // The candidate range: the series' visible range of the last paint, within its points.
