@@ -241,6 +241,9 @@ void TWin2kAppForm::CreateMenu()
     SimuStartStop = command(File1, "&Simulation start/stop", "Start or Stops the Simulation", 6,
                             [this] { btnSimuStartenStoppenClick(nullptr); });
     SimuStartStop->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    // The program's own windows beside it (the values window, the introduction) do not take the
+    // start/stop key away; a modal window still blocks it.
+    SimuStartStop->setShortcutContext(Qt::ApplicationShortcut);
     N2 = File1->addSeparator();
     FileExitItem =
         command(File1, "E&xit", "Exit|Exit application", -1, [this] { FileExit1Execute(); });
@@ -598,7 +601,15 @@ void TWin2kAppForm::Datenzeiger1Click()
         }
     } else {
         if (frmWerte != nullptr) {
+            // The readout appears beside the charts without taking the keyboard from the main
+            // window: the slider's keys and Ctrl+S go on working. (Where the window system
+            // activates every window it shows, the main window takes the activation back.)
+            const bool wasActive = isActiveWindow();
+            frmWerte->setAttribute(Qt::WA_ShowWithoutActivating);
             frmWerte->show();
+            if (wasActive) {
+                activateWindow();
+            }
         }
         ChartToolNearestPoint1->SetActive(true);
         ChartToolNearestPoint2->SetActive(true);

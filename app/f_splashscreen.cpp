@@ -36,13 +36,13 @@ TSplashScreen::TSplashScreen(QWidget* parent, const QString& programFile)
     setWindowTitle(QStringLiteral("Orvex About"));
     setFont(FormFont("MS Sans Serif", 13));
     SetFormColors(this, clWhite);
-    setFixedSize(ClientWidth, ClientHeight);
+    // The window's one-pixel border lies around its client area, which the panel fills.
+    setFixedSize(ClientWidth + 2 * FormBorderWidth, ClientHeight + 2 * FormBorderWidth);
 
     Panel1 = new QFrame(this);
     Panel1->setFrameStyle(QFrame::Box | QFrame::Plain);
     Panel1->setLineWidth(1);
-    Panel1->setGeometry(FormBorderWidth, FormBorderWidth, ClientWidth - 2 * FormBorderWidth,
-                        ClientHeight - 2 * FormBorderWidth);
+    Panel1->setGeometry(FormBorderWidth, FormBorderWidth, ClientWidth, ClientHeight);
     SetFormColors(Panel1, clWhite);
 
     // Children are placed in the panel's client area, inside its one-pixel border.

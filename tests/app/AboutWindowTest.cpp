@@ -8,8 +8,10 @@
 #include "platform/FileVersion.h"
 
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
@@ -43,8 +45,9 @@ TEST_F(AboutWindowTest, ShowsLogoMakerAndTheVersionOfThisProgramFile)
     EXPECT_EQ(splash.windowTitle().toStdString(), "Orvex About");
     EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(splash.windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(splash.size(), QSize(629, 360));
-    EXPECT_EQ(splash.Panel1->geometry(), QRect(1, 1, 627, 358));
+    // A client area of 629 x 360, filled by the panel, inside the window's one-pixel border.
+    EXPECT_EQ(splash.size(), QSize(631, 362));
+    EXPECT_EQ(splash.Panel1->geometry(), QRect(1, 1, 629, 360));
 
     // The version line: prefix, the file version of this binary, the credit text.
     EXPECT_EQ(splash.Version->text().toStdString(),
@@ -157,9 +160,19 @@ TEST(AboutBoxTest, GenericBoxIsBuiltButHidden)
         EXPECT_FALSE(label->text().isEmpty());
         EXPECT_EQ(label->parentWidget(), box.Panel1);
     }
-    QTimer::singleShot(30, &box, [&] { QTest::mouseClick(box.OKButton, Qt::LeftButton); });
+    // Shown, it stands in the middle of the screen, and its OK button closes it.
+    QPoint centre;
+    QTimer::singleShot(30, &box, [&] {
+        centre = box.frameGeometry().center();
+        QTest::mouseClick(box.windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                          box.OKButton->geometry().center());
+    });
     QTimer::singleShot(3000, &box, [&] { box.done(-1); });
     EXPECT_EQ(box.exec(), QDialog::Accepted);
+    const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE((centre - screenCentre).manhattanLength(), 2)
+        << centre.x() << ", " << centre.y() << " on a screen centred at " << screenCentre.x()
+        << ", " << screenCentre.y();
 }
 
 } // namespace

@@ -6,12 +6,15 @@
 #include "app/W2kMain.h"
 #include "app/f_splashscreen.h"
 #include "app/u_welcome.h"
+#include "app/u_wertedisplay.h"
 #include "chart/Chart.h"
 #include "chart/ChartAxis.h"
 #include "chart/ChartEngine.h"
 #include "chart/Series.h"
 #include "tests/app/MainWindowDriver.h"
 #include "widgets/IkButtons.h"
+#include "widgets/IkMeter.h"
+#include "widgets/IkSlider.h"
 
 #include <QAction>
 #include <QApplication>
@@ -303,6 +306,53 @@ TEST_F(W2kMainWindowTest, CtrlSRestartsARunAndTheMenuItemDoesTheSame)
     EXPECT_TRUE(form.Timer1->isActive());
     form.Timer1Timer();
     EXPECT_EQ(form.SERIELeistung->XValue(0), 0.2);
+}
+
+TEST_F(W2kMainWindowTest, TheValuesWindowLeavesTheKeysWithTheMainWindow)
+{
+    TickByHand();
+    TfrmWerte werte;
+    TSplashScreen splash;
+    // Keys go to the active window, as the user's keyboard does.
+    auto keyToActive = [](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QWidget* active = QApplication::activeWindow();
+        ASSERT_NE(active, nullptr);
+        Key(active, key, modifiers);
+    };
+    Click(form.btnSimuStartenStoppen, QPoint(80, 50));
+    form.Timer1Timer();
+    form.Timer1Timer();
+
+    // "Haircross" by its tool button shows the values window beside the charts; the main window
+    // keeps the keyboard, so the slider's keys and Ctrl+S still work.
+    Click(form.ToolButtonGitter, QPoint(11, 11));
+    ASSERT_TRUE(WaitUntil([&] { return werte.isVisible(); }));
+    QTest::qWait(50);
+    EXPECT_EQ(QApplication::activeWindow(), &form);
+    keyToActive(Qt::Key_Up);
+    EXPECT_EQ(form.IkSlider1->Position(), 405);
+    EXPECT_EQ(form.IkMeterNetz->Position(), 405);
+    keyToActive(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(form.SERIELeistung->Count(), 0);
+    EXPECT_TRUE(form.Timer1->isActive());
+
+    // With the values window made active (the user clicked it), Ctrl+S still restarts the run.
+    form.Timer1Timer();
+    werte.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&werte));
+    Click(werte.edtStrom, QPoint(10, 10));
+    keyToActive(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(form.SERIELeistung->Count(), 0);
+
+    // A modal window blocks it.
+    form.Timer1Timer();
+    WhenModal(&splash, [&] {
+        keyToActive(Qt::Key_S, Qt::ControlModifier);
+        Click(&splash, QPoint(20, 20));
+    });
+    ASSERT_TRUE(ChooseMenuItem(form.menuBar(), form.Info1, form.HelpAboutItem));
+    EXPECT_EQ(form.SERIELeistung->Count(), 1);
+    EXPECT_TRUE(form.btnSimuStartenStoppen->Active());
 }
 
 TEST_F(W2kMainWindowTest, TheStatusBarShowsTheLongPartOfTheHints)
