@@ -150,6 +150,8 @@ void TChartTitle::DrawTitle()
     int fw = Pen().Visible() && Pen().Color() != clDefault ? Pen().Width() : 0;
     if (Bevel() != bvNone)
         fw = BevelWidth();
+    // A frame wider than any control counts as that wide, so the bounds stay computable.
+    fw = std::clamp(fw, 0, CoordinateLimit);
     const bool custom = CustomPosition();
     TRect b = custom ? FShapeBounds : chart->PlotRect();
     if (!custom && FOnTop)

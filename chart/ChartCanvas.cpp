@@ -772,7 +772,9 @@ void TChartCanvas3D::BevelFrame(TRect& r, TColor topLeftColor, int width, TColor
     pen.SetNormal();
     pen.SetWidth(1);
     pen.SetStyle(psSolid);
-    for (int i = 0; i < width; ++i) {
+    // Frames stop once nothing is left inside the rectangle, so a band wider than the control
+    // costs no more than the control's size.
+    for (int i = 0; i < width && !IsRectEmpty(r); ++i) {
         const int right = r.Right - 1;
         const int bottom = r.Bottom - 1;
         pen.SetColor(topLeftColor);

@@ -82,14 +82,15 @@ void TCustomChartPanel::CheckPlotRect()
 
 int TCustomChartPanel::BorderSize() const
 {
-    int border = FBorderWidth;
+    // Summed in 64 bits: each width may be as large as an int holds.
+    int64_t border = FBorderWidth;
     if (FBevelInner != bvNone)
         border += FBevelWidth;
     if (FBevelOuter != bvNone)
         border += FBevelWidth;
     if (FBorder.Visible())
         border += FBorder.Width();
-    return border;
+    return static_cast<int>(std::min<int64_t>(border, INT32_MAX));
 }
 
 TRect TCustomChartPanel::PlotRectFromPanel(const TRect& panelRect) const
@@ -100,12 +101,18 @@ TRect TCustomChartPanel::PlotRectFromPanel(const TRect& panelRect) const
             return margin;
         return static_cast<int>(int64_t{margin} * extent / 100);
     };
+    // Edges kept within the drawing coordinates, so that titles and axes can still step
+    // from them when a border or margin is larger than any control.
+    auto edge = [](int base, int64_t offset) {
+        return static_cast<int>(
+            std::clamp<int64_t>(int64_t{base} + offset, -CoordinateLimit, CoordinateLimit));
+    };
     const int width = panelRect.Width();
     const int height = panelRect.Height();
-    return {SaturatedAdd(panelRect.Left, int64_t{border} + pixels(FMarginLeft, width)),
-            SaturatedAdd(panelRect.Top, int64_t{border} + pixels(FMarginTop, height)),
-            SaturatedAdd(panelRect.Right, -(int64_t{border} + pixels(FMarginRight, width))),
-            SaturatedAdd(panelRect.Bottom, -(int64_t{border} + pixels(FMarginBottom, height)))};
+    return {edge(panelRect.Left, int64_t{border} + pixels(FMarginLeft, width)),
+            edge(panelRect.Top, int64_t{border} + pixels(FMarginTop, height)),
+            edge(panelRect.Right, -(int64_t{border} + pixels(FMarginRight, width))),
+            edge(panelRect.Bottom, -(int64_t{border} + pixels(FMarginBottom, height)))};
 }
 
 void TCustomChartPanel::SetMarginLeft(int value)

@@ -490,6 +490,15 @@ TEST(ChartCanvas, BevelFrameDrawsTwoColouredFramesAndShrinks)
         }
         EXPECT_EQ(row, expected[static_cast<size_t>(y)]) << "row " << y;
     }
+
+    // A band wider than the rectangle stops when nothing is left inside: the same pixels as
+    // the frames that fit, without running the whole width.
+    Surface fit(12, 10), wide(12, 10);
+    TRect a{1, 1, 11, 9}, b{1, 1, 11, 9};
+    fit.canvas.BevelFrame(a, clWhite, 4, clGray);
+    wide.canvas.BevelFrame(b, clWhite, 2000000000, clGray);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(ImageOf(fit.bitmap), ImageOf(wide.bitmap));
 }
 
 TEST(ChartCanvas, ChartPenVariantsAndChangeNotification)

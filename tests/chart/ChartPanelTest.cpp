@@ -813,3 +813,33 @@ TEST(ChartPanel, SeriesToolLetsGoOfItsSeriesWhereverTheSeriesIsDestroyed)
     firstOut.reset();
     EXPECT_EQ(tool.Series(), &second);
 }
+
+TEST(ChartPanel, BorderAndBevelsWiderThanTheControlPaintPromptly)
+{
+    auto chart = ProgramChart(200, 120, QStringLiteral("wide border"));
+    AddLine(*chart, clRed, 2).AppendPoint(0, 80);
+    chart->SetBevelOuter(bvRaised);
+    chart->SetBevelWidth(INT32_MAX);
+    chart->SetBorderWidth(INT32_MAX);
+    EXPECT_EQ(chart->BorderSize(), INT32_MAX);
+    const QImage picture = Paint(*chart);
+    // The outer bevel fills the control with its frames: highlight at the top left.
+    EXPECT_EQ(PixelOf(picture, 0, 0), clWhite);
+    EXPECT_GT(chart->PlotRect().Right, chart->PlotRect().Left);
+    EXPECT_GT(chart->PlotRect().Bottom, chart->PlotRect().Top);
+
+    // Pixel margins and a title frame as wide as an int holds.
+    chart->SetBorderWidth(0);
+    chart->SetBevelOuter(bvNone);
+    chart->SetMarginUnits(muPixels);
+    for (int margin : {INT32_MAX, INT32_MIN}) {
+        chart->SetMarginLeft(margin);
+        chart->SetMarginTop(margin);
+        chart->SetMarginRight(margin);
+        chart->SetMarginBottom(margin);
+        chart->Title().Frame().SetWidth(INT32_MAX);
+        Paint(*chart);
+        EXPECT_GT(chart->PlotRect().Right, chart->PlotRect().Left) << margin;
+        EXPECT_GT(chart->PlotRect().Bottom, chart->PlotRect().Top) << margin;
+    }
+}
