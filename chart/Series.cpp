@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
+#include <memory>
+#include <optional>
+#include <vector>
 
 #if defined(__GNUC__) && defined(__x86_64__)
 #include <immintrin.h>
@@ -143,6 +146,249 @@ inline int32_t Highest(__m128i v)
     return _mm_cvtsi128_si32(v);
 }
 #endif
+
+// One segment of a line series from (x0, y0) to (x1, y1): a straight line, or a step across
+// then up (InvertedStairs: up then across). The walk and the pixel tracing below draw through
+// this one function.
+void StrokeSegment(TChartCanvas& canvas, const TChartPen& pen, TColor color, bool stairs,
+                   bool invertedStairs, int32_t x0, int32_t y0, int32_t x1, int32_t y1)
+{
+    canvas.Brush().SetStyle(bsClear);
+    canvas.SelectPenColor(pen, color);
+    if (!stairs) {
+        canvas.Line(x0, y0, x1, y1);
+    } else if (invertedStairs) {
+        canvas.VerticalLine(x0, y0, y1);
+        canvas.LineTo(x1, y1);
+    } else {
+        canvas.HorizontalLine(x0, x1, y0);
+        canvas.LineTo(x1, y1);
+    }
+}
+
+// The pixels one drawn item sets, relative to its anchor point, as runs down the columns:
+// pixels (x + Dx, y + Y0) .. (x + Dx, y + Y1 - 1).
+struct TColumnRun
+{
+    int32_t Dx;
+    int32_t Y0;
+    int32_t Y1;
+};
+using TFootprint = std::vector<TColumnRun>;
+
+// Draws an item on a scratch bitmap, once over black and once over white, and finds the pixels
+// it sets. The item must set each of them to a value that does not depend on what lay below (an
+// opaque drawing) and must stay off the scratch area's border; otherwise nothing is returned.
+class TPixelTracer
+{
+public:
+    template <typename Draw>
+    std::optional<TFootprint> Trace(int32_t width, int32_t height, int32_t anchorX, int32_t anchorY,
+                                    Draw draw)
+    {
+        if (!FCanvas) {
+            FBitmap = std::make_unique<TBitmap>(width, height);
+            FCanvas = std::make_unique<TChartCanvas3D>();
+            FCanvas->AttachSurface(FBitmap->Canvas());
+        } else if (FBitmap->Width() < width || FBitmap->Height() < height) {
+            FBitmap->SetSize(std::max(width, FBitmap->Width()),
+                             std::max(height, FBitmap->Height()));
+        }
+        QImage overBlack = DrawOver(clBlack, width, height, anchorX, anchorY, draw);
+        const QImage overWhite = DrawOver(clWhite, width, height, anchorX, anchorY, draw);
+        TFootprint footprint;
+        for (int32_t x = 0; x < width; ++x) {
+            int32_t runStart = -1;
+            for (int32_t y = 0; y <= height; ++y) {
+                bool set = false;
+                if (y < height) {
+                    const QRgb a = overBlack.pixel(x, y) & 0xFFFFFFu;
+                    const QRgb b = overWhite.pixel(x, y) & 0xFFFFFFu;
+                    set = a != 0 || b != 0xFFFFFFu;
+                    if (set && (a != b || x == 0 || y == 0 || x == width - 1 || y == height - 1)) {
+                        return std::nullopt;
+                    }
+                }
+                if (set && runStart < 0) {
+                    runStart = y;
+                } else if (!set && runStart >= 0) {
+                    footprint.push_back({x - anchorX, runStart - anchorY, y - anchorY});
+                    runStart = -1;
+                }
+            }
+        }
+        return footprint;
+    }
+
+private:
+    template <typename Draw>
+    QImage DrawOver(TColor background, int32_t width, int32_t height, int32_t anchorX,
+                    int32_t anchorY, Draw& draw)
+    {
+        TCanvas& surface = FBitmap->Canvas();
+        surface.Brush().SetStyle(bsSolid);
+        surface.Brush().SetColor(background);
+        surface.FillRect({0, 0, width, height});
+        draw(*FCanvas, anchorX, anchorY);
+        return FBitmap->Image().copy(0, 0, width, height);
+    }
+
+    std::unique_ptr<TBitmap> FBitmap;
+    std::unique_ptr<TChartCanvas3D> FCanvas;
+};
+
+// The pixels that items drawn later set, one bit per pixel, column by column, over a rectangle
+// of the canvas. Pixels outside the rectangle count as not set.
+class TCoverage
+{
+public:
+    explicit TCoverage(const TRect& area)
+        : FLeft(area.Left), FTop(area.Top), FWidth(area.Right - area.Left),
+          FHeight(area.Bottom - area.Top), FWords((FHeight + 63) / 64),
+          FBits(static_cast<size_t>(FWidth) * static_cast<size_t>(FWords), 0)
+    {
+    }
+
+    // All pixels of the footprint anchored at (x, y) are set.
+    bool Covers(const TFootprint& footprint, int32_t x, int32_t y) const
+    {
+        for (const TColumnRun& run : footprint) {
+            const int64_t column = int64_t{x} + run.Dx - FLeft;
+            const int64_t top = int64_t{y} + run.Y0 - FTop;
+            const int64_t bottom = int64_t{y} + run.Y1 - FTop;
+            if (column < 0 || column >= FWidth || top < 0 || bottom > FHeight ||
+                !AllSet(Column(column), static_cast<int32_t>(top), static_cast<int32_t>(bottom))) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool Covers(int32_t x, int32_t y) const
+    {
+        const int64_t column = int64_t{x} - FLeft;
+        const int64_t row = int64_t{y} - FTop;
+        return column >= 0 && column < FWidth && row >= 0 && row < FHeight &&
+               ((Column(column)[row >> 6] >> (row & 63)) & 1) != 0;
+    }
+
+    // Sets the pixels of the footprint anchored at (x, y) that lie inside the rectangle.
+    void Add(const TFootprint& footprint, int32_t x, int32_t y)
+    {
+        for (const TColumnRun& run : footprint) {
+            const int64_t column = int64_t{x} + run.Dx - FLeft;
+            const int64_t top = std::max<int64_t>(int64_t{y} + run.Y0 - FTop, 0);
+            const int64_t bottom = std::min<int64_t>(int64_t{y} + run.Y1 - FTop, FHeight);
+            if (column < 0 || column >= FWidth || top >= bottom) {
+                continue;
+            }
+            uint64_t* bits = Column(column);
+            for (int64_t w = top >> 6; w <= (bottom - 1) >> 6; ++w) {
+                bits[w] |= Mask(w, top, bottom);
+            }
+        }
+    }
+
+private:
+    // The bits of word w that lie in rows top..bottom-1.
+    static uint64_t Mask(int64_t w, int64_t top, int64_t bottom)
+    {
+        const int64_t from = std::max(top - w * 64, int64_t{0});
+        const int64_t to = std::min(bottom - w * 64, int64_t{64});
+        const uint64_t high = to == 64 ? ~uint64_t{0} : (uint64_t{1} << to) - 1;
+        return high & ~((uint64_t{1} << from) - 1);
+    }
+    bool AllSet(const uint64_t* bits, int32_t top, int32_t bottom) const
+    {
+        for (int32_t w = top >> 6; w <= (bottom - 1) >> 6; ++w) {
+            const uint64_t mask = Mask(w, top, bottom);
+            if ((bits[w] & mask) != mask) {
+                return false;
+            }
+        }
+        return true;
+    }
+    uint64_t* Column(int64_t column) { return FBits.data() + column * FWords; }
+    const uint64_t* Column(int64_t column) const { return FBits.data() + column * FWords; }
+
+    int32_t FLeft;
+    int32_t FTop;
+    int32_t FWidth;
+    int32_t FHeight;
+    int32_t FWords;
+    std::vector<uint64_t> FBits;
+};
+
+// Everything about a pen that decides which pixels it sets.
+struct TPenShape
+{
+    int Width;
+    TPenStyle Style;
+    TPenMode Mode;
+    TPenKind Kind;
+    TPenEndCap Cap;
+    TPenJoin Join;
+    TPenEndStyle EndStyle;
+    bool SmallDots;
+    bool Visible;
+    bool operator==(const TPenShape&) const = default;
+};
+
+TPenShape ShapeOf(const TChartPen& pen)
+{
+    return {pen.Width(), pen.Style(),    pen.Mode(),      pen.Kind(),   pen.EndCap(),
+            pen.Join(),  pen.EndStyle(), pen.SmallDots(), pen.Visible()};
+}
+
+// The pixels of the segments of one pen, by the segment's extent (dx, dy), traced when first
+// needed and kept for later paints. Segments longer than the table are never traced.
+struct TSegmentFootprints
+{
+    static constexpr int32_t MaxDx = 15;
+    static constexpr int32_t MaxDy = 511;
+    static constexpr int32_t Untraced = -1;
+    static constexpr int32_t Unknown = -2;
+
+    TPenShape Pen;
+    bool ExtendedPens;
+    bool Stairs;
+    bool InvertedStairs;
+    std::vector<int32_t> Slots = std::vector<int32_t>((2 * MaxDx + 1) * (2 * MaxDy + 1), Untraced);
+    std::vector<TFootprint> Footprints;
+
+    // The slot of (dx, dy), or nullptr outside the table.
+    int32_t* Slot(int32_t dx, int32_t dy)
+    {
+        if (dx < -MaxDx || dx > MaxDx || dy < -MaxDy || dy > MaxDy) {
+            return nullptr;
+        }
+        return &Slots[static_cast<size_t>((dx + MaxDx) * (2 * MaxDy + 1) + dy + MaxDy)];
+    }
+};
+
+// The tables of the pens used lately (a few pens: the line pens of the charts' series).
+TSegmentFootprints& SegmentFootprintsOf(const TChartPen& pen, bool stairs, bool invertedStairs)
+{
+    static std::vector<std::unique_ptr<TSegmentFootprints>> tables;
+    const TPenShape shape = ShapeOf(pen);
+    for (auto& table : tables) {
+        if (table->Pen == shape && table->ExtendedPens == ExtendedPensSupported &&
+            table->Stairs == stairs && table->InvertedStairs == invertedStairs) {
+            return *table;
+        }
+    }
+    constexpr size_t MaxTables = 8;
+    if (tables.size() >= MaxTables) {
+        tables.erase(tables.begin());
+    }
+    auto table = std::make_unique<TSegmentFootprints>();
+    table->Pen = shape;
+    table->ExtendedPens = ExtendedPensSupported;
+    table->Stairs = stairs;
+    table->InvertedStairs = invertedStairs;
+    tables.push_back(std::move(table));
+    return *tables.back();
+}
 
 } // namespace
 
@@ -380,6 +626,18 @@ void TCustomSeries::DrawPass(const TChartPen& pen, TColor seriesColor)
         }
         return;
     }
+    if (FMergeDenseColumns && CanSkipCovered()) {
+        bool drawn;
+        if (!ColorList().has_value() && !ColorEachPoint()) {
+            const TColor color = seriesColor;
+            drawn = DrawUncovered([color](int32_t) { return color; });
+        } else {
+            drawn = DrawUncovered([this](int32_t index) { return DrawColorOf(index); });
+        }
+        if (drawn) {
+            return;
+        }
+    }
     const int32_t step = FPass.LastDrawn >= FPass.FirstDrawn ? 1 : -1;
     for (int32_t i = FPass.FirstDrawn;; i += step) {
         DrawOnePoint(i);
@@ -407,18 +665,8 @@ TColor TCustomSeries::DrawColorOf(int32_t index) const
 
 void TCustomSeries::DrawSegment(int32_t x, int32_t y, TColor color)
 {
-    TChartCanvas& canvas = *FPass.Canvas;
-    canvas.Brush().SetStyle(bsClear);
-    canvas.SelectPenColor(*FPass.Pen, FColorEachLine ? color : FPass.SeriesColor);
-    if (!FStairs) {
-        canvas.Line(FPrevX, FPrevY, x, y);
-    } else if (FInvertedStairs) {
-        canvas.VerticalLine(FPrevX, FPrevY, y);
-        canvas.LineTo(x, y);
-    } else {
-        canvas.HorizontalLine(FPrevX, x, FPrevY);
-        canvas.LineTo(x, y);
-    }
+    StrokeSegment(*FPass.Canvas, *FPass.Pen, FColorEachLine ? color : FPass.SeriesColor, FStairs,
+                  FInvertedStairs, FPrevX, FPrevY, x, y);
 }
 
 bool TCustomSeries::StartAtFirstIndex(int32_t index, int32_t x, int32_t y, TColor color)
@@ -498,6 +746,208 @@ bool TCustomSeries::CanMergeColumns() const
     const TChartPen& pen = *FPass.Pen;
     return !FStairs && !FPointer.Visible() && pen.Visible() && !pen.SmallDots() &&
            pen.Style() == psSolid && pen.Mode() == pmCopy;
+}
+
+bool TCustomSeries::CanSkipCovered() const
+{
+    // Every item must set its pixels to values that do not depend on what lies below (solid
+    // copy-mode pens, a solid or no fill) and select its own pen and brush, and every pointer
+    // must have the one shape traced for the walk (no style chosen per point).
+    const TChartPen& pen = *FPass.Pen;
+    const TChartPen& outline = FPointer.Pen();
+    const TChartBrush& fill = FPointer.Brush();
+    constexpr int MaxPenWidth = 16;
+    constexpr int32_t MaxPointerSize = 64;
+    return FPointer.Visible() && !OnGetPointerStyle &&
+           dynamic_cast<TChartCanvas3D*>(FPass.Canvas) != nullptr && pen.Visible() &&
+           !pen.SmallDots() && pen.Style() == psSolid && pen.Mode() == pmCopy &&
+           pen.Width() <= MaxPenWidth && outline.Visible() && !outline.SmallDots() &&
+           outline.Style() == psSolid && outline.Mode() == pmCopy &&
+           outline.Width() <= MaxPenWidth && (fill.Style() == bsSolid || fill.Style() == bsClear) &&
+           !fill.HasImage() && FPointer.HorizSize() <= MaxPointerSize &&
+           FPointer.VertSize() <= MaxPointerSize;
+}
+
+// The walk of DrawOnePoint with pointers, leaving out the segments and pointers whose pixels
+// later items all draw over again. Each item is opaque and selects its own pen and brush, so the
+// last item that sets a pixel decides its value alone: an item none of whose pixels is the last
+// one set there leaves no trace in the picture. Walking the items from the last one back while
+// collecting the pixels they set finds those items. Their pixels are traced once per pen and
+// pointer shape on a scratch bitmap; segments too long to trace are always drawn. The last
+// segment and the last pointer are always drawn, and so is every step from the last pointer on,
+// so that the canvas is left as the plain walk leaves it. False when the pointer cannot be
+// traced or the plot is too large; nothing has been drawn then.
+template <typename ColorOf> bool TCustomSeries::DrawUncovered(ColorOf colorOf)
+{
+    TChartCanvas& canvas = *FPass.Canvas;
+    const TChartPen& pen = *FPass.Pen;
+    const int32_t h = FPointer.HorizSize();
+    const int32_t v = FPointer.VertSize();
+    // Pixels beyond this margin around the plot count as never drawn over.
+    const int32_t margin = std::max(h, v) + FPointer.Pen().Width() + pen.Width() + 4;
+    const TRect& plot = FPass.PlotRect;
+    const int64_t areaWidth = int64_t{plot.Right} - plot.Left + 2 * int64_t{margin};
+    const int64_t areaHeight = int64_t{plot.Bottom} - plot.Top + 2 * int64_t{margin};
+    constexpr int64_t MaxArea = 16384;
+    if (areaWidth <= 0 || areaHeight <= 0 || areaWidth > MaxArea || areaHeight > MaxArea) {
+        return false;
+    }
+    TPixelTracer tracer;
+    constexpr TColor TraceColor = 0x808080;
+    const TSeriesPointerStyle style = FPointer.Style();
+    const int32_t pointerPad = FPointer.Pen().Width() + 4;
+    const std::optional<TFootprint> pointer = tracer.Trace(
+        2 * (h + pointerPad) + 1, 2 * (v + pointerPad) + 1, h + pointerPad, v + pointerPad,
+        [&](TChartCanvas& c, int32_t x, int32_t y) { FPointer.Draw(c, x, y, TraceColor, style); });
+    if (!pointer) {
+        return false;
+    }
+
+    // Pixels and colours of all points, in index order.
+    const int32_t step = FPass.LastDrawn >= FPass.FirstDrawn ? 1 : -1;
+    const int32_t count = std::abs(FPass.LastDrawn - FPass.FirstDrawn) + 1;
+    const int32_t low = std::min(FPass.FirstDrawn, FPass.LastDrawn);
+    std::vector<int32_t> xs(static_cast<size_t>(count));
+    std::vector<int32_t> ys(static_cast<size_t>(count));
+    std::vector<TColor> colors(static_cast<size_t>(count));
+    TPixelMapping(*FPass.HorizAxis).Map(XValues(), low, count, xs.data());
+    TPixelMapping(*FPass.VertAxis).Map(YValues(), low, count, ys.data());
+    for (int32_t k = 0; k < count; ++k) {
+        colors[static_cast<size_t>(k)] = colorOf(low + k);
+    }
+    // Array position of the q-th point in drawing order.
+    const auto at = [&](int32_t q) { return static_cast<size_t>(step > 0 ? q : count - 1 - q); };
+
+    // Back from the last item: step q draws the segment into point q, then the pointer of point
+    // q - 1 (and, for the last point, its own pointer).
+    constexpr uint8_t SegmentDrawn = 1;
+    constexpr uint8_t PointerDrawn = 2;
+    std::vector<uint8_t> drawn(static_cast<size_t>(count), 0);
+    TCoverage cover({plot.Left - margin, plot.Top - margin,
+                     static_cast<int32_t>(plot.Left - margin + areaWidth),
+                     static_cast<int32_t>(plot.Top - margin + areaHeight)});
+    TSegmentFootprints& segments = SegmentFootprintsOf(pen, FStairs, FInvertedStairs);
+    const int32_t segmentPad = pen.Width() + 4;
+    int32_t traceBudget = 256; // new segment shapes traced in one walk
+    bool pointerSeen = false;
+    bool segmentSeen = false;
+    int32_t tailStep = 0;
+    int32_t lastPointerX = 0;
+    int32_t lastPointerY = 0;
+    const auto pointerItem = [&](int32_t q, int32_t inStep) {
+        const size_t k = at(q);
+        if (colors[k] == clNone) {
+            return;
+        }
+        const int32_t x = xs[k];
+        const int32_t y = ys[k];
+        if (!pointerSeen) {
+            pointerSeen = true;
+            tailStep = inStep;
+        } else if ((x == lastPointerX && y == lastPointerY) || cover.Covers(*pointer, x, y)) {
+            // The same pointer lies on this spot later on, or later items cover it.
+            return;
+        }
+        lastPointerX = x;
+        lastPointerY = y;
+        drawn[k] |= PointerDrawn;
+        cover.Add(*pointer, x, y);
+    };
+    const auto segmentItem = [&](int32_t q) {
+        const size_t k = at(q);
+        const size_t kp = at(q - 1);
+        if (colors[k] == clNone || colors[kp] == clNone || (xs[k] == xs[kp] && ys[k] == ys[kp])) {
+            return;
+        }
+        const int32_t x0 = xs[kp];
+        const int32_t y0 = ys[kp];
+        const int64_t dx = int64_t{xs[k]} - x0;
+        const int64_t dy = int64_t{ys[k]} - y0;
+        const TFootprint* footprint = nullptr;
+        if (int32_t* slot = std::abs(dx) <= TSegmentFootprints::MaxDx &&
+                                    std::abs(dy) <= TSegmentFootprints::MaxDy
+                                ? segments.Slot(static_cast<int32_t>(dx), static_cast<int32_t>(dy))
+                                : nullptr) {
+            // A shape not seen yet is traced when the segment may well be covered: both its
+            // ends are.
+            if (*slot == TSegmentFootprints::Untraced && traceBudget > 0 && segmentSeen &&
+                cover.Covers(x0, y0) && cover.Covers(xs[k], ys[k])) {
+                --traceBudget;
+                const int32_t ax = segmentPad + static_cast<int32_t>(std::max<int64_t>(0, -dx));
+                const int32_t ay = segmentPad + static_cast<int32_t>(std::max<int64_t>(0, -dy));
+                const auto traced = tracer.Trace(
+                    static_cast<int32_t>(std::abs(dx)) + 2 * segmentPad + 1,
+                    static_cast<int32_t>(std::abs(dy)) + 2 * segmentPad + 1, ax, ay,
+                    [&](TChartCanvas& c, int32_t x, int32_t y) {
+                        StrokeSegment(c, pen, TraceColor, FStairs, FInvertedStairs, x, y,
+                                      x + static_cast<int32_t>(dx), y + static_cast<int32_t>(dy));
+                    });
+                if (traced) {
+                    *slot = static_cast<int32_t>(segments.Footprints.size());
+                    segments.Footprints.push_back(*traced);
+                } else {
+                    *slot = TSegmentFootprints::Unknown;
+                }
+            }
+            if (*slot >= 0) {
+                footprint = &segments.Footprints[static_cast<size_t>(*slot)];
+            }
+        }
+        if (segmentSeen && footprint != nullptr && cover.Covers(*footprint, x0, y0)) {
+            return;
+        }
+        segmentSeen = true;
+        drawn[k] |= SegmentDrawn;
+        if (footprint != nullptr) {
+            cover.Add(*footprint, x0, y0);
+        }
+    };
+    for (int32_t q = count - 1; q >= 1; --q) {
+        if (q == count - 1) {
+            pointerItem(q, q);
+        }
+        pointerItem(q - 1, q);
+        segmentItem(q);
+    }
+
+    // Forward: the first point exactly as the plain walk draws it, then the steps that draw.
+    int32_t index = FPass.FirstDrawn;
+    TColor color = colors[at(0)];
+    if (canvas.Pen().Color() != clBlack) {
+        canvas.Pen().SetColor(clBlack);
+    }
+    canvas.Brush().SetColor(color);
+    StartAtFirstIndex(index, xs[at(0)], ys[at(0)], color);
+    for (int32_t q = 1; q < count; ++q) {
+        index += step;
+        const size_t k = at(q);
+        const size_t kp = at(q - 1);
+        const bool segment = (drawn[k] & SegmentDrawn) != 0;
+        const bool previousPointer = (drawn[kp] & PointerDrawn) != 0;
+        if (!segment && !previousPointer && q < tailStep) {
+            continue;
+        }
+        color = colors[k];
+        if (canvas.Pen().Color() != clBlack) {
+            canvas.Pen().SetColor(clBlack);
+        }
+        canvas.Brush().SetColor(color);
+        if (segment) {
+            FPrevX = xs[kp];
+            FPrevY = ys[kp];
+            DrawSegment(xs[k], ys[k], color);
+        }
+        if (previousPointer) {
+            DrawMarker(xs[kp], ys[kp], index - step, colors[kp]);
+        }
+        if (q == count - 1 && color != clNone) {
+            DrawMarker(xs[k], ys[k], index, color);
+        }
+    }
+    FPrevX = xs[at(count - 1)];
+    FPrevY = ys[at(count - 1)];
+    FPrevColor = colors[at(count - 1)];
+    return true;
 }
 
 // The walk of DrawOnePoint without pointers and stairs, with the segments that run up and down

@@ -8,6 +8,13 @@
 // column, the segments between them are merged into the one vertical span they cover; this is
 // done only where it sets exactly the pixels the plain segment-by-segment walk sets (solid
 // copy-mode pens, no pointers, no stairs), and the plain walk stays selectable.
+//
+// With pointers on, every point draws a small opaque shape over its segments. Items (segments
+// and pointers) whose pixels are all drawn over again by later items of the same walk do not
+// change the picture; the walk finds them from the last item back, on a bitmap of the pixels the
+// later items set, and draws only the others, in their order. The pixels of each item come from
+// drawing it once on a scratch bitmap through the same canvas calls (kept per pen), so the
+// picture stays exactly that of the plain walk.
 #include "chart/ChartCanvas.h"
 #include "chart/ChartEngine.h"
 
@@ -161,8 +168,9 @@ public:
     // Chooses the pointer style per point when assigned.
     TSeriesPointerStyleEvent OnGetPointerStyle;
 
-    // Merging of dense pixel columns (on by default). Off, every segment is drawn on its own;
-    // the pixels are the same either way.
+    // Merging of dense pixel columns and leaving out pointers and segments that later items
+    // cover (on by default). Off, every segment and pointer is drawn on its own; the pixels are
+    // the same either way.
     bool MergeDenseColumns() const { return FMergeDenseColumns; }
     void SetMergeDenseColumns(bool value) { FMergeDenseColumns = value; }
 
@@ -209,6 +217,8 @@ private:
     bool StartAtFirstIndex(int32_t index, int32_t x, int32_t y, TColor color);
     bool CanMergeColumns() const;
     template <bool Uniform, typename ColorOf> void DrawMerged(ColorOf colorOf);
+    bool CanSkipCovered() const;
+    template <typename ColorOf> bool DrawUncovered(ColorOf colorOf);
     bool OnSegment(int32_t px, int32_t py, int32_t ax, int32_t ay, int32_t bx, int32_t by) const;
 
     TSeriesPointer FPointer;

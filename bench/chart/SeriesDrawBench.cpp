@@ -1,7 +1,8 @@
 // Drawing the four line series of a chart (pen widths 2, 2, 2 and 4, as the program draws them)
 // into the chart's 32-bit buffer: a day of samples (432,000 points per series) and an hour
 // (18,000), steady and noisy, with dense pixel columns merged and with every segment drawn on
-// its own. Only the series drawing is timed; the axes are laid out once beforehand.
+// its own; also with a pointer on every point, drawn the fast way and the plain way. Only the
+// series drawing is timed; the axes are laid out once beforehand.
 #include "chart/ChartAxis.h"
 #include "chart/Series.h"
 
@@ -159,10 +160,38 @@ void BM_HourPlainNoisy(benchmark::State& s)
 {
     DrawSeries(s, Hour, true, false);
 }
-// Pointers on every point: the plain walk, one square per point.
+// Pointers on every point (a 9 x 9 square each), with the fast walk and with the plain one.
 void BM_HourPointersSteady(benchmark::State& s)
 {
     DrawSeries(s, Hour, false, true, true);
+}
+void BM_HourPointersNoisy(benchmark::State& s)
+{
+    DrawSeries(s, Hour, true, true, true);
+}
+void BM_DayPointersSteady(benchmark::State& s)
+{
+    DrawSeries(s, Day, false, true, true);
+}
+void BM_DayPointersNoisy(benchmark::State& s)
+{
+    DrawSeries(s, Day, true, true, true);
+}
+void BM_HourPointersPlainSteady(benchmark::State& s)
+{
+    DrawSeries(s, Hour, false, false, true);
+}
+void BM_HourPointersPlainNoisy(benchmark::State& s)
+{
+    DrawSeries(s, Hour, true, false, true);
+}
+void BM_DayPointersPlainSteady(benchmark::State& s)
+{
+    DrawSeries(s, Day, false, false, true);
+}
+void BM_DayPointersPlainNoisy(benchmark::State& s)
+{
+    DrawSeries(s, Day, true, false, true);
 }
 
 } // namespace
@@ -176,3 +205,10 @@ BENCHMARK(BM_HourMergedNoisy)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HourPlainSteady)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HourPlainNoisy)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HourPointersSteady)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HourPointersNoisy)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DayPointersSteady)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DayPointersNoisy)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HourPointersPlainSteady)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HourPointersPlainNoisy)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DayPointersPlainSteady)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DayPointersPlainNoisy)->Unit(benchmark::kMillisecond);

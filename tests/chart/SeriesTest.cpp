@@ -610,6 +610,194 @@ TEST(LineSeries, DenseColumnsKeepTheEndPixelRuleOfOnePixelLines)
     }
 }
 
+// ---- Pointers: covered items left out, against the plain walk --------------------------------
+
+namespace {
+
+struct PointerScenario
+{
+    const char* name;
+    Data data;
+    int count;
+    TSeriesPointerStyle style = psRectangle;
+    int horizSize = 4;
+    int vertSize = 4;
+    bool gaps = false;
+    bool pointColors = false;
+    bool inverted = false;
+    bool stairs = false;
+    bool invertedStairs = false;
+    bool outline = false;
+    bool hiddenEnds = false;
+    bool extendedPens = true;
+    bool clearFill = false;        // pointers outlined only
+    int pointerPenWidth = 1;       //
+    bool colorEachLine = true;     //
+    bool ownPointerColors = false; // pointer pen and fill in colours of their own
+};
+
+std::string StateText(const TChartCanvas3D::TDrawingState& st)
+{
+    std::ostringstream out;
+    out << "pen " << std::hex << st.Pen.Color() << std::dec << " w" << st.Pen.Width() << " s"
+        << st.Pen.Style() << " m" << st.Pen.Mode() << " k" << st.Pen.Kind() << " c"
+        << st.Pen.EndCap() << " j" << st.Pen.Join() << ", brush " << std::hex << st.Brush.Color()
+        << std::dec << " s" << st.Brush.Style() << ", back " << std::hex << st.BackColor << std::dec
+        << " mode " << st.BackgroundMode << ", at (" << st.PenPos.X << ", " << st.PenPos.Y << ")";
+    return out.str();
+}
+
+// Paints a series with pointers on over another series, once leaving out covered items and
+// once plain; returns a description of the first pixel that differs, or of the differing
+// drawing state left on the canvas (empty when both agree).
+std::string CompareUncoveredWithPlain(const PointerScenario& sc, int width, TPenEndStyle end,
+                                      unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    TestChart chart(300, 200, {10, 10, 290, 190});
+    // Underneath: a noisy line in another colour, so that covered items lie over a picture.
+    TLineSeries& below = chart.Add();
+    below.SetSeriesColor(clLime);
+    below.LinePen().SetWidth(3);
+    TLineSeries& s = chart.Add();
+    s.SetSeriesColor(clBlue);
+    s.LinePen().SetWidth(width);
+    s.LinePen().SetEndStyle(end);
+    s.SetColorEachLine(sc.colorEachLine);
+    s.SetStairs(sc.stairs);
+    s.SetInvertedStairs(sc.invertedStairs);
+    TSeriesPointer& p = s.Pointer();
+    p.SetVisible(true);
+    p.SetStyle(sc.style);
+    p.SetHorizSize(sc.horizSize);
+    p.SetVertSize(sc.vertSize);
+    p.Pen().SetWidth(sc.pointerPenWidth);
+    if (sc.clearFill) {
+        p.Brush().SetStyle(bsClear);
+    }
+    if (sc.ownPointerColors) {
+        p.Pen().SetColor(clFuchsia);
+        p.Brush().SetColor(clYellow);
+    }
+    if (sc.outline) {
+        s.OutLine().SetVisible(true);
+        s.OutLine().SetColor(clMaroon);
+        s.OutLine().SetWidth(2);
+    }
+    const TColor palette[3] = {clRed, clGreen, clNavy};
+    const std::vector<double> ys = MakeY(sc.data, sc.count, rng);
+    double x = 0;
+    for (int i = 0; i < sc.count; ++i) {
+        TColor color = clDefault;
+        if (sc.pointColors) {
+            color = palette[(i / 5) % 3];
+        }
+        if (sc.gaps && unit(rng) < 0.05) {
+            color = clNone;
+        }
+        s.AppendPoint(x, ys[static_cast<size_t>(i)], {}, color);
+        below.AppendPoint(x, unit(rng) * 100);
+        const bool stay = sc.data == Data::Wild && unit(rng) < 0.3;
+        // Dense data: many points per pixel column; sparse: a few points far apart.
+        const double spacing = sc.data == Data::Sparse ? 20.0 : 1.0;
+        x += stay ? 0 : spacing * (0.5 + unit(rng));
+    }
+    if (sc.hiddenEnds) {
+        chart.BottomAxis().SetScaleRange(x * 0.2, x * 0.8);
+    }
+    chart.LeftAxis().SetScaleRange(0, 100);
+    chart.BottomAxis().SetInverted(sc.inverted);
+    chart.LeftAxis().SetInverted(sc.inverted);
+
+    const bool savedExtended = ExtendedPensSupported;
+    ExtendedPensSupported = sc.extendedPens;
+    const auto paint = [&](bool fast) {
+        s.SetMergeDenseColumns(fast);
+        below.SetMergeDenseColumns(fast);
+        chart.Paint();
+        return std::make_pair(chart.Image(), StateText(chart.Canvas().SaveDrawingState()));
+    };
+    paint(false);
+    const auto [fast, fastState] = paint(true);
+    const auto [plain, plainState] = paint(false);
+    ExtendedPensSupported = savedExtended;
+
+    const std::string name = std::string("pointers-") + sc.name + "-w" + std::to_string(width) +
+                             "-e" + std::to_string(end);
+    SaveIfAsked(fast, name + ".png");
+    for (int py = 0; py < plain.height(); ++py) {
+        for (int px = 0; px < plain.width(); ++px) {
+            if (fast.pixel(px, py) != plain.pixel(px, py)) {
+                fast.save(QString::fromStdString("/tmp/series-" + name + "-fast.png"));
+                plain.save(QString::fromStdString("/tmp/series-" + name + "-plain.png"));
+                std::ostringstream out;
+                out << "first difference at (" << px << ", " << py << "): fast " << std::hex
+                    << fast.pixel(px, py) << ", plain " << plain.pixel(px, py);
+                return out.str();
+            }
+        }
+    }
+    if (fastState != plainState) {
+        return "canvas left as " + fastState + " instead of " + plainState;
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(LineSeries, LeavingOutCoveredPointersAndSegmentsKeepsThePixelsOfThePlainWalk)
+{
+    const PointerScenario scenarios[] = {
+        {"steady", Data::Steady, 1500},
+        {"noisy", Data::Noisy, 800},
+        {"dense", Data::Dense, 5000},
+        {"sparse", Data::Sparse, 40},
+        {"wild", Data::Wild, 800},
+        {"gaps", Data::Noisy, 800, psRectangle, 4, 4, true},
+        {"colours-gaps", Data::Steady, 1500, psRectangle, 4, 4, true, true},
+        {"inverted", Data::Noisy, 800, psRectangle, 4, 4, true, false, true},
+        {"inverted-dense", Data::Dense, 4000, psRectangle, 3, 5, false, true, true},
+        {"stairs", Data::Steady, 1500, psRectangle, 4, 4, false, false, false, true},
+        {"inverted-stairs", Data::Noisy, 800, psRectangle, 2, 2, true, false, false, true, true},
+        {"outline", Data::Dense, 3000, psRectangle, 4, 4, false, false, false, false, false, true},
+        {"hidden-ends", Data::Steady, 1500, psRectangle, 4, 4, false, false, false, false, false,
+         false, true},
+        {"plain-pens", Data::Noisy, 800, psRectangle, 4, 4, true, false, false, false, false, false,
+         false, false},
+        {"circle", Data::Noisy, 800, psCircle, 5, 3},
+        {"triangle", Data::Steady, 1500, psTriangle, 4, 4, true},
+        {"down-triangle", Data::Dense, 3000, psDownTriangle, 6, 6},
+        {"cross", Data::Noisy, 800, psCross, 4, 4, false, true},
+        {"diagonal-cross", Data::Steady, 1500, psDiagCross},
+        {"star", Data::Dense, 3000, psStar, 3, 3, true, false, true},
+        {"diamond", Data::Noisy, 800, psDiamond, 4, 4, false, false, true},
+        {"small-dot", Data::Steady, 1500, psSmallDot},
+        {"nothing", Data::Noisy, 500, psNothing},
+        {"left-triangle", Data::Dense, 3000, psLeftTriangle, 4, 2},
+        {"right-triangle", Data::Noisy, 800, psRightTriangle, 2, 4, true},
+        {"large", Data::Noisy, 800, psRectangle, 12, 9},
+        {"one-pixel", Data::Dense, 3000, psRectangle, 1, 1},
+        {"clear-fill", Data::Noisy, 800, psRectangle, 4, 4, false, false, false, false, false,
+         false, false, true, true},
+        {"wide-outline", Data::Dense, 3000, psRectangle, 4, 4, false, true, false, false, false,
+         false, false, true, false, 3},
+        {"series-colour", Data::Steady, 1500, psRectangle, 4, 4, true, true, false, false, false,
+         false, false, true, false, 1, false, true},
+    };
+    // Wide pens take each of the three end styles in turn over the scenarios.
+    unsigned seed = 100;
+    int turn = 0;
+    for (const PointerScenario& sc : scenarios) {
+        for (int width : {1, 2, 4}) {
+            const auto end = static_cast<TPenEndStyle>(width == 1 ? esRound : turn++ % 3);
+            EXPECT_EQ(CompareUncoveredWithPlain(sc, width, end, seed++), "")
+                << sc.name << ", pen width " << width << ", end style " << end << ", seed "
+                << seed - 1;
+        }
+    }
+}
+
 // ---- Segments: steps, gaps, colours, the edge of the plot, outline ---------------------------
 
 namespace {
