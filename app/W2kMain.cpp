@@ -9,6 +9,7 @@
 #include "chart/ChartEngine.h"
 #include "chart/ChartTools.h"
 #include "chart/NumberFormat.h"
+#include "chart/PointSearch.h"
 #include "chart/Series.h"
 #include "platform/Graphics.h"
 #include "widgets/IkButtons.h"
@@ -654,28 +655,9 @@ int32_t TWin2kAppForm::NearestPointIndexPlain(const TChartSeries& series, int32_
 
 int32_t TWin2kAppForm::NearestPointIndex(const TChartSeries& series, int32_t X, int32_t Y)
 {
-    const int32_t count = series.Count();
-    if (count == 0) {
-        return -1;
-    }
-    // The pixels follow the order of X when X is kept ascending and maps linearly: every
-    // value finite, and every difference to the scale's minimum finite (no overflow that
-    // would turn into a pixel out of order).
-    const TChartValueList& xValues = series.XValues();
-    const TChartAxis* axis = series.GetHorizAxis();
-    bool ordered = xValues.Order() == loAscending && std::isfinite(xValues.AbsSum());
-    if (ordered && axis != nullptr) {
-        const double minimum = axis->ScaleMinimum();
-        ordered = !axis->Logarithmic() && std::isfinite(xValues.LowValue() - minimum) &&
-                  std::isfinite(xValues.HighValue() - minimum) &&
-                  std::isfinite(axis->ScaleMaximum() - minimum);
-    }
-    if (!ordered) {
-        return NearestPointIndexPlain(series, X, Y);
-    }
-    return NearestPixelPointOrdered(
-        count, [&](int32_t i) { return series.PointPixelX(i); },
-        [&](int32_t i) { return series.PointPixelY(i); }, X, Y);
+    // Every point, no distance limit and no plot rectangle; runs of points that cannot come
+    // nearer than the best one found are skipped.
+    return FindNearestPoint(series, X, Y, TPointSearchOptions{});
 }
 
 void TWin2kAppForm::Chart1MouseMove(TControl* /*sender*/, TShiftState /*shift*/, int X, int Y)

@@ -153,8 +153,8 @@ public:
     // Fills the values window from point index of the eight series.
     void SetCallout(int32_t index);
     // The index of the point of series nearest to pixel (X, Y) of its chart, -1 when the series
-    // is empty. With X in order it searches from X outward and skips what cannot win; the
-    // result is the plain search's, ties to the lower index included.
+    // is empty. Runs of points that cannot come as near as the best one are skipped
+    // (FindNearestPoint); the result is the plain search's, ties to the lower index included.
     static int32_t NearestPointIndex(const TChartSeries& series, int32_t X, int32_t Y);
     // The plain search over every point.
     static int32_t NearestPointIndexPlain(const TChartSeries& series, int32_t X, int32_t Y);

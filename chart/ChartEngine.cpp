@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <limits>
 
@@ -21,13 +22,21 @@ template <typename T> void EraseRun(std::vector<T>& list, int32_t start, int32_t
                list.begin() + static_cast<std::ptrdiff_t>(last));
 }
 
+// A stamp never handed out before (value lists are used on one thread at a time, but the
+// counter is shared by all).
+uint64_t NewChangeStamp()
+{
+    static std::atomic<uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
 // TChartValueList
 
 TChartValueList::TChartValueList(TChartSeries* ownerSeries, std::string name)
-    : FName(std::move(name)), FOwnerSeries(ownerSeries)
+    : FName(std::move(name)), FOwnerSeries(ownerSeries), FChangeStamp(NewChangeStamp())
 {
 }
 
@@ -55,6 +64,7 @@ void TChartValueList::Clear()
 {
     std::vector<double>().swap(FValues);
     FCount = 0;
+    FChangeStamp = NewChangeStamp();
     FStatsStale = true;
     FInOrder = true;
 }
@@ -82,6 +92,9 @@ void TChartValueList::InsertAt(int32_t index, double value)
               (index < FCount && !inOrder(value, FValues[static_cast<size_t>(index)]))))) {
             FInOrder = false;
         }
+    }
+    if (index != FCount) {
+        FChangeStamp = NewChangeStamp();
     }
     const auto at = FValues.begin() + index;
     std::copy_backward(at, FValues.begin() + FCount, FValues.begin() + FCount + 1);
@@ -136,6 +149,7 @@ void TChartValueList::Delete(int32_t start, int32_t count)
     CheckRange(start, count, FCount);
     std::copy(FValues.begin() + start + count, FValues.begin() + FCount, FValues.begin() + start);
     FCount -= count;
+    FChangeStamp = NewChangeStamp();
     FStatsStale = true;
 }
 

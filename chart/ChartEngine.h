@@ -88,6 +88,9 @@ public:
     // insert keeps it up to date, deletions keep it, Clear and SetOrder establish it afresh.
     // Binary searches over the values rely on it.
     bool InOrder() const { return FInOrder; }
+    // Renewed (unique across all lists) by every change other than an append at the end: a
+    // reader that remembers the stamp and the count knows that those first values are unchanged.
+    uint64_t ChangeStamp() const { return FChangeStamp; }
     // Values are date-times; only the axis labels depend on it.
     bool DateTime() const { return FDateTime; }
     void SetDateTime(bool value);
@@ -119,6 +122,7 @@ private:
     mutable double FAbsSum = 0;
     mutable bool FStatsStale = true;
     bool FInOrder = true;
+    uint64_t FChangeStamp;
 };
 
 // What a chart element needs of the chart it belongs to. The chart control implements it.

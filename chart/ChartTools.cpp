@@ -1,6 +1,7 @@
 #include "chart/ChartTools.h"
 
 #include "chart/ChartAxis.h"
+#include "chart/PointSearch.h"
 
 #include <algorithm>
 #include <cassert>
@@ -290,85 +291,13 @@ int32_t TNearestTool::FindNearest(int32_t x, int32_t y) const
     if (!SearchRange(first, last)) {
         return -1;
     }
-    const TChartSeries& series = *Series();
-    const TChartValueList& xs = series.XValues();
-    const TChartAxis* axis = series.GetHorizAxis();
-    // A logarithmic axis sends X <= 0 to either pixel limit, so its columns need not follow
-    // the X order: search every point.
-    if (axis == nullptr || axis->Logarithmic() || xs.Order() == loNone || !xs.InOrder()) {
-        return FindNearestPlain(x, y);
-    }
-    // X values in order make the pixel columns monotonic along the indices. Which way they run
-    // depends on the order and on the axis (inverted, or turned upright), so it is read from the
-    // columns of the two ends. key(i) rises in both cases.
-    const bool rising = series.PointPixelX(first) <= series.PointPixelX(last);
-    auto key = [&](int32_t i) -> int64_t {
-        const int64_t px = series.PointPixelX(i);
-        return rising ? px : -px;
-    };
-    const int64_t mouse = rising ? x : -static_cast<int64_t>(x);
-
-    // The first index whose column is at or right of the mouse (in key order).
-    int32_t lo = first;
-    int32_t hi = last + 1;
-    while (lo < hi) {
-        const int32_t mid = lo + (hi - lo) / 2;
-        if (key(mid) >= mouse) {
-            hi = mid;
-        } else {
-            lo = mid + 1;
-        }
-    }
-
-    const TRect plot = Chart()->PlotRect();
-    int64_t best = NearestSearchLimit;
-    int32_t result = -1;
-    auto consider = [&](int32_t i) {
-        const int32_t px = series.PointPixelX(i);
-        const int32_t py = series.PointPixelY(i);
-        if (px < plot.Left || px >= plot.Right || py < plot.Top || py >= plot.Bottom) {
-            return;
-        }
-        const int64_t d = PixelDistance(x, y, px, py);
-        // The plain search keeps the lowest index of the smallest distance.
-        if (d < best || (d == best && result >= 0 && i < result)) {
-            best = d;
-            result = i;
-        }
-    };
-    // Walk outwards, nearer column first. A point whose column alone is farther than the best
-    // distance cannot win nor tie (its rounded distance is at least that column distance), and
-    // neither can any point beyond it on that side.
-    int32_t left = lo - 1;
-    int32_t right = lo;
-    bool leftOpen = left >= first;
-    bool rightOpen = right <= last;
-    int64_t leftGap = leftOpen ? mouse - key(left) : 0;
-    int64_t rightGap = rightOpen ? key(right) - mouse : 0;
-    while (leftOpen || rightOpen) {
-        if (rightOpen && (!leftOpen || rightGap <= leftGap)) {
-            if (rightGap > best) {
-                rightOpen = false;
-                continue;
-            }
-            consider(right);
-            rightOpen = ++right <= last;
-            if (rightOpen) {
-                rightGap = key(right) - mouse;
-            }
-        } else {
-            if (leftGap > best) {
-                leftOpen = false;
-                continue;
-            }
-            consider(left);
-            leftOpen = --left >= first;
-            if (leftOpen) {
-                leftGap = mouse - key(left);
-            }
-        }
-    }
-    return result;
+    TPointSearchOptions options;
+    options.First = first;
+    options.Last = last;
+    options.WithinRect = true;
+    options.Rect = Chart()->PlotRect();
+    options.Limit = NearestSearchLimit;
+    return FindNearestPoint(*Series(), x, y, options);
 }
 
 void TNearestTool::PaintMarker()
