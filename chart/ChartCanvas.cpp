@@ -649,7 +649,9 @@ void TChartCanvas3D::SelectBrushColors(const TChartBrush& brush, TColor fillColo
     if (brush.HasImage()) {
         current.SetStyle(bsClear);
         current.SetBitmap(&const_cast<TChartBrush&>(brush).Image());
-        Font().SetColor(fillColor);
+        // The fill colour would be the text colour of a pattern brush; this surface tiles the
+        // picture's own colours and keeps the text colour in its font, which the text drawn
+        // next must still find in the font's colour.
         SetBackgroundMode(OPAQUE);
         SetBackColor(backColor);
         return;

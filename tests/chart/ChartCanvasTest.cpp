@@ -59,6 +59,21 @@ struct Surface
     }
 };
 
+// Bounding box of the pixels of one colour (empty: Right 0).
+TRect BoundsOfColor(const Surface& s, TColor color)
+{
+    TRect r{s.bitmap.Width(), s.bitmap.Height(), 0, 0};
+    for (int y = 0; y < s.bitmap.Height(); ++y)
+        for (int x = 0; x < s.bitmap.Width(); ++x)
+            if (s.At(x, y) == color) {
+                r.Left = std::min(r.Left, x);
+                r.Top = std::min(r.Top, y);
+                r.Right = std::max(r.Right, x + 1);
+                r.Bottom = std::max(r.Bottom, y + 1);
+            }
+    return r;
+}
+
 QImage ImageOf(const TBitmap& b)
 {
     return b.Image().copy();
@@ -210,6 +225,26 @@ TEST(ChartCanvas, DottedPenOverClearWhiteBrushDrawsContinuousLineOnWhiteBackgrou
     EXPECT_GT(red, 10);
     EXPECT_GT(white, 10);
     EXPECT_EQ(s.At(20, 15), clSilver); // interior not filled
+
+    // A picture brush tiles the picture, with an opaque background in the back colour; text
+    // drawn after it keeps the font's colour.
+    Surface tiled(50, 30);
+    TChartBrush picture;
+    picture.Image().SetSize(2, 2);
+    picture.Image().Canvas().Brush().SetColor(clLime);
+    picture.Image().Canvas().FillRect({0, 0, 2, 2});
+    TChartFont blue;
+    blue.SetColor(clBlue);
+    tiled.canvas.SelectFont(blue);
+    tiled.canvas.SelectBrushColors(picture, clRed, clYellow);
+    EXPECT_EQ(tiled.canvas.BackgroundMode(), OPAQUE);
+    EXPECT_EQ(tiled.canvas.BackColor(), clYellow);
+    tiled.canvas.FillRect({0, 0, 10, 10});
+    EXPECT_EQ(tiled.At(5, 5), clLime);
+    tiled.canvas.SetBackgroundMode(TRANSPARENT);
+    tiled.canvas.TextOut(15, 5, "W");
+    EXPECT_EQ(BoundsOfColor(tiled, clRed).Right, 0);
+    EXPECT_GT(BoundsOfColor(tiled, clBlue).Right, 15);
 
     // A back colour of clNone leaves the gaps transparent.
     s.Fill(clSilver);
