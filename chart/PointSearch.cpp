@@ -56,6 +56,7 @@ struct TBox
 // the stamps XStamp and YStamp.
 struct TSummary
 {
+    const TChartValueList* XList = nullptr; // compared only, never read
     uint64_t XStamp = 0;
     uint64_t YStamp = 0;
     int32_t Count = 0;
@@ -73,8 +74,9 @@ void Update(TSummary& s, const double* xs, const double* ys, int32_t count, uint
         s.XStamp = xStamp;
         s.YStamp = yStamp;
         s.Count = 0;
-        s.Blocks.clear();
-        s.Groups.clear();
+        // The storage goes too: a series cleared for a new run gives its memory back.
+        std::vector<TBox>().swap(s.Blocks);
+        std::vector<TBox>().swap(s.Groups);
     }
     if (count == s.Count) {
         return;
@@ -106,7 +108,8 @@ void Update(TSummary& s, const double* xs, const double* ys, int32_t count, uint
 }
 
 // The boxes of the few series searched last (the two charts' series, mostly). Stamps are unique
-// across all lists, so a destroyed series' entry never matches another one.
+// across all lists, so a destroyed series' entry never matches another one; a rewritten list
+// reuses its own entry.
 TSummary& SummaryFor(const TChartValueList& xList, const TChartValueList& yList, int32_t count)
 {
     thread_local std::array<TSummary, 4> cache;
@@ -118,12 +121,19 @@ TSummary& SummaryFor(const TChartValueList& xList, const TChartValueList& yList,
             break;
         }
     }
+    // A list changed other than by appends takes the place of its old boxes.
+    for (TSummary& s : cache) {
+        if (entry == nullptr && s.XList == &xList) {
+            entry = &s;
+        }
+    }
     if (entry == nullptr) {
         entry = &*std::min_element(cache.begin(), cache.end(), [](const auto& a, const auto& b) {
             return a.LastUse < b.LastUse;
         });
     }
     entry->LastUse = ++uses;
+    entry->XList = &xList;
     Update(*entry, xList.Data(), yList.Data(), count, xList.ChangeStamp(), yList.ChangeStamp());
     return *entry;
 }
