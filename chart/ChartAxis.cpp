@@ -552,8 +552,9 @@ bool TChartAxis::SeriesOnAxis(const TChartSeries& series) const
     return series.VertAxis() == aBothVertAxis || series.GetVertAxis() == this;
 }
 
-double TChartAxis::MaxSeriesValue() const
+double TChartAxis::SeriesValueExtent(bool highest) const
 {
+    // Only the active series count while any series on this axis is active; otherwise all do.
     bool anyActive = false;
     for (int32_t i = 0; i < FOwner.SeriesCount() && !anyActive; ++i) {
         const TChartSeries& s = FOwner.SeriesAt(i);
@@ -564,32 +565,23 @@ double TChartAxis::MaxSeriesValue() const
     for (int32_t i = 0; i < FOwner.SeriesCount(); ++i) {
         const TChartSeries& s = FOwner.SeriesAt(i);
         if ((s.Active() || !anyActive) && s.Count() > 0 && SeriesOnAxis(s)) {
-            const double v = FHorizontal ? s.HighestX() : s.HighestY();
-            result = found ? std::max(result, v) : v;
+            const double v = highest ? (FHorizontal ? s.HighestX() : s.HighestY())
+                                     : (FHorizontal ? s.LowestX() : s.LowestY());
+            result = !found ? v : highest ? std::max(result, v) : std::min(result, v);
             found = true;
         }
     }
     return result;
 }
 
+double TChartAxis::MaxSeriesValue() const
+{
+    return SeriesValueExtent(true);
+}
+
 double TChartAxis::MinSeriesValue() const
 {
-    bool anyActive = false;
-    for (int32_t i = 0; i < FOwner.SeriesCount() && !anyActive; ++i) {
-        const TChartSeries& s = FOwner.SeriesAt(i);
-        anyActive = s.Active() && SeriesOnAxis(s);
-    }
-    bool found = false;
-    double result = 0;
-    for (int32_t i = 0; i < FOwner.SeriesCount(); ++i) {
-        const TChartSeries& s = FOwner.SeriesAt(i);
-        if ((s.Active() || !anyActive) && s.Count() > 0 && SeriesOnAxis(s)) {
-            const double v = FHorizontal ? s.LowestX() : s.LowestY();
-            result = found ? std::min(result, v) : v;
-            found = true;
-        }
-    }
-    return result;
+    return SeriesValueExtent(false);
 }
 
 void TChartAxis::ComputeAutoRange()

@@ -376,6 +376,8 @@ private:
     void RecalcDerived();
     int32_t OtherValueToPixel(double v) const;
     bool SeriesOnAxis(const TChartSeries& series) const;
+    // Highest or lowest value of the series on this axis (0 when none has points).
+    double SeriesValueExtent(bool highest) const;
     bool UsesDateTime() const;
     void CalcIsDateTimeAxis();
     int32_t PositionOffset() const;
