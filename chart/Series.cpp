@@ -517,36 +517,30 @@ TCustomSeries::TCustomSeries(bool pointerVisible) : FPointer(*this, pointerVisib
     FLineBrush.OnChange = [this](TBrush*) { Repaint(); };
 }
 
-void TCustomSeries::HorizontalPointMargins(int32_t& left, int32_t& right) const
+void TCustomSeries::GrowPointMargins(int32_t pointerSize, int32_t& first, int32_t& second) const
 {
     if (FPointer.Visible() && FPointer.InflateMargins()) {
-        left = std::max(left, FPointer.HorizSize() + 1);
-        right = std::max(right, FPointer.HorizSize() + 1);
+        first = std::max(first, pointerSize + 1);
+        second = std::max(second, pointerSize + 1);
     }
     if (FStairs) {
-        left = std::max(left, LinePen().Width());
-        right = std::max(right, LinePen().Width());
+        first = std::max(first, LinePen().Width());
+        second = std::max(second, LinePen().Width());
     }
     if (FOutLine.Visible()) {
-        left = std::max(left, FOutLine.Width());
-        right = std::max(right, FOutLine.Width());
+        first = std::max(first, FOutLine.Width());
+        second = std::max(second, FOutLine.Width());
     }
+}
+
+void TCustomSeries::HorizontalPointMargins(int32_t& left, int32_t& right) const
+{
+    GrowPointMargins(FPointer.HorizSize(), left, right);
 }
 
 void TCustomSeries::VerticalPointMargins(int32_t& top, int32_t& bottom) const
 {
-    if (FPointer.Visible() && FPointer.InflateMargins()) {
-        top = std::max(top, FPointer.VertSize() + 1);
-        bottom = std::max(bottom, FPointer.VertSize() + 1);
-    }
-    if (FStairs) {
-        top = std::max(top, LinePen().Width());
-        bottom = std::max(bottom, LinePen().Width());
-    }
-    if (FOutLine.Visible()) {
-        top = std::max(top, FOutLine.Width());
-        bottom = std::max(bottom, FOutLine.Width());
-    }
+    GrowPointMargins(FPointer.VertSize(), top, bottom);
 }
 
 TSeriesPointerStyle TCustomSeries::PointerStyleOf(int32_t index)

@@ -196,6 +196,10 @@ protected:
     void DrawOnePoint(int32_t index);
 
 private:
+    // Widens both margins of one direction to fit the pointers (of the given size), the stairs
+    // pen and the outline.
+    void GrowPointMargins(int32_t pointerSize, int32_t& first, int32_t& second) const;
+
     // What a drawing pass needs; set up by DrawPointRange.
     struct TDrawPass
     {
