@@ -217,6 +217,41 @@ QRgb ToRgb(TColor color)
     return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
+// A line from (x0, y0) to (x1, y1) seen along its major axis: step i sets the pixel at major
+// coordinate a0 + i * majorStep. first..last (inclusive) are the steps, the end pixel left out,
+// whose major coordinate lies within limit; first > last when none does.
+struct MajorWalk
+{
+    bool xMajor;
+    int64_t major;
+    int64_t minor;
+    int majorStep;
+    int minorStep;
+    int64_t a0;
+    int64_t b0;
+    int64_t first;
+    int64_t last;
+};
+
+MajorWalk MajorWalkOf(int x0, int y0, int x1, int y1, const QRect& limit)
+{
+    MajorWalk w;
+    const int64_t dx = std::llabs(static_cast<int64_t>(x1) - x0);
+    const int64_t dy = std::llabs(static_cast<int64_t>(y1) - y0);
+    w.xMajor = dx >= dy;
+    w.major = w.xMajor ? dx : dy;
+    w.minor = w.xMajor ? dy : dx;
+    w.majorStep = (w.xMajor ? x1 >= x0 : y1 >= y0) ? 1 : -1;
+    w.minorStep = (w.xMajor ? y1 >= y0 : x1 >= x0) ? 1 : -1;
+    w.a0 = w.xMajor ? x0 : y0;
+    w.b0 = w.xMajor ? y0 : x0;
+    const int64_t lo = w.xMajor ? limit.left() : limit.top();
+    const int64_t hi = w.xMajor ? limit.right() : limit.bottom();
+    w.first = std::max<int64_t>(w.majorStep > 0 ? lo - w.a0 : w.a0 - hi, 0);
+    w.last = std::min<int64_t>(w.majorStep > 0 ? hi - w.a0 : w.a0 - lo, w.major - 1);
+    return w;
+}
+
 } // namespace
 
 void TPixelWriter::Begin(const TPen& pen, TColor backColor, bool opaque, const QRect& limit)
@@ -274,23 +309,10 @@ void TPixelWriter::Line(int x0, int y0, int x1, int y1)
     // Bresenham along the major axis; the end pixel is left for the next segment. Only the
     // steps whose major coordinate lies on the device are walked, so far-off end points cost
     // nothing and pick the same pixels as a full walk.
-    const int64_t dx = std::llabs(static_cast<int64_t>(x1) - x0);
-    const int64_t dy = std::llabs(static_cast<int64_t>(y1) - y0);
-    const bool xMajor = dx >= dy;
-    const int64_t major = xMajor ? dx : dy;
-    const int64_t minor = xMajor ? dy : dx;
+    const auto [xMajor, major, minor, majorStep, minorStep, a0, b0, first, last] =
+        MajorWalkOf(x0, y0, x1, y1, FLimit);
     if (major == 0)
         return;
-    const int majorStep = (xMajor ? x1 >= x0 : y1 >= y0) ? 1 : -1;
-    const int minorStep = (xMajor ? y1 >= y0 : x1 >= x0) ? 1 : -1;
-    const int64_t a0 = xMajor ? x0 : y0;
-    const int64_t b0 = xMajor ? y0 : x0;
-    const int64_t lo = xMajor ? FLimit.left() : FLimit.top();
-    const int64_t hi = xMajor ? FLimit.right() : FLimit.bottom();
-    int64_t first = majorStep > 0 ? lo - a0 : a0 - hi;
-    int64_t last = majorStep > 0 ? hi - a0 : a0 - lo; // inclusive
-    first = std::max<int64_t>(first, 0);
-    last = std::min<int64_t>(last, major - 1);
     const int64_t startPosition = FPosition;
     if (first <= last) {
         // Going backwards a tie steps the minor axis too, so a line and its reverse match.
@@ -459,23 +481,12 @@ void DrawSolidLine(uchar* bits, qsizetype stride, const QRect& box, TPoint origi
     // The same walk as TPixelWriter::Line: step i along the major axis sets the pixel
     // a0 + i * majorStep, b0 + k(i) * minorStep with k(i) = floor((2 m i + M - c) / 2M), where
     // c is 0 for backward lines (a tie steps the minor axis) and 1 otherwise.
-    const int64_t dx = std::llabs(static_cast<int64_t>(x1) - x0);
-    const int64_t dy = std::llabs(static_cast<int64_t>(y1) - y0);
-    const bool xMajor = dx >= dy;
-    const int64_t major = xMajor ? dx : dy;
-    const int64_t minor = xMajor ? dy : dx;
+    auto [xMajor, major, minor, majorStep, minorStep, a0, b0, first, last] =
+        MajorWalkOf(x0, y0, x1, y1, box);
     if (major == 0)
         return;
-    const int majorStep = (xMajor ? x1 >= x0 : y1 >= y0) ? 1 : -1;
-    const int minorStep = (xMajor ? y1 >= y0 : x1 >= x0) ? 1 : -1;
-    const int64_t a0 = xMajor ? x0 : y0;
-    const int64_t b0 = xMajor ? y0 : x0;
-    const int64_t lo = xMajor ? box.left() : box.top();
-    const int64_t hi = xMajor ? box.right() : box.bottom();
     const int64_t minorLo = xMajor ? box.top() : box.left();
     const int64_t minorHi = xMajor ? box.bottom() : box.right();
-    int64_t first = std::max<int64_t>(majorStep > 0 ? lo - a0 : a0 - hi, 0);
-    int64_t last = std::min<int64_t>(majorStep > 0 ? hi - a0 : a0 - lo, major - 1);
     // Minor steps k that stay inside the box.
     const int64_t kMin = minorStep > 0 ? minorLo - b0 : b0 - minorHi;
     const int64_t kMax = minorStep > 0 ? minorHi - b0 : b0 - minorLo;
