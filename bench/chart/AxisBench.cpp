@@ -4,6 +4,7 @@
 #include "chart/Chart.h"
 #include "chart/ChartAxis.h"
 #include "chart/ChartTools.h"
+#include "tests/support/FakeAxisChart.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -28,35 +29,9 @@ void EnsureApplication()
 }
 
 // A chart reduced to what the axes ask of it.
-class TBenchChart : public TChartHost, public TAxisOwner
+struct TBenchChart : TFakeAxisChart
 {
-public:
-    TBenchChart() : Bitmap(548, 184) { Canvas.AttachSurface(Bitmap.Canvas()); }
-
-    void Invalidate() override {}
-    bool IsDestroying() const override { return false; }
-    void SeriesColorChanged(TChartSeries&) override {}
-    void SeriesActiveChanged(TChartSeries&) override {}
-    TAxisOwner* AxisOwner() override { return this; }
-    TChartCanvas& AxisCanvas() override { return Canvas; }
-    TRect AxisPlotRect() const override { return Plot; }
-    int32_t SeriesCount() const override { return static_cast<int32_t>(List.size()); }
-    TChartSeries& SeriesAt(int32_t index) const override { return *List[index]; }
-    bool AxisVisible() const override { return true; }
-    TChartAxis& BottomAxis() override { return Bottom; }
-    TChartAxis& TopAxis() override { return Top; }
-    TChartAxis& LeftAxis() override { return Left; }
-    TChartAxis& RightAxis() override { return Right; }
-    bool ChartIsLoading() const override { return false; }
-
-    TBitmap Bitmap;
-    TChartCanvas3D Canvas;
-    TRect Plot{60, 30, 532, 150};
-    std::vector<TChartSeries*> List;
-    TChartAxis Bottom{*this, true, false};
-    TChartAxis Top{*this, true, true};
-    TChartAxis Left{*this, false, false};
-    TChartAxis Right{*this, false, true};
+    TBenchChart() : TFakeAxisChart(548, 184, {60, 30, 532, 150}) {}
 };
 
 std::vector<double> RandomValues(size_t n)

@@ -5,6 +5,7 @@
 // series drawing is timed; the axes are laid out once beforehand.
 #include "chart/ChartAxis.h"
 #include "chart/Series.h"
+#include "tests/support/FakeAxisChart.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
@@ -31,38 +32,12 @@ void EnsureApplication()
 
 // One of the program's charts (548 x 184, its plot inside the title and the axis labels) reduced
 // to what the series drawing asks of it.
-class TBenchChart : public TChartHost, public TAxisOwner
+struct TBenchChart : TFakeAxisChart
 {
-public:
-    TBenchChart() : Bitmap(548, 184) { Canvas.AttachSurface(Bitmap.Canvas()); }
+    TBenchChart() : TFakeAxisChart(548, 184, {51, 29, 532, 159}) {}
 
-    void Invalidate() override {}
-    bool IsDestroying() const override { return false; }
-    void SeriesColorChanged(TChartSeries&) override {}
-    void SeriesActiveChanged(TChartSeries&) override {}
-    TAxisOwner* AxisOwner() override { return this; }
-    TChartCanvas& AxisCanvas() override { return Canvas; }
-    TRect AxisPlotRect() const override { return Plot; }
-    int32_t SeriesCount() const override { return static_cast<int32_t>(List.size()); }
-    TChartSeries& SeriesAt(int32_t index) const override
-    {
-        return *List[static_cast<size_t>(index)];
-    }
-    bool AxisVisible() const override { return true; }
-    TChartAxis& BottomAxis() override { return Bottom; }
-    TChartAxis& TopAxis() override { return Top; }
-    TChartAxis& LeftAxis() override { return Left; }
-    TChartAxis& RightAxis() override { return Right; }
-    bool ChartIsLoading() const override { return false; }
-
-    TBitmap Bitmap;
-    TChartCanvas3D Canvas;
-    TRect Plot{51, 29, 532, 159};
-    TChartAxis Bottom{*this, true, false};
-    TChartAxis Top{*this, true, true};
-    TChartAxis Left{*this, false, false};
-    TChartAxis Right{*this, false, true};
-    std::vector<std::unique_ptr<TLineSeries>> List;
+    // The series of List, owned here.
+    std::vector<std::unique_ptr<TLineSeries>> Lines;
 };
 
 // Four series of count points, 0.2 s apart: steady (slow waves with a little noise, like a run
@@ -89,7 +64,8 @@ std::unique_ptr<TBenchChart> MakeChart(int32_t count, bool noisy)
             series->AppendPoint(t, y);
         }
         series->EndChanges();
-        chart->List.push_back(std::move(series));
+        chart->List.push_back(series.get());
+        chart->Lines.push_back(std::move(series));
     }
     chart->Left.SetScaleRange(45, 115);
     for (TChartAxis* axis : {&chart->Bottom, &chart->Top, &chart->Left, &chart->Right}) {
@@ -99,7 +75,7 @@ std::unique_ptr<TBenchChart> MakeChart(int32_t count, bool noisy)
     for (TChartAxis* axis : {&chart->Bottom, &chart->Top, &chart->Left, &chart->Right}) {
         axis->WidenForSeriesMargins();
     }
-    for (auto& series : chart->List) {
+    for (auto& series : chart->Lines) {
         series->CalcVisibleIndices();
     }
     return chart;
@@ -109,13 +85,13 @@ void DrawSeries(benchmark::State& state, int32_t count, bool noisy, bool merged,
                 bool pointers = false)
 {
     const auto chart = MakeChart(count, noisy);
-    for (auto& series : chart->List) {
+    for (auto& series : chart->Lines) {
         series->SetMergeDenseColumns(merged);
         series->Pointer().SetVisible(pointers);
     }
     const TRect& plot = chart->Plot;
     for (auto _ : state) {
-        for (auto& series : chart->List) {
+        for (auto& series : chart->Lines) {
             chart->Canvas.ClipPlotArea({plot.Left, plot.Top, plot.Right, plot.Bottom + 1}, 0, 0);
             series->DrawAllValues();
             chart->Canvas.Unclip();

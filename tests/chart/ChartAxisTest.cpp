@@ -3,6 +3,7 @@
 // and minor ticks read back from a bitmap.
 #include "chart/ChartAxis.h"
 #include "chart/NumberFormat.h"
+#include "tests/support/FakeAxisChart.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -21,42 +22,11 @@ constexpr TColor Grey = 0x808080;
 
 // A chart as the axes see it: a canvas on a bitmap, a plot rectangle, a series list and the
 // four standard axes. Layout and Draw run the axis steps of a chart's paint in their order.
-class TTestChart : public TChartHost, public TAxisOwner
+class TTestChart : public TFakeAxisChart
 {
 public:
-    TTestChart(int width, int height) : Bitmap(width, height)
-    {
-        Canvas.AttachSurface(Bitmap.Canvas());
-        Plot = {0, 0, width, height};
-    }
+    TTestChart(int width, int height) : TFakeAxisChart(width, height, {0, 0, width, height}) {}
 
-    // TChartHost and TAxisOwner
-    void Invalidate() override { ++Repaints; }
-    bool IsDestroying() const override { return false; }
-    void SeriesColorChanged(TChartSeries&) override {}
-    void SeriesActiveChanged(TChartSeries&) override {}
-    TAxisOwner* AxisOwner() override { return this; }
-    TChartCanvas& AxisCanvas() override { return Canvas; }
-    TRect AxisPlotRect() const override { return Plot; }
-    int32_t SeriesCount() const override { return static_cast<int32_t>(List.size()); }
-    TChartSeries& SeriesAt(int32_t index) const override { return *List[index]; }
-    bool AxisVisible() const override { return true; }
-    TChartAxis& BottomAxis() override { return Bottom; }
-    TChartAxis& TopAxis() override { return Top; }
-    TChartAxis& LeftAxis() override { return Left; }
-    TChartAxis& RightAxis() override { return Right; }
-    bool ChartIsLoading() const override { return Loading; }
-    void GetAxisLabel(const TChartAxis& axis, double value, std::string& text) override
-    {
-        if (LabelEvent)
-            LabelEvent(axis, value, text);
-    }
-
-    void Add(TChartSeries& series)
-    {
-        List.push_back(&series);
-        series.SetParentChart(this);
-    }
     std::vector<TChartAxis*> Axes() { return {&Bottom, &Top, &Left, &Right}; }
 
     // Ranges, placement, the room of the bottom and left axes, placement again, margins.
@@ -98,18 +68,6 @@ public:
     }
     bool Any(TColor c, TRect area) const { return BoxOf(c, area) != TRect{}; }
     void Save(const char* path) const { Bitmap.Image().save(path); }
-
-    TBitmap Bitmap;
-    TChartCanvas3D Canvas;
-    TRect Plot;
-    std::vector<TChartSeries*> List;
-    TChartAxis Bottom{*this, true, false};
-    TChartAxis Top{*this, true, true};
-    TChartAxis Left{*this, false, false};
-    TChartAxis Right{*this, false, true};
-    int Repaints = 0;
-    bool Loading = false;
-    std::function<void(const TChartAxis&, double, std::string&)> LabelEvent;
 };
 
 // A series whose points ask for margins like visible pointers (half size + 1).
