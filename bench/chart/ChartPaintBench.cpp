@@ -6,6 +6,7 @@
 #include "chart/Chart.h"
 #include "chart/Series.h"
 #include "platform/Fonts.h"
+#include "tests/support/ProgramChart.h"
 
 #include <QCoreApplication>
 #include <QWidget>
@@ -28,30 +29,7 @@ struct TPaintFixture
 std::unique_ptr<TChart> MakeChart(int points, bool noisy)
 {
     InstallFontSubstitutions();
-    auto chart = std::make_unique<TChart>();
-    chart->BeginLoading();
-    chart->SetBounds(0, 0, 548, 184);
-    chart->SetColor(clSilver);
-    chart->SetBevelOuter(bvNone);
-    chart->SetAllowPanning(pmNone);
-    chart->Zoom().SetAllow(false);
-    chart->Legend().SetVisible(false);
-    chart->SetView3D(false);
-    chart->SetView3DWalls(false);
-    chart->BackWall().Brush().SetColor(clWhite);
-    chart->BackWall().Brush().SetStyle(bsClear);
-    chart->Title().SetAdjustFrame(false);
-    chart->Title().Font().SetHeight(-18);
-    chart->Title().Font().SetStyle(fsBold);
-    chart->Title().SetText({QStringLiteral("with Orvex Real-Power-Control")});
-    TChartAxis& left = chart->LeftAxis();
-    left.SetAutomatic(false);
-    left.SetAutomaticMaximum(false);
-    left.SetAutomaticMinimum(false);
-    left.SetMinimum(45);
-    left.SetMaximum(115);
-    left.SetAxisValuesFormat("##0.0%");
-    chart->EndLoading();
+    auto chart = ProgramChart(548, 184, QStringLiteral("with Orvex Real-Power-Control"));
 
     const TColor colors[] = {clRed, clBlue, 8454143, clAqua};
     TLineSeries* series[4];
