@@ -78,9 +78,7 @@ protected:
 
     void SetUp() override
     {
-        form.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        ASSERT_TRUE(ShowActive(&form));
         ASSERT_TRUE(WaitUntil([&] { return form.IkSlider1->hasFocus(); }));
     }
 

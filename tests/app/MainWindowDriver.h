@@ -53,6 +53,13 @@ inline void Key(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers = 
     QTest::keyClick(window->windowHandle(), key, modifiers);
 }
 
+// Shows window and waits until it is on screen and active; false when either does not happen.
+inline bool ShowActive(QWidget* window)
+{
+    window->show();
+    return QTest::qWaitForWindowExposed(window) && QTest::qWaitForWindowActive(window);
+}
+
 // Opens menu from the menu bar with a click on its title; true when the popup is shown.
 inline bool OpenMenu(QMenuBar* bar, QMenu* menu)
 {

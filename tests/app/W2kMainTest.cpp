@@ -23,6 +23,7 @@
 
 namespace {
 
+using MainWindowDriver::ShowActive;
 using MainWindowDriver::WaitUntil;
 
 class W2kMainTest : public ::testing::Test
@@ -30,12 +31,7 @@ class W2kMainTest : public ::testing::Test
 protected:
     static void SetUpTestSuite() { InitializeUnits(); }
 
-    void SetUp() override
-    {
-        form.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    }
+    void SetUp() override { ASSERT_TRUE(ShowActive(&form)); }
 
     // A left click at point p of widget, delivered to the window at the matching position.
     void ClickOn(QWidget* widget, QPoint p)

@@ -51,12 +51,7 @@ class W2kMainWindowTest : public ::testing::Test
 protected:
     static void SetUpTestSuite() { InitializeUnits(); }
 
-    void SetUp() override
-    {
-        form.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    }
+    void SetUp() override { ASSERT_TRUE(ShowActive(&form)); }
 
     void TearDown() override
     {
