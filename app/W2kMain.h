@@ -65,57 +65,6 @@ int32_t NearestPixelPointPlain(int32_t count, PixelX px, PixelY py, int32_t x, i
     return result;
 }
 
-// The same result for points whose px(i) never decreases, or never increases, with i. The
-// search starts where x falls among the pixels and walks outward both ways; a point whose
-// horizontal distance alone exceeds the best distance found cannot win, and neither can any
-// point beyond it.
-template <typename PixelX, typename PixelY>
-int32_t NearestPixelPointOrdered(int32_t count, PixelX px, PixelY py, int32_t x, int32_t y)
-{
-    if (count <= 0) {
-        return -1;
-    }
-    const bool ascending = px(0) <= px(count - 1);
-    // First index on x's far side: px(i) >= x ascending, px(i) <= x descending.
-    auto farSide = [&](int32_t i) { return ascending ? px(i) >= x : px(i) <= x; };
-    int32_t low = 0;
-    int32_t high = count;
-    while (low < high) {
-        const int32_t mid = low + (high - low) / 2;
-        if (farSide(mid)) {
-            high = mid;
-        } else {
-            low = mid + 1;
-        }
-    }
-    int64_t best = -1;
-    int32_t result = -1;
-    // Ties go to the lower index, as in the plain search.
-    auto consider = [&](int32_t i) {
-        const int64_t d = PixelDistance(int64_t{px(i)} - x, int64_t{py(i)} - y);
-        if (best == -1 || d < best || (d == best && i < result)) {
-            best = d;
-            result = i;
-        }
-    };
-    // Walking away from x the horizontal distance never shrinks, and the full distance is never
-    // below the horizontal one.
-    for (int32_t i = low; i < count; ++i) {
-        const int64_t bound = PixelDistance(int64_t{px(i)} - x, 0);
-        if (best != -1 && (bound > best || (bound == best && i > result))) {
-            break;
-        }
-        consider(i);
-    }
-    for (int32_t i = low - 1; i >= 0; --i) {
-        if (best != -1 && PixelDistance(int64_t{px(i)} - x, 0) > best) {
-            break;
-        }
-        consider(i);
-    }
-    return result;
-}
-
 class TWin2kAppForm : public QMainWindow
 {
 public:

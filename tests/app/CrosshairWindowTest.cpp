@@ -50,68 +50,18 @@ int32_t Plain(const TPixels& p, int32_t x, int32_t y)
         p.Count(), [&](int32_t i) { return p.X[i]; }, [&](int32_t i) { return p.Y[i]; }, x, y);
 }
 
-int32_t Ordered(const TPixels& p, int32_t x, int32_t y)
-{
-    return NearestPixelPointOrdered(
-        p.Count(), [&](int32_t i) { return p.X[i]; }, [&](int32_t i) { return p.Y[i]; }, x, y);
-}
-
-TEST(NearestSampleSearch, OrderedWalkGivesThePlainSearchsResultsOnRandomData)
-{
-    std::mt19937 random(20261208);
-    auto pick = [&](int32_t low, int32_t high) {
-        return std::uniform_int_distribution<int32_t>(low, high)(random);
-    };
-    int mismatches = 0;
-    for (int trial = 0; trial < 4000; ++trial) {
-        // Small ranges make many ties and repeated columns; some trials reach the pixel limit.
-        const int32_t range = trial % 4 == 0 ? Limit : (trial % 4 == 1 ? 40 : 600);
-        TPixels p;
-        const int32_t count = pick(0, 120);
-        for (int32_t i = 0; i < count; ++i) {
-            p.X.push_back(pick(-range, range));
-            p.Y.push_back(pick(-range, range));
-        }
-        std::sort(p.X.begin(), p.X.end());
-        if (trial % 3 == 0) {
-            std::reverse(p.X.begin(), p.X.end()); // an inverted axis
-        }
-        for (int probe = 0; probe < 8; ++probe) {
-            int32_t x = pick(-range - 50, range + 50);
-            int32_t y = pick(-range - 50, range + 50);
-            if (probe == 7) {
-                x = trial % 2 == 0 ? INT32_MAX : INT32_MIN; // far beyond any pixel
-                y = trial % 2 == 0 ? INT32_MIN : INT32_MAX;
-            }
-            if (Ordered(p, x, y) != Plain(p, x, y)) {
-                ++mismatches;
-                ADD_FAILURE() << "trial " << trial << " at (" << x << ", " << y << "): ordered "
-                              << Ordered(p, x, y) << ", plain " << Plain(p, x, y);
-            }
-        }
-        if (mismatches > 5) {
-            break;
-        }
-    }
-    EXPECT_EQ(mismatches, 0);
-}
-
 TEST(NearestSampleSearch, TiesGoToTheLowerIndexAndAnEmptySetFindsNothing)
 {
     EXPECT_EQ(Plain({}, 0, 0), -1);
-    EXPECT_EQ(Ordered({}, 0, 0), -1);
     // (3,4) and (5,0) are both 5 away from the origin; so is (0,5) right of the mouse in X
     // order; (4,3) as well. The first of them wins, whichever side of the mouse it lies on.
     const TPixels ties{{-5, -3, 0, 4, 5}, {0, 4, 5, 3, 0}};
     EXPECT_EQ(Plain(ties, 0, 0), 0);
-    EXPECT_EQ(Ordered(ties, 0, 0), 0);
     // Rounded distances tie too: sqrt(50) = 7.07 and sqrt(49) = 7 both round to 7.
     const TPixels rounded{{-7, 5, 7}, {1, 5, 0}};
     EXPECT_EQ(Plain(rounded, 0, 0), 0);
-    EXPECT_EQ(Ordered(rounded, 0, 0), 0);
     // A whole column of equal X: the first point of the nearest rounded distance.
     const TPixels column{{10, 10, 10, 10}, {9, -3, 3, -9}};
-    EXPECT_EQ(Ordered(column, 10, 0), 1);
     EXPECT_EQ(Plain(column, 10, 0), 1);
 }
 
@@ -125,9 +75,7 @@ TEST(NearestSampleSearch, DistancesBeyondThirtyTwoBitSquaresStayExact)
     // A far point beats a farther one; with 32-bit squares both would have wrapped around.
     const TPixels far{{-Limit, Limit}, {Limit, -Limit}};
     EXPECT_EQ(Plain(far, Limit, -Limit + 5), 1);
-    EXPECT_EQ(Ordered(far, Limit, -Limit + 5), 1);
     EXPECT_EQ(Plain(far, -Limit + 3, Limit), 0);
-    EXPECT_EQ(Ordered(far, -Limit + 3, Limit), 0);
 }
 
 // The window's search on a real chart's series: the X-ordered walk against the plain search.
