@@ -312,6 +312,23 @@ public:
         }
         return OtherValueToPixel(v);
     }
+    // The linear mapping ValueToPixel applies before ClampPixel: p = Base + (v - Minimum) *
+    // Factor. Linear is false where the axis maps otherwise (logarithmic, zero range); code that
+    // converts many values at once reads it here so that it maps exactly as the axis does.
+    struct TLinearMapping
+    {
+        bool Linear;
+        double Base;
+        double Factor;
+        double Minimum;
+    };
+    TLinearMapping LinearMapping() const
+    {
+        return {FLinearMapping, FPixelBase, FPixelFactor, FScaleMinimum};
+    }
+    // Adding and removing 1.5 * 2^52 rounds to an integer, halves to even, under the default
+    // rounding mode.
+    static constexpr double PixelRoundMagic = 6755399441055744.0;
     // Value at pixel p; 0 on an axis shorter than one pixel.
     double PixelToValue(int32_t p) const;
     // Rounds a pixel coordinate to the nearest integer (halves to even) and clamps it to
@@ -323,10 +340,8 @@ public:
             return AxisPixelLimit;
         }
         if (p >= -limit) {
-            // Adding and removing 1.5 * 2^52 rounds halves to even under the default rounding
-            // mode, exactly as nearbyint does, without a library call.
-            constexpr double magic = 6755399441055744.0;
-            return static_cast<int32_t>((p + magic) - magic);
+            // Rounds exactly as nearbyint does, without a library call.
+            return static_cast<int32_t>((p + PixelRoundMagic) - PixelRoundMagic);
         }
         return -AxisPixelLimit;
     }

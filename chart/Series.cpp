@@ -23,11 +23,6 @@ int32_t Offset(int32_t a, int64_t b)
                                                     std::numeric_limits<int32_t>::max()));
 }
 
-constexpr double PixelLimit = AxisPixelLimit;
-// Adding and removing 1.5 * 2^52 rounds to an integer, halves to even, under the default
-// rounding mode.
-constexpr double RoundMagic = 6755399441055744.0;
-
 #if defined(__GNUC__) && defined(__x86_64__)
 // The processor offers the 256-bit floating-point instructions (asked once).
 bool CpuHasAvx()
@@ -48,9 +43,9 @@ __attribute__((target("avx"))) int32_t ConvertAvx(const double* values, int32_t 
     const __m256d vbase = _mm256_set1_pd(base);
     const __m256d vfactor = _mm256_set1_pd(factor);
     const __m256d vminimum = _mm256_set1_pd(minimum);
-    const __m256d bottom = _mm256_set1_pd(-PixelLimit);
-    const __m256d top = _mm256_set1_pd(PixelLimit);
-    const __m256d round = _mm256_set1_pd(RoundMagic);
+    const __m256d bottom = _mm256_set1_pd(-double{AxisPixelLimit});
+    const __m256d top = _mm256_set1_pd(double{AxisPixelLimit});
+    const __m256d round = _mm256_set1_pd(TChartAxis::PixelRoundMagic);
     int32_t k = 0;
     for (; k + 4 <= count; k += 4) {
         __m256d p = _mm256_add_pd(
@@ -63,28 +58,19 @@ __attribute__((target("avx"))) int32_t ConvertAvx(const double* values, int32_t 
 }
 #endif
 
-// The value-to-pixel conversion of an axis, taken apart once per pass so that a whole block of
-// values converts in one loop without branches: p = base + (v - minimum) * factor, clamped to
-// the pixel limit (not-a-number to its negative end) and rounded halves to even, exactly as the
-// axis converts one value. Axes without a linear mapping convert value by value.
+// The value-to-pixel conversion of an axis for a whole block of values in one loop without
+// branches: the axis' own linear mapping, clamped to the pixel limit (not-a-number to its
+// negative end) and rounded halves to even, exactly as the axis converts one value. Axes without
+// a linear mapping convert value by value.
 class TPixelMapping
 {
 public:
-    explicit TPixelMapping(const TChartAxis& axis) : FAxis(axis)
-    {
-        const bool logarithmic =
-            axis.Logarithmic() && axis.ScaleMinimum() > 0 && axis.ScaleMaximum() > 0;
-        FLinear = !axis.RangeIsZero() && !logarithmic;
-        const bool fromStart = axis.Horizontal() != axis.Inverted();
-        FBase = fromStart ? axis.StartPixel() : axis.EndPixel();
-        FFactor = fromStart ? axis.PixelsPerUnit() : -axis.PixelsPerUnit();
-        FMinimum = axis.ScaleMinimum();
-    }
+    explicit TPixelMapping(const TChartAxis& axis) : FAxis(axis), FMapping(axis.LinearMapping()) {}
 
     // Converts the values low..low+count-1 of the list into out.
     void Map(const TChartValueList& list, int32_t low, int32_t count, int32_t* out) const
     {
-        if (!FLinear) {
+        if (!FMapping.Linear) {
             for (int32_t k = 0; k < count; ++k) {
                 out[k] = FAxis.ValueToPixel(list.Values(low + k));
             }
@@ -102,23 +88,18 @@ private:
         int32_t k = 0;
 #if defined(__GNUC__) && defined(__x86_64__)
         if (CpuHasAvx()) {
-            k = ConvertAvx(values, count, out, FBase, FFactor, FMinimum);
+            k = ConvertAvx(values, count, out, FMapping.Base, FMapping.Factor, FMapping.Minimum);
         }
 #endif
         for (; k < count; ++k) {
-            double p = FBase + (values[k] - FMinimum) * FFactor;
-            p = p >= -PixelLimit ? p : -PixelLimit;
-            p = p > PixelLimit ? PixelLimit : p;
-            out[k] = static_cast<int32_t>((p + RoundMagic) - RoundMagic);
+            out[k] = TChartAxis::ClampPixel(FMapping.Base +
+                                            (values[k] - FMapping.Minimum) * FMapping.Factor);
         }
     }
 
 private:
     const TChartAxis& FAxis;
-    bool FLinear;
-    double FBase;
-    double FFactor;
-    double FMinimum;
+    TChartAxis::TLinearMapping FMapping;
 };
 
 #if defined(__GNUC__) && defined(__x86_64__)
