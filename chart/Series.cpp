@@ -3,10 +3,13 @@
 #include "chart/ChartAxis.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #if defined(__GNUC__) && defined(__x86_64__)
@@ -155,7 +158,30 @@ struct TColumnRun
     int32_t Y0;
     int32_t Y1;
 };
-using TFootprint = std::vector<TColumnRun>;
+struct TFootprint
+{
+    std::vector<TColumnRun> Runs;
+    // The box around all runs (meaningful when there are runs).
+    int32_t MinDx = 0;
+    int32_t MaxDx = 0;
+    int32_t MinY0 = 0;
+    int32_t MaxY1 = 0;
+
+    void Add(const TColumnRun& run)
+    {
+        if (Runs.empty()) {
+            MinDx = MaxDx = run.Dx;
+            MinY0 = run.Y0;
+            MaxY1 = run.Y1;
+        } else {
+            MinDx = std::min(MinDx, run.Dx);
+            MaxDx = std::max(MaxDx, run.Dx);
+            MinY0 = std::min(MinY0, run.Y0);
+            MaxY1 = std::max(MaxY1, run.Y1);
+        }
+        Runs.push_back(run);
+    }
+};
 
 // Draws an item on a scratch bitmap, once over black and once over white, and finds the pixels
 // it sets. The item must set each of them to a value that does not depend on what lay below (an
@@ -193,7 +219,7 @@ public:
                 if (set && runStart < 0) {
                     runStart = y;
                 } else if (!set && runStart >= 0) {
-                    footprint.push_back({x - anchorX, runStart - anchorY, y - anchorY});
+                    footprint.Add({x - anchorX, runStart - anchorY, y - anchorY});
                     runStart = -1;
                 }
             }
@@ -219,26 +245,36 @@ private:
 };
 
 // The pixels that items drawn later set, one bit per pixel, column by column, over a rectangle
-// of the canvas. Pixels outside the rectangle count as not set.
+// of the canvas. Pixels outside the rectangle count as not set. A run of up to 56 rows is read
+// or written as one 64-bit window starting at the byte of its first row; each column is padded
+// so that a window never reaches past it.
 class TCoverage
 {
 public:
     explicit TCoverage(const TRect& area)
         : FLeft(area.Left), FTop(area.Top), FWidth(area.Right - area.Left),
-          FHeight(area.Bottom - area.Top), FWords((FHeight + 63) / 64),
-          FBits(static_cast<size_t>(FWidth) * static_cast<size_t>(FWords), 0)
+          FHeight(area.Bottom - area.Top), FStride((FHeight + 7) / 8 + 8),
+          FBits(static_cast<size_t>(FWidth) * static_cast<size_t>(FStride), 0)
     {
     }
 
     // All pixels of the footprint anchored at (x, y) are set.
     bool Covers(const TFootprint& footprint, int32_t x, int32_t y) const
     {
-        for (const TColumnRun& run : footprint) {
-            const int64_t column = int64_t{x} + run.Dx - FLeft;
-            const int64_t top = int64_t{y} + run.Y0 - FTop;
-            const int64_t bottom = int64_t{y} + run.Y1 - FTop;
-            if (column < 0 || column >= FWidth || top < 0 || bottom > FHeight ||
-                !AllSet(Column(column), static_cast<int32_t>(top), static_cast<int32_t>(bottom))) {
+        if (footprint.Runs.empty()) {
+            return true;
+        }
+        const int64_t left = int64_t{x} + footprint.MinDx - FLeft;
+        const int64_t right = int64_t{x} + footprint.MaxDx - FLeft;
+        const int64_t top = int64_t{y} + footprint.MinY0 - FTop;
+        const int64_t bottom = int64_t{y} + footprint.MaxY1 - FTop;
+        if (left < 0 || right >= FWidth || top < 0 || bottom > FHeight) {
+            return false; // some run reaches outside the rectangle
+        }
+        const int32_t column = static_cast<int32_t>(int64_t{x} - FLeft);
+        const int32_t row = static_cast<int32_t>(int64_t{y} - FTop);
+        for (const TColumnRun& run : footprint.Runs) {
+            if (!AllSet(Column(column + run.Dx), row + run.Y0, row + run.Y1)) {
                 return false;
             }
         }
@@ -250,54 +286,73 @@ public:
         const int64_t column = int64_t{x} - FLeft;
         const int64_t row = int64_t{y} - FTop;
         return column >= 0 && column < FWidth && row >= 0 && row < FHeight &&
-               ((Column(column)[row >> 6] >> (row & 63)) & 1) != 0;
+               ((Column(static_cast<int32_t>(column))[row >> 3] >> (row & 7)) & 1) != 0;
     }
 
     // Sets the pixels of the footprint anchored at (x, y) that lie inside the rectangle.
     void Add(const TFootprint& footprint, int32_t x, int32_t y)
     {
-        for (const TColumnRun& run : footprint) {
+        for (const TColumnRun& run : footprint.Runs) {
             const int64_t column = int64_t{x} + run.Dx - FLeft;
             const int64_t top = std::max<int64_t>(int64_t{y} + run.Y0 - FTop, 0);
             const int64_t bottom = std::min<int64_t>(int64_t{y} + run.Y1 - FTop, FHeight);
             if (column < 0 || column >= FWidth || top >= bottom) {
                 continue;
             }
-            uint64_t* bits = Column(column);
-            for (int64_t w = top >> 6; w <= (bottom - 1) >> 6; ++w) {
-                bits[w] |= Mask(w, top, bottom);
+            uint8_t* bits = Column(static_cast<int32_t>(column));
+            for (int32_t from = static_cast<int32_t>(top); from < bottom; from += WindowRows) {
+                const int32_t rows =
+                    static_cast<int32_t>(std::min<int64_t>(bottom - from, WindowRows));
+                StoreWindow(bits + (from >> 3),
+                            LoadWindow(bits + (from >> 3)) | (Mask(rows) << (from & 7)));
             }
         }
     }
 
 private:
-    // The bits of word w that lie in rows top..bottom-1.
-    static uint64_t Mask(int64_t w, int64_t top, int64_t bottom)
+    static constexpr int32_t WindowRows = 56;
+
+    static uint64_t Mask(int32_t rows) { return (uint64_t{1} << rows) - 1; }
+    // The eight bytes at p as a number, the first byte lowest.
+    static uint64_t LoadWindow(const uint8_t* p)
     {
-        const int64_t from = std::max(top - w * 64, int64_t{0});
-        const int64_t to = std::min(bottom - w * 64, int64_t{64});
-        const uint64_t high = to == 64 ? ~uint64_t{0} : (uint64_t{1} << to) - 1;
-        return high & ~((uint64_t{1} << from) - 1);
+        uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        if constexpr (std::endian::native == std::endian::big) {
+            word = __builtin_bswap64(word);
+        }
+        return word;
     }
-    bool AllSet(const uint64_t* bits, int32_t top, int32_t bottom) const
+    static void StoreWindow(uint8_t* p, uint64_t word)
     {
-        for (int32_t w = top >> 6; w <= (bottom - 1) >> 6; ++w) {
-            const uint64_t mask = Mask(w, top, bottom);
-            if ((bits[w] & mask) != mask) {
+        if constexpr (std::endian::native == std::endian::big) {
+            word = __builtin_bswap64(word);
+        }
+        std::memcpy(p, &word, sizeof word);
+    }
+    // Rows top..bottom-1 of the column are all set.
+    static bool AllSet(const uint8_t* bits, int32_t top, int32_t bottom)
+    {
+        for (int32_t from = top; from < bottom; from += WindowRows) {
+            const uint64_t mask = Mask(std::min(bottom - from, WindowRows));
+            if (((LoadWindow(bits + (from >> 3)) >> (from & 7)) & mask) != mask) {
                 return false;
             }
         }
         return true;
     }
-    uint64_t* Column(int64_t column) { return FBits.data() + column * FWords; }
-    const uint64_t* Column(int64_t column) const { return FBits.data() + column * FWords; }
+    uint8_t* Column(int32_t column) { return FBits.data() + size_t(column) * size_t(FStride); }
+    const uint8_t* Column(int32_t column) const
+    {
+        return FBits.data() + size_t(column) * size_t(FStride);
+    }
 
     int32_t FLeft;
     int32_t FTop;
     int32_t FWidth;
     int32_t FHeight;
-    int32_t FWords;
-    std::vector<uint64_t> FBits;
+    int32_t FStride;
+    std::vector<uint8_t> FBits;
 };
 
 // Everything about a pen that decides which pixels it sets.
@@ -370,6 +425,68 @@ TSegmentFootprints& SegmentFootprintsOf(const TChartPen& pen, bool stairs, bool 
     tables.push_back(std::move(table));
     return *tables.back();
 }
+
+// The per-point arrays of the walk that leaves out covered items. A day of points needs
+// megabytes of them; allocated afresh on every paint, their page faults and zeroing cost more
+// than the walk itself, so one set is kept between paints and lent to one walk at a time (a walk
+// started while another holds them, from an event handler, allocates its own).
+struct TWalkArrays
+{
+    std::vector<int32_t> Xs;
+    std::vector<int32_t> Ys;
+    std::vector<TColor> Colors;
+    std::vector<uint8_t> Drawn;
+};
+
+TWalkArrays& SpareWalkArrays()
+{
+    thread_local TWalkArrays spare;
+    return spare;
+}
+
+class TWalkArraysLease
+{
+public:
+    // Arrays of at least count elements; Drawn's first count elements are zero.
+    explicit TWalkArraysLease(size_t count) : FArrays(std::exchange(SpareWalkArrays(), {}))
+    {
+        Fit(FArrays.Xs, count);
+        Fit(FArrays.Ys, count);
+        Fit(FArrays.Colors, count);
+        Fit(FArrays.Drawn, count);
+        std::fill_n(FArrays.Drawn.begin(), count, uint8_t{0});
+    }
+    ~TWalkArraysLease()
+    {
+        TWalkArrays& spare = SpareWalkArrays();
+        if (spare.Xs.capacity() <= FArrays.Xs.capacity()) {
+            spare = std::move(FArrays);
+        }
+    }
+    TWalkArraysLease(const TWalkArraysLease&) = delete;
+    TWalkArraysLease& operator=(const TWalkArraysLease&) = delete;
+
+    int32_t* Xs() { return FArrays.Xs.data(); }
+    int32_t* Ys() { return FArrays.Ys.data(); }
+    TColor* Colors() { return FArrays.Colors.data(); }
+    uint8_t* Drawn() { return FArrays.Drawn.data(); }
+
+private:
+    // Grows the array to count elements; one far larger than needed (the series were cleared)
+    // is given back first, so that a long run's arrays do not outlive its points.
+    template <typename T> static void Fit(std::vector<T>& array, size_t count)
+    {
+        constexpr size_t KeepBytes = size_t{1} << 20;
+        if (array.capacity() > 4 * count && array.capacity() * sizeof(T) > KeepBytes) {
+            array = {};
+        }
+        if (array.size() < count) {
+            array.resize(count);
+        }
+    }
+
+    TWalkArrays FArrays;
+};
 
 } // namespace
 
@@ -782,11 +899,12 @@ template <typename ColorOf> bool TCustomSeries::DrawUncovered(ColorOf colorOf)
     const int32_t step = FPass.LastDrawn >= FPass.FirstDrawn ? 1 : -1;
     const int32_t count = std::abs(FPass.LastDrawn - FPass.FirstDrawn) + 1;
     const int32_t low = std::min(FPass.FirstDrawn, FPass.LastDrawn);
-    std::vector<int32_t> xs(static_cast<size_t>(count));
-    std::vector<int32_t> ys(static_cast<size_t>(count));
-    std::vector<TColor> colors(static_cast<size_t>(count));
-    TPixelMapping(*FPass.HorizAxis).Map(XValues(), low, count, xs.data());
-    TPixelMapping(*FPass.VertAxis).Map(YValues(), low, count, ys.data());
+    TWalkArraysLease arrays(static_cast<size_t>(count));
+    int32_t* const xs = arrays.Xs();
+    int32_t* const ys = arrays.Ys();
+    TColor* const colors = arrays.Colors();
+    TPixelMapping(*FPass.HorizAxis).Map(XValues(), low, count, xs);
+    TPixelMapping(*FPass.VertAxis).Map(YValues(), low, count, ys);
     for (int32_t k = 0; k < count; ++k) {
         colors[static_cast<size_t>(k)] = colorOf(low + k);
     }
@@ -797,7 +915,7 @@ template <typename ColorOf> bool TCustomSeries::DrawUncovered(ColorOf colorOf)
     // q - 1 (and, for the last point, its own pointer).
     constexpr uint8_t SegmentDrawn = 1;
     constexpr uint8_t PointerDrawn = 2;
-    std::vector<uint8_t> drawn(static_cast<size_t>(count), 0);
+    uint8_t* const drawn = arrays.Drawn();
     TCoverage cover({plot.Left - margin, plot.Top - margin,
                      static_cast<int32_t>(plot.Left - margin + areaWidth),
                      static_cast<int32_t>(plot.Top - margin + areaHeight)});

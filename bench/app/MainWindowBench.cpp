@@ -3,6 +3,7 @@
 //   day (432,000) of running with the mains voltage moved every three minutes;
 // - one mouse move over the upper chart with the crosshair on (the readout's search, the
 //   nearest-point tool's search, both charts repainted) at the same lengths;
+// - the same tick with a pointer on every point ("Measurmentspoints" on);
 // - program start: the five windows created until the main window has painted both charts;
 // - the parts alone (a tick without painting, a paint without a tick) to see where time goes.
 #include "app/AppForms.h"
@@ -112,6 +113,21 @@ void BM_TickAndRepaint(benchmark::State& state)
         window.RepaintBoth();
     }
     ReportDraws(state, window, before);
+}
+
+// The same with "Measurmentspoints" on: a pointer on every point of all eight series.
+void BM_TickAndRepaintWithMarkers(benchmark::State& state)
+{
+    TRunningWindow& window = Window(static_cast<int>(state.range(0)));
+    window.Form.Messpunkte1Click();
+    const int64_t before = window.Form.Chart1->DrawCount() + window.Form.Chart2->DrawCount();
+    for (auto _ : state) {
+        window.Form.Timer1Timer();
+        window.RepaintBoth();
+    }
+    ReportDraws(state, window, before);
+    window.Form.Messpunkte1Click();
+    window.RepaintBoth();
 }
 
 // The tick alone: the engine's sample and eight appends with their repaint requests.
@@ -245,6 +261,12 @@ BENCHMARK(BM_TickAndRepaint)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(100)
     ->Repetitions(5);
+BENCHMARK(BM_TickAndRepaintWithMarkers)
+    ->Arg(18000)
+    ->Arg(432000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20)
+    ->Repetitions(3);
 BENCHMARK(BM_TickOnly)
     ->Arg(18000)
     ->Arg(432000)
