@@ -1,6 +1,7 @@
 #include "chart/Chart.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 // ---- Shapes -----------------------------------------------------------------------------------
 
@@ -453,13 +454,14 @@ void TCustomChart::ClickedAt(TMouseButton button, TShiftState shift, int x, int 
     for (TChartAxis* axis : Axes()) {
         if (!IsAxisVisible(*axis))
             continue;
-        // The axis line and its tick strip.
-        const int strip = axis->StripSize() + 1;
-        const int pos = axis->AxisLinePos();
+        // The axis line and its tick strip (in 64 bits: the strip may be as wide as an int).
+        const int64_t strip = int64_t{axis->StripSize()} + 1;
+        const int64_t pos = axis->AxisLinePos();
         const bool onAxis =
             axis->Horizontal()
-                ? (x >= axis->StartPixel() && x <= axis->EndPixel() && std::abs(y - pos) <= strip)
-                : (y >= axis->StartPixel() && y <= axis->EndPixel() && std::abs(x - pos) <= strip);
+                ? (x >= axis->StartPixel() && x <= axis->EndPixel() && std::llabs(y - pos) <= strip)
+                : (y >= axis->StartPixel() && y <= axis->EndPixel() &&
+                   std::llabs(x - pos) <= strip);
         if (onAxis) {
             if (OnClickAxis)
                 OnClickAxis(this, *axis, button, shift, x, y);

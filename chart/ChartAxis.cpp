@@ -1085,22 +1085,24 @@ int32_t TChartAxis::LabelSizeAlongAxis(const std::string& text)
 
 int32_t TChartAxis::StripSize() const
 {
-    int32_t s = FAxisPen.Visible() ? FAxisPen.Width() + 1 : 0;
+    // Summed in 64 bits: a pen width or tick length may be as large as an int holds.
+    int64_t s = FAxisPen.Visible() ? static_cast<int64_t>(FAxisPen.Width()) + 1 : 0;
     if (FTicks.Visible()) {
         s += FTickLength;
     }
     if (FMinorTicks.Visible()) {
-        s = std::max(s, FMinorTickLength);
+        s = std::max<int64_t>(s, FMinorTickLength);
     }
-    return s;
+    return SaturateInt32(s);
 }
 
-int32_t TChartAxis::PositionOffset() const
+int64_t TChartAxis::PositionOffset() const
 {
     if (FPositionPercent == 0) {
         return 0;
     }
-    int32_t offset;
+    // 64 bits, so that the negated offset of an other-side axis stays exact.
+    int64_t offset;
     if (FPositionUnits == muPixels) {
         offset = RoundToInt32(FPositionPercent);
     } else {
@@ -1182,11 +1184,11 @@ void TChartAxis::ReserveRoom(TRect& rect)
         shrink(strip);
     }
 
-    const int32_t offset = PositionOffset();
+    const int64_t offset = PositionOffset();
     if (offset != 0) {
-        const int32_t signedOffset = FHorizontal ? -offset : offset;
-        FTitlePos = SaturateInt32(static_cast<int64_t>(FTitlePos) + signedOffset);
-        FLabelsPos = SaturateInt32(static_cast<int64_t>(FLabelsPos) + signedOffset);
+        const int64_t signedOffset = FHorizontal ? -offset : offset;
+        FTitlePos = SaturateInt32(FTitlePos + signedOffset);
+        FLabelsPos = SaturateInt32(FLabelsPos + signedOffset);
     }
 }
 
@@ -1201,7 +1203,8 @@ void TChartAxis::DrawLabel(int32_t x, int32_t y, const std::string& text)
         align = FOtherSide ? TA_LEFT : TA_RIGHT;
         if (FLabelsAlign == alOpposite) {
             align = FOtherSide ? TA_RIGHT : TA_LEFT;
-            x = FOtherSide ? x + FLabelsBandSize : x - FLabelsBandSize;
+            x = SaturateInt32(FOtherSide ? static_cast<int64_t>(x) + FLabelsBandSize
+                                         : static_cast<int64_t>(x) - FLabelsBandSize);
         }
         y = y - h / 2 - RoundToInt32(h * 0.5 * (count + 1));
     } else if (!FOtherSide) {
@@ -1273,15 +1276,18 @@ void TChartAxis::ProduceTextLabels(TAxisLabelStyle style)
     }
 }
 
-void TChartAxis::DrawTicks(const std::vector<int32_t>& positions, int32_t offset, int32_t length,
+void TChartAxis::DrawTicks(const std::vector<int32_t>& positions, int64_t offset, int64_t length,
                            bool insideOnly)
 {
     if (length == 0) {
         return;
     }
     TChartCanvas& canvas = FOwner.AxisCanvas();
-    const int32_t from = FOtherSide == FHorizontal ? FAxisLinePos - offset : FAxisLinePos + offset;
-    const int32_t to = FOtherSide == FHorizontal ? from - length : from + length;
+    // In 64 bits and saturated: a tick may be as long as an int holds.
+    const bool towardsLower = FOtherSide == FHorizontal;
+    const int64_t start = towardsLower ? FAxisLinePos - offset : FAxisLinePos + offset;
+    const int32_t from = SaturateInt32(start);
+    const int32_t to = SaturateInt32(towardsLower ? start - length : start + length);
     // Left and top axes tick towards lower coordinates, bottom and right axes towards higher.
     for (const int32_t q : positions) {
         if (insideOnly && !(FStartPixel < q && q < FEndPixel)) {
@@ -1352,8 +1358,8 @@ void TChartAxis::DrawAxis()
     // 1. The line's position: the plot edge on the axis' side, shifted by the position offset.
     const int32_t edge =
         FHorizontal ? (FOtherSide ? plot.Top : plot.Bottom) : (FOtherSide ? plot.Right : plot.Left);
-    const int32_t offset = PositionOffset();
-    FAxisLinePos = SaturateInt32(static_cast<int64_t>(edge) + (FHorizontal ? -offset : offset));
+    const int64_t offset = PositionOffset();
+    FAxisLinePos = SaturateInt32(edge + (FHorizontal ? -offset : offset));
 
     // 2. Title.
     DrawTitle();
@@ -1409,7 +1415,7 @@ void TChartAxis::DrawAxis()
     // 8. Inner ticks, towards the plot.
     if (FTicksInner.Visible()) {
         canvas.SelectPen(FTicksInner);
-        DrawTicks(FTickPositions, -1, -FTickInnerLength, false);
+        DrawTicks(FTickPositions, -1, -static_cast<int64_t>(FTickInnerLength), false);
     }
 
     // 9. Minor ticks, between and beyond the labels, inside the axis only.

@@ -395,7 +395,7 @@ private:
     double SeriesValueExtent(bool highest) const;
     bool UsesDateTime() const;
     void CalcIsDateTimeAxis();
-    int32_t PositionOffset() const;
+    int64_t PositionOffset() const;
     void SelectLabelsFont();
     void ClearTextCache() const;
     void ClearSizeCache();
@@ -405,7 +405,7 @@ private:
     void ProduceLogLabelValues(const std::function<void(double)>& visit) const;
     void ProduceTextLabels(TAxisLabelStyle style);
     void VisitLabel(double value, const std::string& text);
-    void DrawTicks(const std::vector<int32_t>& positions, int32_t offset, int32_t length,
+    void DrawTicks(const std::vector<int32_t>& positions, int64_t offset, int64_t length,
                    bool insideOnly);
     void DrawGridLines(const std::vector<int32_t>& positions);
     std::vector<int32_t> MinorTickPositions() const;

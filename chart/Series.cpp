@@ -618,8 +618,10 @@ TCustomSeries::TCustomSeries(bool pointerVisible) : FPointer(*this, pointerVisib
 void TCustomSeries::GrowPointMargins(int32_t pointerSize, int32_t& first, int32_t& second) const
 {
     if (FPointer.Visible() && FPointer.InflateMargins()) {
-        first = std::max(first, pointerSize + 1);
-        second = std::max(second, pointerSize + 1);
+        // A pointer as large as an int holds asks for no more than that.
+        const int32_t margin = pointerSize < INT32_MAX ? pointerSize + 1 : INT32_MAX;
+        first = std::max(first, margin);
+        second = std::max(second, margin);
     }
     if (FStairs) {
         first = std::max(first, LinePen().Width());
@@ -691,7 +693,8 @@ void TCustomSeries::DrawPointRange()
         // The outline: the whole line once more underneath, wider and in the outline's colour.
         TChartPen outline;
         outline.Assign(FOutLine);
-        outline.SetWidth(LinePen().Width() + FOutLine.Width() + 2);
+        const int64_t width = int64_t{LinePen().Width()} + FOutLine.Width() + 2;
+        outline.SetWidth(static_cast<int>(std::clamp<int64_t>(width, INT32_MIN, INT32_MAX)));
         FPass.Outline = true;
         DrawPass(outline, FOutLine.Color());
         FPass.Outline = false;

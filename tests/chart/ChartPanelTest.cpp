@@ -14,6 +14,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -812,4 +813,81 @@ TEST(ChartPanel, BorderAndBevelsWiderThanTheControlPaintPromptly)
         EXPECT_GT(chart->PlotRect().Right, chart->PlotRect().Left) << margin;
         EXPECT_GT(chart->PlotRect().Bottom, chart->PlotRect().Top) << margin;
     }
+}
+
+TEST(ChartPanel, AxisTickAndPointerSizesAsLargeAsAnIntPaintWithoutOverflow)
+{
+    // Each setting on a chart of its own, at both ends of the int range; every paint must finish
+    // (under the sanitizers: without an overflow) and leave a plot of at least one pixel.
+    const std::vector<std::pair<const char*, std::function<void(TChart&, TLineSeries&, int)>>>
+        settings = {
+            {"axis width", [](TChart& c, TLineSeries&, int v) { c.LeftAxis().Axis().SetWidth(v); }},
+            {"tick length",
+             [](TChart& c, TLineSeries&, int v) {
+                 c.LeftAxis().SetTickLength(v);
+                 c.BottomAxis().SetTickLength(v);
+             }},
+            {"minor tick length",
+             [](TChart& c, TLineSeries&, int v) {
+                 c.LeftAxis().SetMinorTickLength(v);
+                 c.BottomAxis().SetMinorTickLength(v);
+             }},
+            {"inner tick length",
+             [](TChart& c, TLineSeries&, int v) {
+                 c.LeftAxis().SetTickInnerLength(v);
+                 c.BottomAxis().SetTickInnerLength(v);
+             }},
+            {"position in pixels",
+             [](TChart& c, TLineSeries&, int v) {
+                 for (TChartAxis* axis : {&c.LeftAxis(), &c.BottomAxis()}) {
+                     axis->SetPositionUnits(muPixels);
+                     axis->SetPositionPercent(v);
+                 }
+             }},
+            {"opposite labels",
+             [](TChart& c, TLineSeries&, int v) {
+                 c.LeftAxis().SetLabelsAlign(alOpposite);
+                 c.LeftAxis().SetLabelsSize(v);
+             }},
+            {"pointer size",
+             [](TChart&, TLineSeries& s, int v) {
+                 s.Pointer().SetVisible(true);
+                 if (v > 0) {
+                     s.Pointer().SetHorizSize(v);
+                     s.Pointer().SetVertSize(v);
+                 }
+             }},
+            {"outline width",
+             [](TChart&, TLineSeries& s, int v) {
+                 s.OutLine().SetVisible(true);
+                 s.OutLine().SetWidth(v);
+             }},
+        };
+    for (const auto& [name, apply] : settings) {
+        for (int v : {INT32_MAX, INT32_MIN}) {
+            auto chart = ProgramChart(300, 200, QStringLiteral("large"));
+            TLineSeries& s = AddLine(*chart, clRed, 2);
+            for (int i = 1; i <= 10; ++i)
+                s.AppendPoint(i * 0.2, 50 + 3 * i);
+            apply(*chart, s, v);
+            Paint(*chart);
+            EXPECT_GT(chart->PlotRect().Right, chart->PlotRect().Left) << name << " " << v;
+            EXPECT_GT(chart->PlotRect().Bottom, chart->PlotRect().Top) << name << " " << v;
+        }
+    }
+
+    // The strip of an axis and the margins of a pointer stop at the largest int.
+    auto chart = ProgramChart(300, 200, QStringLiteral("large"));
+    TLineSeries& s = AddLine(*chart, clRed, 2);
+    chart->LeftAxis().Axis().SetWidth(INT32_MAX);
+    EXPECT_EQ(chart->LeftAxis().StripSize(), INT32_MAX);
+    chart->BottomAxis().SetTickLength(INT32_MAX);
+    EXPECT_EQ(chart->BottomAxis().StripSize(), INT32_MAX);
+    s.Pointer().SetVisible(true);
+    s.Pointer().SetHorizSize(INT32_MAX);
+    int32_t left = 0;
+    int32_t right = 0;
+    s.HorizontalPointMargins(left, right);
+    EXPECT_EQ(left, INT32_MAX);
+    EXPECT_EQ(right, INT32_MAX);
 }
