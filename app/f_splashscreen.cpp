@@ -4,12 +4,14 @@
 #include "app/PrjConst.h"
 #include "platform/FileVersion.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QPointer>
 #include <QScreen>
 
 TSplashScreen* SplashScreen = nullptr;
@@ -105,8 +107,15 @@ void TSplashScreen::Click()
 
 int TSplashScreen::ShowModal()
 {
+    // When the modal showing ends, the window that was active before it (the main window) gets
+    // the keyboard back, as a closed dialog hands it to the window it was opened from.
+    const QPointer<QWidget> previous = QApplication::activeWindow();
     setResult(0);
-    return exec();
+    const int result = exec();
+    if (previous != nullptr && previous != this && previous->isVisible()) {
+        previous->activateWindow();
+    }
+    return result;
 }
 
 bool TSplashScreen::eventFilter(QObject* watched, QEvent* event)

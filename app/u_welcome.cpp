@@ -4,12 +4,14 @@
 #include "app/FormStyle.h"
 #include "platform/Errors.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -151,10 +153,15 @@ void TfrmWelcome::btnOKClick()
 {
     // An OK button sets the modal result first; hiding then ends a modal showing.
     setResult(QDialog::Accepted);
+    const bool wasActive = isActiveWindow();
     hide();
     if (FMainForm != nullptr) {
         FMainForm->setWindowState((FMainForm->windowState() & ~Qt::WindowMinimized) |
                                   Qt::WindowMaximized);
+        // The keyboard goes back to the main window (to its slider) instead of to no window.
+        if (wasActive && FMainForm->isVisible()) {
+            FMainForm->activateWindow();
+        }
     }
 }
 
@@ -163,8 +170,14 @@ int TfrmWelcome::ShowModal()
     if (isVisible()) {
         throw EInvalidOperation("Cannot make a visible window modal");
     }
+    // When the modal showing ends, the window that was active before it gets the keyboard back.
+    const QPointer<QWidget> previous = QApplication::activeWindow();
     setResult(0);
-    return exec();
+    const int result = exec();
+    if (previous != nullptr && previous != this && previous->isVisible()) {
+        previous->activateWindow();
+    }
+    return result;
 }
 
 void TfrmWelcome::keyPressEvent(QKeyEvent* event)

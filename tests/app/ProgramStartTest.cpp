@@ -9,13 +9,20 @@
 #include "app/f_splashscreen.h"
 #include "app/u_welcome.h"
 #include "app/u_wertedisplay.h"
+#include "tests/app/MainWindowDriver.h"
 #include "widgets/IkButtons.h"
+#include "widgets/IkMeter.h"
+#include "widgets/IkSlider.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -96,6 +103,60 @@ TEST_F(ProgramStartTest, AfterTheCountOKHidesTheIntroductionAndMaximisesTheMainW
     EXPECT_FALSE(forms.Welcome()->isVisible());
     EXPECT_TRUE(forms.MainForm()->isMaximized());
     EXPECT_EQ(quits, 0);
+}
+
+// Once the introduction or a modal window opened from the main window is gone, the keyboard is
+// back with the main window: the arrow keys move the mains voltage without a click first.
+TEST_F(ProgramStartTest, TheKeyboardComesBackToTheSliderWheneverAnotherWindowGoes)
+{
+    using namespace MainWindowDriver;
+    TWin2kAppForm* mainForm = forms.MainForm();
+    TfrmWelcome* welcome = forms.Welcome();
+    // A key as the user types it: to whichever window is active; true when the main one is.
+    auto keyToMainWindow = [&](Qt::Key key) {
+        if (!WaitUntil([&] { return QApplication::activeWindow() == mainForm; })) {
+            return false;
+        }
+        Key(mainForm, key);
+        return true;
+    };
+    // Clicks on modal once it runs modally (for the about window anywhere on it, for the
+    // introduction its OK button).
+    auto whenModal = [](QWidget* modal, std::function<void()> click) {
+        auto* poll = new QTimer(modal);
+        QObject::connect(poll, &QTimer::timeout, modal, [=] {
+            if (QApplication::activeModalWidget() == modal && modal->isActiveWindow()) {
+                poll->stop();
+                click();
+            }
+        });
+        poll->start(20);
+    };
+
+    ASSERT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == welcome; }));
+    for (int i = 0; i < 101; ++i) {
+        welcome->Timer1Timer();
+    }
+    Click(welcome->btnOK, QPoint(20, 20));
+    ASSERT_FALSE(welcome->isVisible());
+    EXPECT_TRUE(keyToMainWindow(Qt::Key_Up)) << "after OK of the introduction";
+    EXPECT_EQ(mainForm->IkSlider1->Position(), 405);
+    EXPECT_EQ(mainForm->IkMeterNetz->Position(), 405);
+
+    whenModal(forms.Splash(), [&] { Click(forms.Splash()->Label2, QPoint(10, 10)); });
+    ASSERT_TRUE(ChooseMenuItem(mainForm->menuBar(), mainForm->Info1, mainForm->HelpAboutItem));
+    ASSERT_FALSE(forms.Splash()->isVisible());
+    EXPECT_TRUE(keyToMainWindow(Qt::Key_Down)) << "after the about window";
+    EXPECT_EQ(mainForm->IkSlider1->Position(), 400);
+
+    whenModal(welcome, [&] { Click(welcome->btnOK, QPoint(20, 20)); });
+    ASSERT_TRUE(ChooseMenuItem(mainForm->menuBar(), mainForm->Info1, mainForm->ableofthe1));
+    ASSERT_FALSE(welcome->isVisible());
+    EXPECT_TRUE(mainForm->isMaximized());
+    EXPECT_TRUE(keyToMainWindow(Qt::Key_End)) << "after the introduction shown again";
+    EXPECT_EQ(mainForm->IkSlider1->Position(), 420);
+    EXPECT_EQ(mainForm->IkMeterNetz->Caption().toStdString(), "Mainsvoltage: 420V");
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(ProgramStartTest, ClosingTheMainWindowEndsTheProgramEvenWithOtherWindowsShown)
