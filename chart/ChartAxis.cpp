@@ -1215,10 +1215,15 @@ void TChartAxis::DrawLabel(int32_t x, int32_t y, const std::string& text)
         y -= RoundToInt32(static_cast<double>(h) * count);
     }
     canvas.SetTextAlign(align);
+    // The labels' shape is transparent: no box behind the text, whatever background mode the
+    // axis drawn before left on the canvas.
+    const int mode = canvas.BackgroundMode();
+    canvas.SetBackgroundMode(TRANSPARENT);
     for (const std::string& line : lines) {
         y += h;
         canvas.TextOut(x, y, line);
     }
+    canvas.SetBackgroundMode(mode);
     canvas.SetTextAlign(0);
 }
 

@@ -891,3 +891,43 @@ TEST(ChartPanel, AxisTickAndPointerSizesAsLargeAsAnIntPaintWithoutOverflow)
     EXPECT_EQ(left, INT32_MAX);
     EXPECT_EQ(right, INT32_MAX);
 }
+
+TEST(ChartPanel, AxisLabelsDrawNoBoxBehindTheirTexts)
+{
+    // A back wall that is not transparent leaves the canvas with a white back colour; the left
+    // axis, drawn after the bottom one, still writes its labels over the silver panel alone.
+    auto chart = ProgramChart(548, 184, QStringLiteral("labels"));
+    chart->BackWall().SetTransparent(false);
+    chart->BackWall().SetColor(clWhite);
+    TLineSeries& s = AddLine(*chart, clRed, 2);
+    for (int i = 1; i <= 30; ++i)
+        s.AppendPoint(i * 0.2, 60 + i);
+    const QImage picture = Paint(*chart);
+    SaveIfAsked(picture, "chart-labels-no-box.png");
+    const TRect p = chart->PlotRect();
+    const TChartAxis& left = chart->LeftAxis();
+    ASSERT_EQ(left.TickPositions().size(), 7u);
+    // Left of the labels' edge only silver and black glyph pixels, and some of each.
+    int silver = 0;
+    int black = 0;
+    int other = 0;
+    for (int y = p.Top - 8; y < p.Bottom + 8; ++y) {
+        for (int x = 0; x < left.LabelsPos(); ++x) {
+            const TColor c = PixelOf(picture, x, y);
+            silver += c == clSilver;
+            black += c == clBlack;
+            other += c != clSilver && c != clBlack;
+        }
+    }
+    EXPECT_EQ(other, 0);
+    EXPECT_GT(black, 7 * 10);
+    EXPECT_GT(silver, black);
+    // The same below the plot, where the bottom axis writes its seconds.
+    other = 0;
+    for (int y = p.Bottom + 8; y < 184; ++y)
+        for (int x = p.Left; x < 548; ++x) {
+            const TColor c = PixelOf(picture, x, y);
+            other += c != clSilver && c != clBlack;
+        }
+    EXPECT_EQ(other, 0);
+}
