@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include <QMessageBox>
+#include <QPointer>
 
 #include <exception>
 
@@ -42,6 +43,11 @@ void TApplication::ShowException(const std::string& message)
         ExceptionHandler()(message);
         return;
     }
-    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationDisplayName(),
+    // Once the box is closed, the window that was active gets the keyboard back.
+    const QPointer<QWidget> active = QApplication::activeWindow();
+    QMessageBox::critical(active, QApplication::applicationDisplayName(),
                           QString::fromStdString(message));
+    if (active != nullptr && active->isVisible()) {
+        active->activateWindow();
+    }
 }
