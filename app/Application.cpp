@@ -1,7 +1,6 @@
 #include "app/Application.h"
 
 #include <QMessageBox>
-#include <QPointer>
 
 #include <exception>
 
@@ -43,11 +42,7 @@ void TApplication::ShowException(const std::string& message)
         ExceptionHandler()(message);
         return;
     }
-    // Once the box is closed, the window that was active gets the keyboard back.
-    const QPointer<QWidget> active = QApplication::activeWindow();
-    QMessageBox::critical(active, QApplication::applicationDisplayName(),
+    const TActiveWindowKeeper keeper;
+    QMessageBox::critical(keeper.Previous(), QApplication::applicationDisplayName(),
                           QString::fromStdString(message));
-    if (active != nullptr && active->isVisible()) {
-        active->activateWindow();
-    }
 }

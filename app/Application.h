@@ -3,6 +3,8 @@
 // handler is caught where the event was delivered and its message is shown in the standard
 // error box; the program goes on.
 #include <QApplication>
+#include <QPointer>
+#include <QWidget>
 
 #include <functional>
 #include <string>
@@ -22,4 +24,26 @@ public:
     using TExceptionHandler = std::function<void(const std::string& message)>;
     static void SetExceptionHandler(TExceptionHandler handler);
     static void ShowException(const std::string& message);
+};
+
+// Remembers the active window and, when it goes out of scope, gives the keyboard back to it if it
+// is still shown: a closed dialog or message box hands activation back to the window it was
+// opened from, so that its keys work without a click first.
+class TActiveWindowKeeper
+{
+public:
+    TActiveWindowKeeper() : FPrevious(QApplication::activeWindow()) {}
+    ~TActiveWindowKeeper()
+    {
+        if (FPrevious != nullptr && FPrevious->isVisible()) {
+            FPrevious->activateWindow();
+        }
+    }
+    TActiveWindowKeeper(const TActiveWindowKeeper&) = delete;
+    TActiveWindowKeeper& operator=(const TActiveWindowKeeper&) = delete;
+
+    QWidget* Previous() const { return FPrevious; }
+
+private:
+    QPointer<QWidget> FPrevious;
 };

@@ -1,17 +1,16 @@
 #include "app/f_splashscreen.h"
 
+#include "app/Application.h"
 #include "app/FormStyle.h"
 #include "app/PrjConst.h"
 #include "platform/FileVersion.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QPointer>
 #include <QScreen>
 
 TSplashScreen* SplashScreen = nullptr;
@@ -107,15 +106,10 @@ void TSplashScreen::Click()
 
 int TSplashScreen::ShowModal()
 {
-    // When the modal showing ends, the window that was active before it (the main window) gets
-    // the keyboard back, as a closed dialog hands it to the window it was opened from.
-    const QPointer<QWidget> previous = QApplication::activeWindow();
+    // When the modal showing ends, the window that was active before it gets the keyboard back.
+    const TActiveWindowKeeper keeper;
     setResult(0);
-    const int result = exec();
-    if (previous != nullptr && previous != this && previous->isVisible()) {
-        previous->activateWindow();
-    }
-    return result;
+    return exec();
 }
 
 bool TSplashScreen::eventFilter(QObject* watched, QEvent* event)

@@ -4,14 +4,12 @@
 #include "app/FormStyle.h"
 #include "platform/Errors.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -171,13 +169,9 @@ int TfrmWelcome::ShowModal()
         throw EInvalidOperation("Cannot make a visible window modal");
     }
     // When the modal showing ends, the window that was active before it gets the keyboard back.
-    const QPointer<QWidget> previous = QApplication::activeWindow();
+    const TActiveWindowKeeper keeper;
     setResult(0);
-    const int result = exec();
-    if (previous != nullptr && previous != this && previous->isVisible()) {
-        previous->activateWindow();
-    }
-    return result;
+    return exec();
 }
 
 void TfrmWelcome::keyPressEvent(QKeyEvent* event)
