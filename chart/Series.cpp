@@ -1176,6 +1176,18 @@ template <bool Uniform, typename ColorOf> void TCustomSeries::DrawMerged(ColorOf
             hi = ny;
             runStart = at;
         };
+        // Point k of the block: the span of its column grows, or a new column begins.
+        const auto takePoint = [&](int32_t k, int32_t low) {
+            const int32_t nx = xs[k];
+            const int32_t ny = ys[k];
+            if (nx == colX) {
+                lo = std::min(lo, ny);
+                hi = std::max(hi, ny);
+            } else {
+                nextColumn(nx, ny, low + k);
+            }
+            lastY = ny;
+        };
         while (index != FPass.LastDrawn) {
             const int32_t n = std::min(std::abs(FPass.LastDrawn - index), BlockSize);
             const int32_t low = step > 0 ? index + 1 : index - n;
@@ -1211,28 +1223,12 @@ template <bool Uniform, typename ColorOf> void TCustomSeries::DrawMerged(ColorOf
                         }
                     }
 #endif
-                    const int32_t nx = xs[k];
-                    const int32_t ny = ys[k];
-                    if (nx == colX) {
-                        lo = std::min(lo, ny);
-                        hi = std::max(hi, ny);
-                    } else {
-                        nextColumn(nx, ny, low + k);
-                    }
-                    lastY = ny;
+                    takePoint(k, low);
                     ++k;
                 }
             } else {
                 for (int32_t k = n - 1; k >= 0; --k) {
-                    const int32_t nx = xs[k];
-                    const int32_t ny = ys[k];
-                    if (nx == colX) {
-                        lo = std::min(lo, ny);
-                        hi = std::max(hi, ny);
-                    } else {
-                        nextColumn(nx, ny, low + k);
-                    }
-                    lastY = ny;
+                    takePoint(k, low);
                 }
             }
             index += step * n;
