@@ -108,6 +108,40 @@ public:
     }
 };
 
+// A 400 x 250 chart in a window of its own, with a probe tool named "tool" writing to Log.
+struct TProbedChart
+{
+    std::vector<std::string> Log; // outlives the window and the tool that writes to it
+    QWidget Window;
+    TChart* Chart = new TChart(&Window);
+    TProbeTool& Tool = AddProbe();
+
+    TProbedChart()
+    {
+        Window.resize(420, 270);
+        Chart->SetBounds(0, 0, 400, 250);
+    }
+
+    // Shows the window and lets its first paints pass; false if it never showed.
+    bool Show()
+    {
+        Window.show();
+        if (!QTest::qWaitForWindowExposed(&Window))
+            return false;
+        QTest::qWait(20);
+        return true;
+    }
+
+private:
+    TProbeTool& AddProbe()
+    {
+        auto& tool = Chart->Tools().Add(std::make_unique<TProbeTool>());
+        tool.Log = &Log;
+        tool.Name = "tool";
+        return tool;
+    }
+};
+
 } // namespace
 
 TEST(ChartPanel, PlotRectangleFromPercentMarginsAndRepair)
@@ -320,11 +354,10 @@ TEST(ChartPanel, RepaintRequestsDuringOwnPaintAreDroppedAndUncoveringCopiesTheLa
 
 TEST(ChartPanel, MouseMoveRunsHandlerListenersToolsThenTheCursorRule)
 {
-    QWidget window;
-    window.resize(420, 270);
-    auto* chart = new TChart(&window);
-    chart->SetBounds(0, 0, 400, 250);
-    std::vector<std::string> log;
+    TProbedChart probed;
+    TChart* chart = probed.Chart;
+    std::vector<std::string>& log = probed.Log;
+    TProbeTool& tool = probed.Tool;
     bool keepCursor = false;
     chart->OnMouseMove = [&](TControl* sender, TShiftState, int x, int y) {
         log.push_back("handler@" + std::to_string(x) + "," + std::to_string(y));
@@ -336,12 +369,7 @@ TEST(ChartPanel, MouseMoveRunsHandlerListenersToolsThenTheCursorRule)
     chart->AddListener([&](TCustomChartPanel&, const TChartMouseEvent& e) {
         log.push_back("listener" + std::to_string(static_cast<int>(e.Kind)));
     });
-    auto& tool = chart->Tools().Add(std::make_unique<TProbeTool>());
-    tool.Log = &log;
-    tool.Name = "tool";
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QTest::qWait(20);
+    ASSERT_TRUE(probed.Show());
     log.clear();
 
     QTest::mouseMove(chart, QPoint(120, 80));
@@ -403,17 +431,10 @@ TEST(ChartPanel, SeriesWithACursorOfItsOwnShowsItOverItsPoints)
 
 TEST(ChartPanel, MousePressStartsNoZoomNorPanningWhenBothAreOff)
 {
-    QWidget window;
-    window.resize(420, 270);
-    auto* chart = new TChart(&window);
-    chart->SetBounds(0, 0, 400, 250);
-    std::vector<std::string> log;
-    auto& tool = chart->Tools().Add(std::make_unique<TProbeTool>());
-    tool.Log = &log;
-    tool.Name = "tool";
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QTest::qWait(20);
+    TProbedChart probed;
+    TChart* chart = probed.Chart;
+    std::vector<std::string>& log = probed.Log;
+    ASSERT_TRUE(probed.Show());
     const TRect plot = chart->PlotRect();
     const QPoint inside((plot.Left + plot.Right) / 2, (plot.Top + plot.Bottom) / 2);
 

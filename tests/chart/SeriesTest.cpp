@@ -5,6 +5,7 @@
 #include "chart/Series.h"
 #include "chart/Chart.h"
 #include "chart/ChartAxis.h"
+#include "tests/support/ProgramChart.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -1035,27 +1036,10 @@ TEST(LineSeries, PointAtPixelFindsPointersPointsAndSegments)
 
 namespace {
 
-// A chart as the program sets its charts up: silver, no bevel, no legend, no title, transparent
-// back wall, the fixed left axis 45..115, four line series (widths 2, 2, 4, 2) with points
-// every 0.2 s.
-std::unique_ptr<TChart> ProgramChart(std::vector<TLineSeries*>& series, int points)
+// The program's chart with four line series (widths 2, 2, 4, 2) with points every 0.2 s.
+std::unique_ptr<TChart> ProgramChartWithLines(std::vector<TLineSeries*>& series, int points)
 {
-    auto chart = std::make_unique<TChart>();
-    chart->BeginLoading();
-    chart->SetBounds(0, 0, 548, 184);
-    chart->SetColor(clSilver);
-    chart->SetBevelOuter(bvNone);
-    chart->Legend().SetVisible(false);
-    chart->SetView3D(false);
-    chart->BackWall().Brush().SetColor(clWhite);
-    chart->BackWall().Brush().SetStyle(bsClear);
-    TChartAxis& left = chart->LeftAxis();
-    left.SetAutomatic(false);
-    left.SetAutomaticMaximum(false);
-    left.SetAutomaticMinimum(false);
-    left.SetMinimum(45);
-    left.SetMaximum(115);
-    chart->EndLoading();
+    auto chart = ProgramChart(548, 184, QStringLiteral("with Orvex Real-Power-Control"));
     const TColor colors[4] = {clRed, clBlue, 8454143, clAqua};
     for (int k = 0; k < 4; ++k) {
         auto s = std::make_unique<TLineSeries>();
@@ -1084,7 +1068,7 @@ QImage PaintChart(TChart& chart)
 TEST(LineSeriesInChart, PointersWidenTheBottomAxisByFivePixelsAtEachEndAndOffRestoresIt)
 {
     std::vector<TLineSeries*> series;
-    auto chart = ProgramChart(series, 30);
+    auto chart = ProgramChartWithLines(series, 30);
     const QImage tight = PaintChart(*chart);
     const TChartAxis& bottom = chart->BottomAxis();
     const TChartAxis& left = chart->LeftAxis();
