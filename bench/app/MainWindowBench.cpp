@@ -66,6 +66,40 @@ struct TRunningWindow
         Form.Chart2->repaint();
     }
 
+    // The crosshair on, the mouse resting over the middle of the upper chart's plot and both
+    // charts painted (the first paint after the move makes the upper chart's marker the active
+    // one).
+    void StartCrosshair()
+    {
+        CrosshairOn();
+        const TRect plot = Form.Chart1->PlotRect();
+        MoveOverUpperChart(plot.Left + 10, (plot.Top + plot.Bottom) / 2);
+        RepaintBoth();
+    }
+
+    void CrosshairOn()
+    {
+        if (!Form.Datenzeiger1->isChecked()) {
+            Form.Datenzeiger1->trigger();
+        }
+    }
+
+    void StopCrosshair()
+    {
+        Form.Datenzeiger1->trigger();
+        RepaintBoth();
+    }
+
+    // The step-th of a walk of moves across the upper chart's plot, each on a new pixel so that
+    // each asks for the repaints.
+    void MoveAcrossUpperChart(int step)
+    {
+        const TRect plot = Form.Chart1->PlotRect();
+        const int span = std::max(1, plot.Right - plot.Left - 2);
+        MoveOverUpperChart(plot.Left + 1 + (step * 7) % span,
+                           (plot.Top + plot.Bottom) / 2 + (step % 3));
+    }
+
     // A mouse move at (x, y) of the upper chart, delivered as the window system does.
     void MoveOverUpperChart(int x, int y)
     {
@@ -158,47 +192,27 @@ void BM_RepaintOnly(benchmark::State& state)
 void BM_CrosshairMove(benchmark::State& state)
 {
     TRunningWindow& window = Window(static_cast<int>(state.range(0)));
-    if (!window.Form.Datenzeiger1->isChecked()) {
-        window.Form.Datenzeiger1->trigger();
-    }
-    const TRect plot = window.Form.Chart1->PlotRect();
-    const int y = (plot.Top + plot.Bottom) / 2;
-    // Warm up: the first paint after the move makes the upper chart's marker the active one.
-    window.MoveOverUpperChart(plot.Left + 10, y);
-    window.RepaintBoth();
+    window.StartCrosshair();
     const int64_t before = window.Form.Chart1->DrawCount() + window.Form.Chart2->DrawCount();
     int step = 0;
-    const int span = std::max(1, plot.Right - plot.Left - 2);
     for (auto _ : state) {
-        // Every move lands on a new pixel, so every move asks for the repaints.
-        window.MoveOverUpperChart(plot.Left + 1 + (step * 7) % span, y + (step % 3));
-        ++step;
+        window.MoveAcrossUpperChart(step++);
         window.RepaintBoth();
     }
     ReportDraws(state, window, before);
-    window.Form.Datenzeiger1->trigger();
-    window.RepaintBoth();
+    window.StopCrosshair();
 }
 
 // The mouse-move handlers alone (readout search and texts, the tool's search), no paint.
 void BM_CrosshairMoveHandlers(benchmark::State& state)
 {
     TRunningWindow& window = Window(static_cast<int>(state.range(0)));
-    if (!window.Form.Datenzeiger1->isChecked()) {
-        window.Form.Datenzeiger1->trigger();
-    }
-    const TRect plot = window.Form.Chart1->PlotRect();
-    const int y = (plot.Top + plot.Bottom) / 2;
-    window.MoveOverUpperChart(plot.Left + 10, y);
-    window.RepaintBoth();
+    window.StartCrosshair();
     int step = 0;
-    const int span = std::max(1, plot.Right - plot.Left - 2);
     for (auto _ : state) {
-        window.MoveOverUpperChart(plot.Left + 1 + (step * 7) % span, y + (step % 3));
-        ++step;
+        window.MoveAcrossUpperChart(step++);
     }
-    window.Form.Datenzeiger1->trigger();
-    window.RepaintBoth();
+    window.StopCrosshair();
 }
 
 // Both charts recomposed from their kept pictures (the tools' marks and the crosshair drawn on a
@@ -206,9 +220,7 @@ void BM_CrosshairMoveHandlers(benchmark::State& state)
 void BM_OverlayRepaint(benchmark::State& state)
 {
     TRunningWindow& window = Window(static_cast<int>(state.range(0)));
-    if (!window.Form.Datenzeiger1->isChecked()) {
-        window.Form.Datenzeiger1->trigger();
-    }
+    window.CrosshairOn();
     const bool kept1 = window.Form.Chart1->KeepPicture();
     const bool kept2 = window.Form.Chart2->KeepPicture();
     window.Form.Chart1->SetKeepPicture(true);
@@ -229,8 +241,7 @@ void BM_OverlayRepaint(benchmark::State& state)
         benchmark::Counter(static_cast<double>(fromKept), benchmark::Counter::kAvgIterations);
     window.Form.Chart1->SetKeepPicture(kept1);
     window.Form.Chart2->SetKeepPicture(kept2);
-    window.Form.Datenzeiger1->trigger();
-    window.RepaintBoth();
+    window.StopCrosshair();
 }
 
 // Program start: the five windows created, until the main window has been painted with both

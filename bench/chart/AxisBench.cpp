@@ -85,6 +85,15 @@ void ValueToPixelPlainFormulaMillion(benchmark::State& state)
 }
 BENCHMARK(ValueToPixelPlainFormulaMillion)->Unit(benchmark::kMillisecond);
 
+// Puts a day of samples at 0.2 s into series and series into chart.
+void AddDayOfSamples(TBenchChart& chart, TChartSeries& series)
+{
+    chart.List.push_back(&series);
+    series.SetParentChart(&chart);
+    for (int i = 1; i <= 432000; ++i)
+        series.AppendPoint(i * 0.2, 50);
+}
+
 // A day of samples at 0.2 s on the bottom axis: the step and the label values, as every paint
 // computes them.
 void StepAndLabelValuesDay(benchmark::State& state)
@@ -92,10 +101,7 @@ void StepAndLabelValuesDay(benchmark::State& state)
     EnsureApplication();
     TBenchChart chart;
     TChartSeries series;
-    chart.List.push_back(&series);
-    series.SetParentChart(&chart);
-    for (int i = 1; i <= 432000; ++i)
-        series.AppendPoint(i * 0.2, 50);
+    AddDayOfSamples(chart, series);
     chart.Bottom.ComputeAutoRange();
     chart.Bottom.PlaceOnChart();
     for (auto _ : state) {
@@ -116,10 +122,7 @@ void VisibleIndicesDay(benchmark::State& state)
     EnsureApplication();
     TBenchChart chart;
     TChartSeries series;
-    chart.List.push_back(&series);
-    series.SetParentChart(&chart);
-    for (int i = 1; i <= 432000; ++i)
-        series.AppendPoint(i * 0.2, 50);
+    AddDayOfSamples(chart, series);
     chart.Bottom.SetScaleRange(41400, 45000);
     chart.Bottom.PlaceOnChart();
     for (auto _ : state) {
