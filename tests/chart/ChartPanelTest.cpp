@@ -142,6 +142,19 @@ private:
     }
 };
 
+// An after-draw handler that draws a crosshair through the plot at cross, read at each paint.
+TChartNotifyEvent CrosshairAt(const TPoint& cross)
+{
+    return [&cross](TCustomChartPanel* sender) {
+        TChartCanvas3D& c = sender->ChartCanvas();
+        const TRect p = sender->PlotRect();
+        c.MoveTo(cross.X, p.Top + 1);
+        c.LineTo(cross.X, p.Bottom);
+        c.MoveTo(p.Left + 1, cross.Y);
+        c.LineTo(p.Right, cross.Y);
+    };
+}
+
 } // namespace
 
 TEST(ChartPanel, PlotRectangleFromPercentMarginsAndRepair)
@@ -598,14 +611,7 @@ TEST(ChartPanel, KeptPictureRecomposesExactlyWhatAFullPaintDraws)
     marker.Brush().SetStyle(bsClear);
     marker.Brush().SetColor(clWhite);
     TPoint cross{200, 60};
-    chart->OnAfterDraw = [&](TCustomChartPanel* sender) {
-        TChartCanvas3D& c = sender->ChartCanvas();
-        const TRect p = sender->PlotRect();
-        c.MoveTo(cross.X, p.Top + 1);
-        c.LineTo(cross.X, p.Bottom);
-        c.MoveTo(p.Left + 1, cross.Y);
-        c.LineTo(p.Right, cross.Y);
-    };
+    chart->OnAfterDraw = CrosshairAt(cross);
     chart->SetKeepPicture(true);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -658,14 +664,7 @@ TEST(ChartPanel, ProgramChartOfAShortRunTitleFrameSeriesAndCrosshair)
         mains.AppendPoint(i * 0.2, raised ? 104.0 : 100.0);
     }
     TPoint cross{-1, -1};
-    chart->OnAfterDraw = [&](TCustomChartPanel* sender) {
-        TChartCanvas3D& c = sender->ChartCanvas();
-        const TRect p = sender->PlotRect();
-        c.MoveTo(cross.X, p.Top + 1);
-        c.LineTo(cross.X, p.Bottom);
-        c.MoveTo(p.Left + 1, cross.Y);
-        c.LineTo(p.Right, cross.Y);
-    };
+    chart->OnAfterDraw = CrosshairAt(cross);
     Paint(*chart); // lays out the axes for the crosshair position
     cross = {chart->BottomAxis().ValueToPixel(2.0), chart->LeftAxis().ValueToPixel(60.0)};
     const QImage picture = Paint(*chart);
