@@ -6,6 +6,7 @@
 #include "app/Startup.h"
 #include "app/f_splashscreen.h"
 #include "platform/FileVersion.h"
+#include "tests/app/MainWindowDriver.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -31,8 +32,7 @@ protected:
     // Shows the window modally, lets act run inside the modal loop and returns the result.
     int ShowModalAnd(const std::function<void()>& act)
     {
-        QTimer::singleShot(30, &splash, act);
-        QTimer::singleShot(3000, &splash, [this] { splash.done(-1); }); // never hang the suite
+        MainWindowDriver::WhenModal(&splash, act);
         return splash.ShowModal();
     }
 
@@ -162,12 +162,11 @@ TEST(AboutBoxTest, GenericBoxIsBuiltButHidden)
     }
     // Shown, it stands in the middle of the screen, and its OK button closes it.
     QPoint centre;
-    QTimer::singleShot(30, &box, [&] {
+    MainWindowDriver::WhenModal(&box, [&] {
         centre = box.frameGeometry().center();
         QTest::mouseClick(box.windowHandle(), Qt::LeftButton, Qt::NoModifier,
                           box.OKButton->geometry().center());
     });
-    QTimer::singleShot(3000, &box, [&] { box.done(-1); });
     EXPECT_EQ(box.exec(), QDialog::Accepted);
     const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
     EXPECT_LE((centre - screenCentre).manhattanLength(), 2)

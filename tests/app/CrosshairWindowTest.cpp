@@ -15,6 +15,7 @@
 #include "tests/app/MainWindowDriver.h"
 #include "widgets/IkButtons.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QLineEdit>
 #include <QTimer>
@@ -149,7 +150,8 @@ protected:
     // after-draw handlers have seen the latest mouse move.
     void Settle()
     {
-        QTest::qWait(20);
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
         form.Chart1->repaint();
         form.Chart2->repaint();
     }

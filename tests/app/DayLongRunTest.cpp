@@ -16,6 +16,7 @@
 #include "widgets/IkMeter.h"
 #include "widgets/IkSlider.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -124,7 +125,8 @@ TEST_F(DayLongRunTest, ADayOfTicksKeepsMemoryToThePointsAndThePictureRight)
     ASSERT_TRUE(form.btnSimuStartenStoppen->Active());
     ASSERT_TRUE(
         WaitUntil([&] { return form.Chart1->DrawCount() > 0 && form.Chart2->DrawCount() > 0; }));
-    QTest::qWait(50);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     const int64_t heapAtStart = HeapInUse();
 
     // The slider's round: down, down, to 380, up, to 420, down, ... by the keys a user presses.

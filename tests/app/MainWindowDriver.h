@@ -2,17 +2,25 @@
 // Drives the main window as a user does: every click, move and key goes to a window's platform
 // handle at the matching position and reaches its widgets through the window's own mouse and
 // focus routing.
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <QtTest/QTest>
 
+#include <functional>
+#include <memory>
+
 namespace MainWindowDriver {
 
-// Runs the event loop until done() holds or timeoutMs passed; returns done() at the end. (The
-// QTRY_ macros report to the Qt test log, which a GoogleTest run never reads.)
-template <typename Predicate> bool WaitUntil(Predicate done, int timeoutMs = 2000)
+// Runs the event loop until done() holds or timeoutMs passed; returns done() at the end. The
+// timeout only bounds a failing wait, so it is generous for a loaded machine. (The QTRY_ macros
+// report to the Qt test log, which a GoogleTest run never reads.)
+template <typename Predicate> bool WaitUntil(Predicate done, int timeoutMs = 10000)
 {
     return QTest::qWaitFor(done, timeoutMs);
 }
@@ -58,6 +66,33 @@ inline bool ShowActive(QWidget* window)
 {
     window->show();
     return QTest::qWaitForWindowExposed(window) && QTest::qWaitForWindowActive(window);
+}
+
+// Runs action once modal is the active modal window, on screen and active, however long that
+// takes the machine (polled, not timed). A window that never gets there is closed after 20 s so
+// that the test goes on and reports it.
+inline void WhenModal(QWidget* modal, std::function<void()> action)
+{
+    auto* poll = new QTimer(modal);
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    QObject::connect(poll, &QTimer::timeout, modal, [=] {
+        if (QApplication::activeModalWidget() == modal && modal->windowHandle() != nullptr &&
+            modal->windowHandle()->isExposed() && modal->isActiveWindow()) {
+            poll->stop();
+            poll->deleteLater();
+            action();
+        } else if (clock->elapsed() > 20000 && modal->isVisible()) {
+            poll->stop();
+            poll->deleteLater();
+            if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+                dialog->reject();
+            } else {
+                modal->close();
+            }
+        }
+    });
+    poll->start(20);
 }
 
 // Opens menu from the menu bar with a click on its title; true when the popup is shown.

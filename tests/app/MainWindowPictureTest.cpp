@@ -12,6 +12,7 @@
 #include "tests/app/MainWindowDriver.h"
 #include "widgets/IkButtons.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QImage>
 #include <QLineEdit>
@@ -47,7 +48,8 @@ protected:
 
     void Settle()
     {
-        QTest::qWait(20);
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
         form.Chart1->repaint();
         form.Chart2->repaint();
     }

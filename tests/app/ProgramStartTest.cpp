@@ -29,6 +29,8 @@
 
 namespace {
 
+using namespace MainWindowDriver;
+
 class ProgramStartTest : public ::testing::Test
 {
 protected:
@@ -110,7 +112,6 @@ TEST_F(ProgramStartTest, AfterTheCountOKHidesTheIntroductionAndMaximisesTheMainW
 // back with the main window: the arrow keys move the mains voltage without a click first.
 TEST_F(ProgramStartTest, TheKeyboardComesBackToTheSliderWheneverAnotherWindowGoes)
 {
-    using namespace MainWindowDriver;
     TWin2kAppForm* mainForm = forms.MainForm();
     TfrmWelcome* welcome = forms.Welcome();
     // A key as the user types it: to whichever window is active; true when the main one is.
@@ -121,19 +122,6 @@ TEST_F(ProgramStartTest, TheKeyboardComesBackToTheSliderWheneverAnotherWindowGoe
         Key(mainForm, key);
         return true;
     };
-    // Clicks on modal once it runs modally (for the about window anywhere on it, for the
-    // introduction its OK button).
-    auto whenModal = [](QWidget* modal, std::function<void()> click) {
-        auto* poll = new QTimer(modal);
-        QObject::connect(poll, &QTimer::timeout, modal, [=] {
-            if (QApplication::activeModalWidget() == modal && modal->isActiveWindow()) {
-                poll->stop();
-                click();
-            }
-        });
-        poll->start(20);
-    };
-
     ASSERT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == welcome; }));
     // The user clicks the main window behind the introduction and asks for the introduction
     // while it is still up from the start: the standard error box says why, and Return closes
@@ -176,13 +164,13 @@ TEST_F(ProgramStartTest, TheKeyboardComesBackToTheSliderWheneverAnotherWindowGoe
     EXPECT_EQ(mainForm->IkSlider1->Position(), 400);
     EXPECT_EQ(mainForm->IkMeterNetz->Position(), 400);
 
-    whenModal(forms.Splash(), [&] { Click(forms.Splash()->Label2, QPoint(10, 10)); });
+    WhenModal(forms.Splash(), [&] { Click(forms.Splash()->Label2, QPoint(10, 10)); });
     ASSERT_TRUE(ChooseMenuItem(mainForm->menuBar(), mainForm->Info1, mainForm->HelpAboutItem));
     ASSERT_FALSE(forms.Splash()->isVisible());
     EXPECT_TRUE(keyToMainWindow(Qt::Key_Down)) << "after the about window";
     EXPECT_EQ(mainForm->IkSlider1->Position(), 395);
 
-    whenModal(welcome, [&] { Click(welcome->btnOK, QPoint(20, 20)); });
+    WhenModal(welcome, [&] { Click(welcome->btnOK, QPoint(20, 20)); });
     ASSERT_TRUE(ChooseMenuItem(mainForm->menuBar(), mainForm->Info1, mainForm->ableofthe1));
     ASSERT_FALSE(welcome->isVisible());
     EXPECT_TRUE(mainForm->isMaximized());
@@ -198,8 +186,7 @@ TEST_F(ProgramStartTest, ClosingTheMainWindowEndsTheProgramEvenWithOtherWindowsS
     QTest::qWait(20);
     EXPECT_EQ(quits, 0);
     forms.MainForm()->close();
-    QTest::qWait(20);
-    EXPECT_EQ(quits, 1);
+    EXPECT_TRUE(WaitUntil([&] { return quits == 1; }));
     EXPECT_TRUE(forms.Welcome()->isVisible()); // still shown: only the main window decides
 }
 

@@ -134,7 +134,7 @@ TEST_F(W2kMainTest, RunAt400VoltsAppendsOneSamplePerTickToEverySeries)
 TEST_F(W2kMainTest, TheRealTimerTicksWhileRunningAndStopsWithTheButton)
 {
     ClickPowerButton();
-    ASSERT_TRUE(WaitUntil([&] { return form.SERIELeistungRegel->Count() >= 2; }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return form.SERIELeistungRegel->Count() >= 2; }, 20000));
     ClickPowerButton();
     EXPECT_FALSE(form.btnSimuStartenStoppen->Active());
     EXPECT_FALSE(form.Timer1->isActive());

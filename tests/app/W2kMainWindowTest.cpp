@@ -64,25 +64,6 @@ protected:
     // The test runs the ticks itself: the real timer's ticks do not reach the window.
     void TickByHand() { form.Timer1->blockSignals(true); }
 
-    // Runs action once dialog is shown as the modal window; a dialog that never gets there is
-    // closed after a while, so that the test goes on and reports it.
-    static void WhenModal(QDialog* dialog, std::function<void()> action)
-    {
-        auto* poll = new QTimer(dialog);
-        auto waited = std::make_shared<int>(0);
-        QObject::connect(poll, &QTimer::timeout, dialog, [=] {
-            if (QApplication::activeModalWidget() == dialog && dialog->windowHandle() != nullptr &&
-                dialog->windowHandle()->isExposed()) {
-                poll->stop();
-                action();
-            } else if (++*waited > 250 && dialog->isVisible()) {
-                poll->stop();
-                dialog->reject();
-            }
-        });
-        poll->start(20);
-    }
-
     // The chart slots as their panel lays them out.
     QRect Upper() const { return form.Chart1->geometry(); }
     QRect Lower() const { return form.Chart2->geometry(); }
@@ -322,7 +303,9 @@ TEST_F(W2kMainWindowTest, TheValuesWindowLeavesTheKeysWithTheMainWindow)
     // keeps the keyboard, so the slider's keys and Ctrl+S still work.
     Click(form.ToolButtonGitter, QPoint(11, 11));
     ASSERT_TRUE(WaitUntil([&] { return werte.isVisible(); }));
-    QTest::qWait(50);
+    // On screen, the window system has handled its showing, activation included.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&werte));
+    QCoreApplication::processEvents();
     EXPECT_EQ(QApplication::activeWindow(), &form);
     keyToActive(Qt::Key_Up);
     EXPECT_EQ(form.IkSlider1->Position(), 405);

@@ -6,7 +6,9 @@
 #include "chart/Series.h"
 #include "tests/support/ProgramChart.h"
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -18,6 +20,41 @@
 #include <vector>
 
 namespace {
+
+// Runs the event loop until done() holds, for at most 10 s; returns done() at the end.
+template <typename Predicate> bool WaitUntil(Predicate done)
+{
+    return QTest::qWaitFor(done, 10000);
+}
+
+// Shows window and waits until it is on screen and chart has painted in it.
+bool ShowPainted(QWidget& window, const TChart* chart)
+{
+    window.show();
+    return QTest::qWaitForWindowExposed(&window) &&
+           WaitUntil([&] { return chart->DrawCount() > 0; });
+}
+
+// Moves the mouse over widget to p, through its window, and waits until the widget has had the
+// move.
+bool MouseMoveTo(QWidget* widget, QPoint p)
+{
+    struct TSeen : QObject
+    {
+        QPoint At{-1, -1};
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::MouseMove)
+                At = static_cast<QMouseEvent*>(event)->position().toPoint();
+            return false;
+        }
+    } seen;
+    widget->installEventFilter(&seen);
+    QTest::mouseMove(widget, p);
+    const bool moved = WaitUntil([&] { return seen.At == p; });
+    widget->removeEventFilter(&seen);
+    return moved;
+}
 
 TLineSeries& AddLine(TChart& chart, TColor color, int width)
 {
@@ -123,14 +160,7 @@ struct TProbedChart
     }
 
     // Shows the window and lets its first paints pass; false if it never showed.
-    bool Show()
-    {
-        Window.show();
-        if (!QTest::qWaitForWindowExposed(&Window))
-            return false;
-        QTest::qWait(20);
-        return true;
-    }
+    bool Show() { return ShowPainted(Window, Chart); }
 
 private:
     TProbeTool& AddProbe()
@@ -336,16 +366,17 @@ TEST(ChartPanel, RepaintRequestsDuringOwnPaintAreDroppedAndUncoveringCopiesTheLa
         first->Invalidate();
         second->Invalidate();
     };
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QTest::qWait(50);
+    ASSERT_TRUE(ShowPainted(window, first));
+    ASSERT_TRUE(WaitUntil([&] { return second->DrawCount() > 0; }));
+    // Everything the first paints asked for is served before counting.
+    QCoreApplication::sendPostedEvents();
     const int64_t firstDraws = first->DrawCount();
     const int64_t secondDraws = second->DrawCount();
     const int firstAfterDraws = afterDraws;
-    ASSERT_GE(firstDraws, 1);
 
     first->Invalidate();
-    QTest::qWait(50);
+    ASSERT_TRUE(WaitUntil([&] { return second->DrawCount() > secondDraws; }));
+    QCoreApplication::sendPostedEvents();
     // The first chart drew once and its own request was dropped; the second chart's request
     // from that after-draw handler was taken.
     EXPECT_EQ(first->DrawCount(), firstDraws + 1);
@@ -385,16 +416,14 @@ TEST(ChartPanel, MouseMoveRunsHandlerListenersToolsThenTheCursorRule)
     ASSERT_TRUE(probed.Show());
     log.clear();
 
-    QTest::mouseMove(chart, QPoint(120, 80));
-    QTest::qWait(10);
+    ASSERT_TRUE(MouseMoveTo(chart, QPoint(120, 80)));
     EXPECT_EQ(log, (std::vector<std::string>{"handler@120,80", "listener1", "tool:mouse1@120,80"}));
     // The handler's cursor did not survive the move: it is back to RestoreCursor.
     EXPECT_EQ(chart->Cursor(), crDefault);
     EXPECT_EQ(chart->cursor().shape(), Qt::ArrowCursor);
 
     keepCursor = true;
-    QTest::mouseMove(chart, QPoint(130, 90));
-    QTest::qWait(10);
+    ASSERT_TRUE(MouseMoveTo(chart, QPoint(130, 90)));
     EXPECT_EQ(chart->Cursor(), crCross);
     EXPECT_EQ(chart->cursor().shape(), Qt::CrossCursor);
 
@@ -403,13 +432,11 @@ TEST(ChartPanel, MouseMoveRunsHandlerListenersToolsThenTheCursorRule)
     tool.SetActive(false);
     keepCursor = false;
     chart->SetRestoreCursor(crDefault);
-    QTest::mouseMove(chart, QPoint(140, 90));
-    QTest::qWait(10);
+    ASSERT_TRUE(MouseMoveTo(chart, QPoint(140, 90)));
     EXPECT_EQ(log, (std::vector<std::string>{"handler@140,90", "listener1"}));
     tool.SetActive(true);
     tool.HandleMouse = true;
-    QTest::mouseMove(chart, QPoint(150, 90));
-    QTest::qWait(10);
+    ASSERT_TRUE(MouseMoveTo(chart, QPoint(150, 90)));
     EXPECT_EQ(chart->Cursor(), crCross); // the handler's cursor stays: the move was handled
 }
 
@@ -427,17 +454,12 @@ TEST(ChartPanel, SeriesWithACursorOfItsOwnShowsItOverItsPoints)
     std::vector<std::string> log;
     line.OnMouseEnter = [&](TChartSeries&) { log.push_back("enter"); };
     line.OnMouseLeave = [&](TChartSeries&) { log.push_back("leave"); };
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QTest::qWait(20);
+    ASSERT_TRUE(ShowPainted(window, chart));
     const QPoint on(line.PointPixelX(4), line.PointPixelY(4));
-    QTest::mouseMove(chart, on);
-    QTest::qWait(10);
+    ASSERT_TRUE(MouseMoveTo(chart, on));
     EXPECT_EQ(chart->Cursor(), crHandPoint);
-    QTest::mouseMove(chart, on + QPoint(1, 0)); // still on the line
-    QTest::qWait(10);
-    QTest::mouseMove(chart, on + QPoint(0, 30));
-    QTest::qWait(10);
+    ASSERT_TRUE(MouseMoveTo(chart, on + QPoint(1, 0))); // still on the line
+    ASSERT_TRUE(MouseMoveTo(chart, on + QPoint(0, 30)));
     EXPECT_EQ(chart->Cursor(), crDefault);
     EXPECT_EQ(log, (std::vector<std::string>{"enter", "leave"}));
 }
@@ -613,9 +635,7 @@ TEST(ChartPanel, KeptPictureRecomposesExactlyWhatAFullPaintDraws)
     TPoint cross{200, 60};
     chart->OnAfterDraw = CrosshairAt(cross);
     chart->SetKeepPicture(true);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QTest::qWait(30);
+    ASSERT_TRUE(ShowPainted(window, chart));
 
     const TRect plot = chart->PlotRect();
     std::uniform_int_distribution<int> px(plot.Left + 1, plot.Right - 1);
