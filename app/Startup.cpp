@@ -1,7 +1,9 @@
 #include "app/Startup.h"
 
+#include "app/ChartAccessible.h"
 #include "chart/NumberFormat.h"
 #include "platform/Fonts.h"
+#include "widgets/IkAccessible.h"
 #include "widgets/IkControls.h"
 
 void InitializeUnits()
@@ -9,4 +11,7 @@ void InitializeUnits()
     ReadNumberSeparatorsFromSystem();
     InstallFontSubstitutions();
     IkInitialize();
+    // Screen readers: the instruments and the charts describe themselves.
+    IkInstallAccessibility();
+    InstallChartAccessibility();
 }

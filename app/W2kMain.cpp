@@ -59,6 +59,18 @@ constexpr TColor PowerSeriesColor = 8454143;
 
 const char* const InfoText = "Set Value for Orvex-Real-Power-Control is actually 6000 Watts.";
 
+// A screen reader hears the charts' latest sample once a second of the run (every fifth tick),
+// not at every tick.
+constexpr int TicksPerChartDescription = 5;
+
+// One value of the readout: the point's value text back to a number (the locale's separators),
+// scaled to physical units and written with the readout's pattern and unit.
+QString ReadoutText(const TLineSeries& series, int32_t index, double factor, const char* unit)
+{
+    const double value = TextToFloat(series.PointText(index)) * factor / 100;
+    return QString::fromStdString(FormatNumber(".#####,#", value)) + QLatin1String(unit);
+}
+
 // Image index of the window's image list, as a resource of the program.
 QIcon ImageListIcon(int index)
 {
@@ -194,6 +206,7 @@ TWin2kAppForm::TWin2kAppForm(QWidget* parent) : QMainWindow(parent)
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 
     CreateSeries();
+    DescribeCharts();
     resize(DesignOuterWidth, DesignOuterHeight);
     FormCreate();
 }
@@ -309,6 +322,7 @@ void TWin2kAppForm::CreatePanel2(QWidget* parent)
         edit->setReadOnly(true);
         edit->setFont(LayoutFont("MS Sans Serif", 13, 0));
         Panel2->Place(edit, 8, editTop, 104, 24);
+        label->setBuddy(edit); // the edit's accessible name
         return label;
     };
     Label1 = group("I rated", clRed, 21, EditINenn, "10A = 100%", 41);
@@ -394,6 +408,8 @@ void TWin2kAppForm::CreatePanel1(QWidget* parent)
         btnSimuStartenStoppenClick(sender);
     };
     btnSimuStartenStoppen->EndLoading();
+    btnSimuStartenStoppen->setAccessibleDescription(
+        QStringLiteral("Starts and stops the simulation"));
 
     IkMeterNetz = new TIkMeter(Panel1);
     IkMeterNetz->BeginLoading();
@@ -417,6 +433,7 @@ void TWin2kAppForm::CreatePanel1(QWidget* parent)
     meterFont.SetColor(clBlack);
     ApplyInstrumentBevel(IkMeterNetz->Bevel());
     IkMeterNetz->EndLoading();
+    IkMeterNetz->setAccessibleName(QStringLiteral("Mains voltage meter"));
 
     IkSlider1 = new TIkSlider(Panel1);
     IkSlider1->BeginLoading();
@@ -429,6 +446,7 @@ void TWin2kAppForm::CreatePanel1(QWidget* parent)
     ApplyInstrumentBevel(IkSlider1->Bevel());
     IkSlider1->OnChange = [this](TControl* sender) { IkSlider1Change(sender); };
     IkSlider1->EndLoading();
+    IkSlider1->setAccessibleName(QStringLiteral("Mains voltage"));
 
     Label10 = new QLabel(QStringLiteral("Info"), Panel1);
     Label10->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -723,11 +741,7 @@ void TWin2kAppForm::SetCallout(int32_t index)
         if (index < 0 || index >= row.Series->Count()) {
             continue;
         }
-        // The value text back to a number (the locale's separators), in physical units.
-        double value = TextToFloat(row.Series->PointText(index));
-        value = value * row.Factor / 100;
-        row.Edit->setText(QString::fromStdString(FormatNumber(".#####,#", value)) +
-                          QLatin1String(row.Unit));
+        row.Edit->setText(ReadoutText(*row.Series, index, row.Factor, row.Unit));
     }
 }
 
@@ -807,6 +821,7 @@ void TWin2kAppForm::btnSimuStartenStoppenClick(TControl* /*sender*/)
 {
     if (!btnSimuStartenStoppen->Active()) {
         Timer1->stop();
+        DescribeCharts();
         return;
     }
     info->setPlainText(QString::fromLatin1(InfoText));
@@ -817,6 +832,8 @@ void TWin2kAppForm::btnSimuStartenStoppenClick(TControl* /*sender*/)
           SERIENetzspannung, SERIEStrom, SERIESpannung, SERIELeistung}) {
         series->Clear();
     }
+    DescribeCharts();
+    FTicksToChartDescription = 0;
     Timer1->start();
 }
 
@@ -838,6 +855,32 @@ void TWin2kAppForm::Timer1Timer()
     for (const auto& append : appends) {
         append.Series->AppendPoint(sample.Time, append.Value, {}, clDefault);
     }
+    if (FTicksToChartDescription <= 0) {
+        DescribeCharts();
+        FTicksToChartDescription = TicksPerChartDescription;
+    }
+    --FTicksToChartDescription;
+}
+
+void TWin2kAppForm::DescribeCharts()
+{
+    const auto describe = [](TChart& chart, const TLineSeries& mains, const TLineSeries& current,
+                             const TLineSeries& voltage, const TLineSeries& power) {
+        const int32_t last = power.Count() - 1;
+        if (last < 0 || last >= mains.Count() || last >= current.Count() ||
+            last >= voltage.Count()) {
+            chart.setAccessibleDescription(QStringLiteral("No samples"));
+            return;
+        }
+        chart.setAccessibleDescription(
+            QStringLiteral("At %1 s: mains voltage %2, current %3, voltage %4, power %5")
+                .arg(QString::fromStdString(FormatNumber("0.0", power.XValue(last))),
+                     ReadoutText(mains, last, 400, "V"), ReadoutText(current, last, 10, "A"),
+                     ReadoutText(voltage, last, 1500, "V"), ReadoutText(power, last, 10000, "W")));
+    };
+    describe(*Chart1, *SERIENetzspannungRegel, *SERIEStromRegel, *SERIESpannungRegel,
+             *SERIELeistungRegel);
+    describe(*Chart2, *SERIENetzspannung, *SERIEStrom, *SERIESpannung, *SERIELeistung);
 }
 
 void TWin2kAppForm::IkSlider1Change(TControl* /*sender*/)

@@ -101,6 +101,10 @@ public:
     void Chart2AfterDraw();
     // Fills the values window from point index of the eight series.
     void SetCallout(int32_t index);
+    // The charts' accessible descriptions: the latest sample of each in physical units, as the
+    // readout writes them; "No samples" before the first tick. Run at start and stop and every
+    // fifth tick.
+    void DescribeCharts();
     // The index of the point of series nearest to pixel (X, Y) of its chart, -1 when the series
     // is empty. Runs of points that cannot come as near as the best one are skipped
     // (FindNearestPoint); the result is the plain search's, ties to the lower index included.
@@ -208,4 +212,6 @@ private:
     TLampSimulation FEngine;
     TCrosshair FCrosshair;
     bool FPlacedOnScreen = false;
+    // Ticks until the charts' descriptions are renewed.
+    int FTicksToChartDescription = 0;
 };

@@ -70,6 +70,28 @@ TfrmWerte::TfrmWerte(QWidget* parent)
     edtSpannungR = RowEdit(GroupBox2, 110, clBlue);
     edtLeistungR = RowEdit(GroupBox2, 150, clYellow);
 
+    // A screen reader names each edit by its row and its column ("current, uncontrolled"): the
+    // row labels lie in another panel than the edits, and the column alone names four edits.
+    const QLabel* rows[] = {Label1, Label2, Label3, Label4};
+    const struct
+    {
+        QGroupBox* Column;
+        QLineEdit* Edits[4];
+    } columns[] = {
+        {GroupBox1, {edtNetzspannung, edtStrom, edtSpannung, edtLeistung}},
+        {GroupBox2, {edtNetzspannungR, edtStromr, edtSpannungR, edtLeistungR}},
+    };
+    for (const auto& column : columns) {
+        for (int row = 0; row < 4; ++row) {
+            QString caption = rows[row]->text();
+            while (caption.endsWith(QLatin1Char(':')) || caption.endsWith(QLatin1Char(' '))) {
+                caption.chop(1);
+            }
+            column.Edits[row]->setAccessibleName(caption + QStringLiteral(", ") +
+                                                 column.Column->title());
+        }
+    }
+
     if (frmWerte == nullptr) {
         frmWerte = this;
     }

@@ -1,5 +1,6 @@
 #include "widgets/IkButtons.h"
 
+#include "widgets/IkAccessible.h"
 #include "widgets/IkGraphics.h"
 
 #include <QEvent>
@@ -38,7 +39,16 @@ template <typename T> void TIkPowerButton::SetAndLayout(T& field, T value)
 
 void TIkPowerButton::SetActive(bool value)
 {
+    if (value == FActive)
+        return;
     SetAndRepaint(FActive, value);
+    IkAccessibleCheckedChanged(this);
+}
+
+void TIkPowerButton::Toggle()
+{
+    SetActive(!FActive);
+    FireClick();
 }
 
 void TIkPowerButton::SetLedWidth(TIkMaxInt value)

@@ -16,6 +16,9 @@ public:
     bool Active() const { return FActive; }
     // Repaints when changed; never fires OnClick.
     void SetActive(bool value);
+    // What a complete click does, without the pressed look: toggles Active, then fires
+    // OnClick. Used by assistive clients.
+    void Toggle();
     TIkMaxInt LedWidth() const { return FLedWidth; }
     void SetLedWidth(TIkMaxInt value);
     TIkMaxInt LedHeight() const { return FLedHeight; }

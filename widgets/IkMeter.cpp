@@ -1,5 +1,6 @@
 #include "widgets/IkMeter.h"
 
+#include "widgets/IkAccessible.h"
 #include "widgets/IkGraphics.h"
 
 #include <QString>
@@ -135,6 +136,7 @@ void TIkMeter::SetPosition(int32_t value)
         return;
     FPosition = value;
     UpdateControlCanvas();
+    IkAccessibleValueChanged(this, FPosition);
     Changed();
 }
 
@@ -225,6 +227,8 @@ void TIkMeter::TextChanged()
 {
     TIkGraphicImageControl::TextChanged();
     UpdateControlCanvas();
+    // The caption is the meter's value text.
+    IkAccessibleValueChanged(this, FPosition);
 }
 
 void TIkMeter::ColorChanged()

@@ -1,6 +1,7 @@
 #include "widgets/IkSlider.h"
 
 #include "platform/Cursors.h"
+#include "widgets/IkAccessible.h"
 #include "widgets/IkGraphics.h"
 #include "widgets/IkSliderThumbs.h"
 
@@ -94,6 +95,7 @@ void TIkSlider::SetPosition(int32_t value)
         return;
     FPosition = value;
     UpdateControlCanvas();
+    IkAccessibleValueChanged(this, FPosition);
     Changed();
 }
 
