@@ -867,16 +867,18 @@ void TWin2kAppForm::DescribeCharts()
     const auto describe = [](TChart& chart, const TLineSeries& mains, const TLineSeries& current,
                              const TLineSeries& voltage, const TLineSeries& power) {
         const int32_t last = power.Count() - 1;
-        if (last < 0 || last >= mains.Count() || last >= current.Count() ||
-            last >= voltage.Count()) {
-            chart.setAccessibleDescription(QStringLiteral("No samples"));
-            return;
+        QString text = QStringLiteral("No samples");
+        if (last >= 0 && last < mains.Count() && last < current.Count() && last < voltage.Count()) {
+            text = QStringLiteral("At %1 s: mains voltage %2, current %3, voltage %4, power %5")
+                       .arg(QString::fromStdString(FormatNumber("0.0", power.XValue(last))),
+                            ReadoutText(mains, last, 400, "V"), ReadoutText(current, last, 10, "A"),
+                            ReadoutText(voltage, last, 1500, "V"),
+                            ReadoutText(power, last, 10000, "W"));
         }
-        chart.setAccessibleDescription(
-            QStringLiteral("At %1 s: mains voltage %2, current %3, voltage %4, power %5")
-                .arg(QString::fromStdString(FormatNumber("0.0", power.XValue(last))),
-                     ReadoutText(mains, last, 400, "V"), ReadoutText(current, last, 10, "A"),
-                     ReadoutText(voltage, last, 1500, "V"), ReadoutText(power, last, 10000, "W")));
+        // Every new text is announced; an unchanged one is not set again.
+        if (chart.accessibleDescription() != text) {
+            chart.setAccessibleDescription(text);
+        }
     };
     describe(*Chart1, *SERIENetzspannungRegel, *SERIEStromRegel, *SERIESpannungRegel,
              *SERIELeistungRegel);

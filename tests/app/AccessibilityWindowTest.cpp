@@ -16,6 +16,7 @@
 
 #include <QAccessible>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTimer>
 #include <gtest/gtest.h>
 
