@@ -4,6 +4,7 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/Startup.h"
+#include "app/TerminationSignals.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +32,7 @@ int main(int argc, char** argv)
         return 1;
     }
     TApplication app(argc, argv);
+    QuitOnTerminationSignals();
     InitializeUnits();
 
     // The five windows in their order; the message loop runs until the main window closes.
