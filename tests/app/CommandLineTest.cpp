@@ -51,6 +51,9 @@ TEST(CommandLineTest, BadArgumentsFailWithTheUsageOnStandardError)
         {{"-"}, "OrvexDemo: unexpected argument '-'\n"},
         {{""}, "OrvexDemo: unexpected argument ''\n"},
         {{"-style"}, "OrvexDemo: option '-style' needs a value\n"},
+        // A joined option with nothing after "=" names no style, sheet or debugger.
+        {{"-style="}, "OrvexDemo: unrecognized option '-style='\n"},
+        {{"--stylesheet="}, "OrvexDemo: unrecognized option '--stylesheet='\n"},
         {{"-reverse", "--platform"}, "OrvexDemo: option '--platform' needs a value\n"},
         // The first argument that ends the program decides.
         {{"--bogus", "--help"}, "OrvexDemo: unrecognized option '--bogus'\n"},

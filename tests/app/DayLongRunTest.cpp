@@ -12,6 +12,7 @@
 #include "chart/Series.h"
 #include "platform/Bitmap.h"
 #include "tests/app/MainWindowDriver.h"
+#include "tests/support/HeapInUse.h"
 #include "widgets/IkButtons.h"
 #include "widgets/IkMeter.h"
 #include "widgets/IkSlider.h"
@@ -27,21 +28,6 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-#if defined(__SANITIZE_ADDRESS__)
-#define ORVEX_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ORVEX_ASAN 1
-#endif
-#endif
-
-#ifdef ORVEX_ASAN
-// The address sanitizer's allocator statistics (its malloc replaces the C library's).
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
-#else
-#include <malloc.h>
-#endif
 
 namespace {
 
@@ -59,17 +45,6 @@ int DayTicks()
         }
     }
     return OneDay;
-}
-
-// Bytes the program holds from the heap now.
-int64_t HeapInUse()
-{
-#ifdef ORVEX_ASAN
-    return static_cast<int64_t>(__sanitizer_get_current_allocated_bytes());
-#else
-    const struct mallinfo2 info = mallinfo2();
-    return static_cast<int64_t>(info.uordblks + info.hblkhd);
-#endif
 }
 
 class DayLongRunTest : public ::testing::Test

@@ -15,6 +15,7 @@
 #include "chart/Series.h"
 #include "platform/Bitmap.h"
 #include "tests/app/MainWindowDriver.h"
+#include "tests/support/SaveIfAsked.h"
 #include "widgets/IkButtons.h"
 #include "widgets/IkSlider.h"
 
@@ -38,13 +39,6 @@ QImage BufferOf(TChart* chart)
 {
     const TBitmap* buffer = chart->ChartCanvas().BufferBitmap();
     return buffer != nullptr ? buffer->Image().copy() : QImage();
-}
-
-// Writes a picture to $CHART_TEST_PNG_DIR when that names a folder.
-void SaveIfAsked(const QImage& image, const char* name)
-{
-    if (const char* dir = std::getenv("CHART_TEST_PNG_DIR"))
-        image.save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name));
 }
 
 class OverlayRepaintTest : public ::testing::Test

@@ -4,6 +4,7 @@
 #include "chart/ChartAxis.h"
 #include "chart/NumberFormat.h"
 #include "tests/support/FakeAxisChart.h"
+#include "tests/support/SaveIfAsked.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -67,7 +68,6 @@ public:
         return r.Left == INT32_MAX ? TRect{} : r;
     }
     bool Any(TColor c, TRect area) const { return BoxOf(c, area) != TRect{}; }
-    void Save(const char* path) const { Bitmap.Image().save(path); }
 };
 
 // A series whose points ask for margins like visible pointers (half size + 1).
@@ -183,6 +183,42 @@ TEST(ChartAxisScale, BottomAxisStepsForTwoThirtyAndOnePoint)
     EXPECT_EQ(LabelValues(chart.Bottom, 1), (std::vector<double>{0.2}));
     EXPECT_EQ(chart.Bottom.ValueToPixel(0.2), chart.Bottom.CenterPixel());
     EXPECT_EQ(chart.Bottom.CenterPixel(), 200);
+}
+
+TEST(ChartAxisScale, LabelCountIsRoundedAndAsFewPointsAsLabelsStepByWholeNumbers)
+{
+    TTestChart chart(400, 100);
+    TChartSeries series;
+    chart.Add(series);
+    for (int i = 0; i <= 60; ++i)
+        series.AppendPoint(i, 50);
+    // Labels 14 pixels wide take 15 with their separation: the count of labels that fit is the
+    // axis length over 15, rounded. 60 seconds over 12 labels step by 5, over 11 by 10.
+    const struct
+    {
+        int Length;
+        int32_t Count;
+        double Step;
+    } lengths[] = {{172, 11, 10}, {173, 12, 5}, {174, 12, 5}, {187, 12, 5}, {188, 13, 5}};
+    for (const auto& l : lengths) {
+        chart.Plot = {10, 0, 10 + l.Length, 100};
+        chart.Bottom.ComputeAutoRange();
+        chart.Bottom.PlaceOnChart();
+        ASSERT_EQ(chart.Bottom.AxisLength(), l.Length);
+        const int32_t count = chart.Bottom.MaxLabelCount(14);
+        EXPECT_EQ(count, l.Count) << l.Length;
+        EXPECT_EQ(chart.Bottom.IncrementForLabelCount(count), l.Step) << l.Length;
+    }
+
+    // A series with no more points than labels steps by whole numbers, so that no label falls
+    // between two points; one point more and the step may be a fraction.
+    for (const int points : {4, 5, 6}) {
+        series.Clear();
+        for (int i = 1; i <= points; ++i)
+            series.AppendPoint(i / 5.0, 50);
+        chart.Bottom.ComputeAutoRange();
+        EXPECT_EQ(chart.Bottom.IncrementForLabelCount(5), points <= 5 ? 1 : 0.2) << points;
+    }
 }
 
 TEST(ChartAxisScale, IncrementRoundFirstLabelAndTheSmallestStep)
@@ -322,6 +358,13 @@ TEST(ChartAxisRange, RangeAndIncrementErrorsKeepTheOldValue)
     EXPECT_EQ(ErrorOf([&] { axis.SetIncrement(-1); }), "Axis increment must be >= 0");
     EXPECT_EQ(ErrorOf([&] { axis.SetIncrement(NAN); }), "Axis increment must be >= 0");
     EXPECT_EQ(axis.Increment(), 0);
+    // Equal ends are a range, not an error, from either side.
+    EXPECT_EQ(ErrorOf([&] { axis.SetMinimum(100); }), "no error");
+    EXPECT_EQ(axis.Minimum(), 100);
+    axis.SetMinimum(10);
+    EXPECT_EQ(ErrorOf([&] { axis.SetMaximum(10); }), "no error");
+    EXPECT_EQ(axis.Maximum(), 10);
+    axis.SetMaximum(100);
 
     // While loading, stored values apply in any order.
     chart.Loading = true;
@@ -660,7 +703,7 @@ TEST(ChartAxisDrawing, EmptyChartDrawsOneLabelZeroAtTheCentreOfTheBottomAxis)
     chart.Layout({10, 10, 290, 190});
     chart.Fill();
     chart.Bottom.DrawAxis();
-    chart.Save("/tmp/hb_axis_empty.png");
+    SaveIfAsked(chart.Bitmap.Image(), "axis-empty.png");
 
     ASSERT_EQ(chart.Bottom.TickPositions(), (std::vector<int32_t>{chart.Bottom.CenterPixel()}));
     // The label's black pixels: centred on the centre pixel, top at the labels position.
@@ -698,7 +741,7 @@ TEST(ChartAxisDrawing, LabelsTicksGridAndMinorTicksOfAVerticalAxis)
     axis.ReserveRoom(room);
     chart.Fill();
     axis.DrawAxis();
-    chart.Save("/tmp/hb_axis_left.png");
+    SaveIfAsked(chart.Bitmap.Image(), "axis-left.png");
 
     ASSERT_EQ(axis.TickPositions(), (std::vector<int32_t>{20, 40, 60}));
     const int x = axis.AxisLinePos();
@@ -716,14 +759,23 @@ TEST(ChartAxisDrawing, LabelsTicksGridAndMinorTicksOfAVerticalAxis)
     // Grid lines across the plot at the label rows only, dotted grey.
     for (int y = 0; y < 100; ++y)
         EXPECT_EQ(chart.Any(Grey, {102, y, 190, y + 1}), y == 20 || y == 40 || y == 60) << y;
-    // The labels: right-aligned left of the labels position, one-line labels centred on their
-    // row (top at row - h / 2).
-    chart.Canvas.SelectFont(axis.LabelsFont());
-    const int h = chart.Canvas.FontHeight();
-    const TRect label = chart.BoxOf(clBlack, {0, 40 - h / 2, axis.LabelsPos() + 1, 40 - h / 2 + h});
-    ASSERT_NE(label, TRect{});
-    EXPECT_LE(label.Right, axis.LabelsPos());
-    EXPECT_GE(label.Left, axis.LabelsPos() - chart.Canvas.MeasureTextWidth(axis.LabelText(40)));
+    // The labels: right-aligned on the labels position, one-line labels centred on their row
+    // (top at row - h / 2): exactly the picture of their texts written there.
+    {
+        TTestChart expected(200, 100);
+        expected.Fill();
+        expected.Canvas.SelectFont(axis.LabelsFont());
+        const int h = expected.Canvas.FontHeight();
+        expected.Canvas.SetTextAlign(TA_RIGHT | TA_TOP);
+        expected.Canvas.SetBackgroundMode(TRANSPARENT);
+        for (const int value : {20, 40, 60})
+            expected.Canvas.TextOut(axis.LabelsPos(), (80 - value) - h / 2, axis.LabelText(value));
+        const TRect band{0, 0, axis.LabelsPos() + 1, 100};
+        ASSERT_NE(expected.BoxOf(clBlack, band), TRect{});
+        for (int y = band.Top; y < band.Bottom; ++y)
+            for (int x = band.Left; x < band.Right; ++x)
+                ASSERT_EQ(chart.At(x, y), expected.At(x, y)) << x << "," << y;
+    }
 
     // Labels at the axis ends: their grid lines are not drawn on the end pixels.
     axis.SetLabelsOnAxis(true);
@@ -822,7 +874,7 @@ TEST(ChartAxisDrawing, LabelEventChangesTheDrawnTextsButNotTheRoomTheyGet)
     const int plainLeft = leftmostInk();
     chart.LabelEvent = [](const TChartAxis&, double, std::string& text) { text += " units"; };
     const int eventLeft = leftmostInk();
-    chart.Save("/tmp/hr1_axis_label_event.png");
+    SaveIfAsked(chart.Bitmap.Image(), "axis-label-event.png");
     EXPECT_LT(eventLeft, plainLeft - chart.Canvas.MeasureTextWidth(" unit"));
 }
 
@@ -875,7 +927,7 @@ TEST(ChartAxisDrawing, ProgramLikeChartShowsPercentAndSecondLabelsUnderTheirTick
     chart.Fill();
     chart.Left.DrawAxis();
     chart.Bottom.DrawAxis();
-    chart.Bitmap.Image().scaled(548 * 2, 184 * 2).save("/tmp/hb_axes_program.png");
+    SaveIfAsked(chart.Bitmap.Image().scaled(548 * 2, 184 * 2), "axes-program.png");
 
     // Every bottom label is centred under its tick, with its top on the labels position.
     chart.Canvas.SelectFont(chart.Bottom.LabelsFont());
@@ -897,9 +949,10 @@ TEST(ChartAxisDrawing, ProgramLikeChartShowsPercentAndSecondLabelsUnderTheirTick
     std::vector<std::string> texts;
     chart.Left.ProduceLabelValues(step,
                                   [&](double v) { texts.push_back(chart.Left.LabelText(v)); });
-    ASSERT_FALSE(texts.empty());
-    EXPECT_EQ(texts.back(), step == 10 ? "50.0%" : texts.back());
-    EXPECT_EQ(texts.front().back(), '%');
+    // About 160 pixels of axis for 70 percent: ten labels or so fit, 70 / 11 grows to 10.
+    EXPECT_EQ(step, 10);
+    EXPECT_EQ(texts, (std::vector<std::string>{"110.0%", "100.0%", "90.0%", "80.0%", "70.0%",
+                                               "60.0%", "50.0%"}));
     EXPECT_EQ(chart.Left.TickPositions().size(), texts.size());
 }
 

@@ -1,5 +1,6 @@
 #include "chart/ChartEngine.h"
 #include "chart/NumberFormat.h"
+#include "tests/support/HeapInUse.h"
 
 #include <gtest/gtest.h>
 
@@ -127,6 +128,16 @@ TEST(ChartValueListTest, CapacityGrowsInStepsAndClearReleasesIt)
     list.Clear();
     EXPECT_EQ(list.Capacity(), 0);
     EXPECT_EQ(list.Count(), 0);
+
+    // The storage the heap really holds: a long list takes its 8 bytes a value, and Clear gives
+    // them back (a list that is filled and cleared again and again must not keep its peak).
+    const int64_t before = HeapInUse();
+    for (int i = 0; i < 200000; ++i) {
+        list.InsertOrdered(i);
+    }
+    EXPECT_GE(HeapInUse() - before, 200000 * 8);
+    list.Clear();
+    EXPECT_LT(HeapInUse() - before, 64 * 1024);
 }
 
 TEST(ChartValueListTest, StatisticsFollowEveryChange)

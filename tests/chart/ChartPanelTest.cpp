@@ -5,6 +5,7 @@
 #include "chart/ChartTools.h"
 #include "chart/Series.h"
 #include "tests/support/ProgramChart.h"
+#include "tests/support/SaveIfAsked.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -106,12 +107,6 @@ TRect BoundsOf(const QImage& image, TColor color, const TRect& area)
                 r.Bottom = std::max(r.Bottom, y + 1);
             }
     return r;
-}
-
-void SaveIfAsked(const QImage& image, const char* name)
-{
-    if (const char* dir = std::getenv("CHART_TEST_PNG_DIR"))
-        image.save(QString::fromUtf8(dir) + QLatin1Char('/') + QString::fromUtf8(name));
 }
 
 // A tool that logs its events and can mark a point in the after-draw stage.
@@ -664,6 +659,18 @@ TEST(ChartPanel, KeptPictureRecomposesExactlyWhatAFullPaintDraws)
     chart->RepaintOverlay();
     chart->repaint();
     EXPECT_FALSE(chart->LastPaintFromKeptPicture());
+    // And the other way round, as a tick after a mouse move does it: an overlay request, then
+    // an appended point. The paint is a full one and shows the new point's line at once.
+    const int64_t draws = chart->DrawCount();
+    chart->RepaintOverlay();
+    chart->SeriesAt(0).AppendPoint(200.2, 50);
+    chart->repaint();
+    EXPECT_FALSE(chart->LastPaintFromKeptPicture());
+    EXPECT_EQ(chart->DrawCount(), draws + 1);
+    const QImage shown = chart->ChartCanvas().BufferBitmap()->Image().copy();
+    chart->Invalidate();
+    chart->repaint();
+    EXPECT_EQ(shown, chart->ChartCanvas().BufferBitmap()->Image());
 }
 
 TEST(ChartPanel, ProgramChartOfAShortRunTitleFrameSeriesAndCrosshair)

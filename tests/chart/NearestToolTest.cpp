@@ -4,6 +4,7 @@
 #include "chart/Chart.h"
 #include "chart/ChartAxis.h"
 #include "chart/ChartTools.h"
+#include "tests/support/SaveIfAsked.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -84,6 +85,27 @@ TEST(NearestTool, FindsTheNearestPointInsideThePlotWithTiesToTheLowerIndex)
     EXPECT_EQ(t.tool->FindNearest(plot.Left, plot.Top), 0);
     EXPECT_EQ(t.tool->FindNearest(plot.Right, plot.Bottom), 3);
     EXPECT_EQ(t.tool->FindNearestPlain(plot.Right, plot.Bottom), 3);
+
+    // Each edge on its own, the other coordinate well inside: a point on the left or the top
+    // edge is found, one on the right or the bottom edge is not, even under the mouse.
+    {
+        TToolChart e;
+        e.series->AppendPoint(0, 40);   // left edge
+        e.series->AppendPoint(30, 100); // top edge
+        e.series->AppendPoint(60, 0);   // bottom edge
+        e.series->AppendPoint(100, 70); // right edge
+        e.Paint();
+        const TRect r = e.chart.PlotRect();
+        ASSERT_EQ(e.Pixel(0).X, r.Left);
+        ASSERT_EQ(e.Pixel(1).Y, r.Top);
+        ASSERT_EQ(e.Pixel(2).Y, r.Bottom);
+        ASSERT_EQ(e.Pixel(3).X, r.Right);
+        for (int i = 0; i < 4; ++i) {
+            const int found = e.tool->FindNearest(e.Pixel(i).X, e.Pixel(i).Y);
+            EXPECT_EQ(found == i, i < 2) << "point " << i << ", found " << found;
+            EXPECT_GE(found, 0) << i;
+        }
+    }
 
     // Ties by rounded distance keep the lower index: far to the right of the two points in one
     // column, their distances differ by less than half a pixel.
@@ -238,7 +260,7 @@ TEST(NearestTool, MarksThePointWithACircleAndJoinsItToTheMouse)
     EXPECT_EQ(t.tool->MousePos(), (TPoint{p.X + 3, p.Y + 4}));
     EXPECT_TRUE(t.chart.ChartCanvas().Dirty()); // a repaint was requested
     t.Paint();
-    t.picture.Image().scaled(800, 500).save("/tmp/hb_nearest_circle.png");
+    SaveIfAsked(t.picture.Image().scaled(800, 500), "nearest-circle.png");
     // A ring 20 pixels across, unfilled.
     EXPECT_EQ(t.WhiteBox(), (TRect{p.X - 10, p.Y - 10, p.X + 10, p.Y + 10}));
     EXPECT_NE(t.At(p.X, p.Y), clWhite);
@@ -263,7 +285,7 @@ TEST(NearestTool, MarksThePointWithACircleAndJoinsItToTheMouse)
     const TPoint mouse{p.X + 40, p.Y - 30};
     t.Move(mouse.X, mouse.Y);
     t.Paint();
-    t.picture.Image().scaled(800, 500).save("/tmp/hb_nearest_line.png");
+    SaveIfAsked(t.picture.Image().scaled(800, 500), "nearest-line.png");
     const TRect line = t.WhiteBox();
     EXPECT_EQ(t.At(mouse.X, mouse.Y), clWhite); // the line starts at the mouse
     EXPECT_GE(line.Left, p.X);

@@ -7,8 +7,13 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <initializer_list>
 #include <limits>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -241,16 +246,75 @@ TEST_F(NumberFormatTest, SeparatorsAreValidated)
     EXPECT_EQ(GroupingMark(), ',');
 }
 
-TEST_F(NumberFormatTest, SystemSeparatorsFallBackAndLeaveTheLocaleAlone)
+// Sets environment variables for its lifetime and puts back the values (or the absence) they
+// had before.
+class TScopedEnvironment
 {
-    // The C locale gives '.' and no grouping symbol, so grouping falls back to ','.
-    ::setenv("LC_ALL", "C", 1);
-    SetNumberSeparators(',', '.');
+public:
+    TScopedEnvironment(std::initializer_list<std::pair<const char*, std::string>> values)
+    {
+        for (const auto& [name, value] : values) {
+            const char* old = std::getenv(name);
+            FSaved.emplace_back(name,
+                                old != nullptr ? std::optional<std::string>(old) : std::nullopt);
+            ::setenv(name, value.c_str(), 1);
+        }
+    }
+    ~TScopedEnvironment()
+    {
+        for (const auto& [name, value] : FSaved) {
+            if (value)
+                ::setenv(name, value->c_str(), 1);
+            else
+                ::unsetenv(name);
+        }
+    }
+    TScopedEnvironment(const TScopedEnvironment&) = delete;
+    TScopedEnvironment& operator=(const TScopedEnvironment&) = delete;
+
+private:
+    std::vector<std::pair<const char*, std::optional<std::string>>> FSaved;
+};
+
+// The separators of the user's locale, read as the program reads them at start: the C locale,
+// and a German one that writes a decimal comma and groups with points (compiled for the test
+// from the system's locale sources into a folder of its own, so that no installed locale is
+// needed). The process's own numeric locale and environment are left as they were.
+TEST_F(NumberFormatTest, SystemSeparatorsComeFromTheUsersLocaleAndLeaveTheLocaleAlone)
+{
     const std::string before = std::setlocale(LC_NUMERIC, nullptr);
-    ReadNumberSeparatorsFromSystem();
-    EXPECT_EQ(DecimalMark(), '.');
-    EXPECT_EQ(GroupingMark(), ',');
+    const char* lcAll = std::getenv("LC_ALL");
+    const std::string lcAllBefore = lcAll != nullptr ? lcAll : "(unset)";
+    {
+        // The C locale gives '.' and no grouping symbol, so grouping falls back to ','.
+        TScopedEnvironment c({{"LC_ALL", "C"}});
+        SetNumberSeparators(',', '.');
+        ReadNumberSeparatorsFromSystem();
+        EXPECT_EQ(DecimalMark(), '.');
+        EXPECT_EQ(GroupingMark(), ',');
+        EXPECT_EQ(FormatNumber(".#####,#", 6000.5), "6,000.5");
+    }
+
+    char folder[] = "/tmp/orvex-locale-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string command = std::string("localedef -i de_DE -f ISO-8859-1 ") + folder +
+                                "/de_DE.ISO-8859-1 >/dev/null 2>&1";
+    const int built = std::system(command.c_str());
+    if (built == 0) {
+        TScopedEnvironment german({{"LOCPATH", folder}, {"LC_ALL", "de_DE.ISO-8859-1"}});
+        ReadNumberSeparatorsFromSystem();
+        EXPECT_EQ(DecimalMark(), ',');
+        EXPECT_EQ(GroupingMark(), '.');
+        EXPECT_EQ(FormatNumber(".#####,#", 6000.5), "6.000,5");
+        EXPECT_EQ(FormatNumber("#,##0.###", 1234567.891), "1.234.567,891");
+        EXPECT_EQ(TextToFloat("6.000,5"), 6000.5);
+    }
+    std::filesystem::remove_all(folder);
+    ASSERT_EQ(built, 0) << "localedef could not build de_DE (package locales)";
+
     EXPECT_EQ(std::setlocale(LC_NUMERIC, nullptr), before);
+    lcAll = std::getenv("LC_ALL");
+    EXPECT_EQ(lcAll != nullptr ? lcAll : "(unset)", lcAllBefore);
 }
 
 TEST_F(NumberFormatTest, TextToFloatReadsWhatFormatNumberWrites)

@@ -6,6 +6,7 @@
 #include "chart/Chart.h"
 #include "chart/ChartAxis.h"
 #include "tests/support/ProgramChart.h"
+#include "tests/support/SaveIfAsked.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -22,14 +23,6 @@
 namespace {
 
 constexpr TColor Background = clWhite;
-
-// Writes the picture into the folder named by CHART_TEST_PNG_DIR, when it is set.
-void SaveIfAsked(const QImage& image, const std::string& name)
-{
-    if (const char* dir = std::getenv("CHART_TEST_PNG_DIR")) {
-        image.save(QString::fromUtf8(dir) + QLatin1Char('/') + QString::fromStdString(name));
-    }
-}
 
 // A minimal chart: a bitmap, its chart canvas, the four axes, a list of series and the steps of
 // a paint that concern series (ranges, placement, margins, visible range, clipped drawing).
@@ -512,9 +505,9 @@ std::string CompareMergedWithPlain(const Scenario& sc, int width, unsigned seed)
         for (int px = 0; px < plain.width(); ++px) {
             if (merged.pixel(px, py) != plain.pixel(px, py)) {
                 const std::string base =
-                    std::string("/tmp/series-") + sc.name + "-w" + std::to_string(width);
-                merged.save(QString::fromStdString(base + "-merged.png"));
-                plain.save(QString::fromStdString(base + "-plain.png"));
+                    std::string("series-") + sc.name + "-w" + std::to_string(width);
+                SaveIfAsked(merged, base + "-merged.png");
+                SaveIfAsked(plain, base + "-plain.png");
                 std::ostringstream out;
                 out << "first difference at (" << px << ", " << py << "): merged " << std::hex
                     << merged.pixel(px, py) << ", plain " << plain.pixel(px, py);
@@ -730,8 +723,8 @@ std::string CompareUncoveredWithPlain(const PointerScenario& sc, int width, TPen
     for (int py = 0; py < plain.height(); ++py) {
         for (int px = 0; px < plain.width(); ++px) {
             if (fast.pixel(px, py) != plain.pixel(px, py)) {
-                fast.save(QString::fromStdString("/tmp/series-" + name + "-fast.png"));
-                plain.save(QString::fromStdString("/tmp/series-" + name + "-plain.png"));
+                SaveIfAsked(fast, "series-" + name + "-fast.png");
+                SaveIfAsked(plain, "series-" + name + "-plain.png");
                 std::ostringstream out;
                 out << "first difference at (" << px << ", " << py << "): fast " << std::hex
                     << fast.pixel(px, py) << ", plain " << plain.pixel(px, py);

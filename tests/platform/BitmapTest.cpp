@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -188,6 +189,42 @@ TEST(BitmapStream, HugeDimensionsAreRefusedBeforeDecoding)
     Put32(bmp, 22, 2);
     Put32(bmp, 10, 0xFFFFFFF0u); // pixel offset beyond the data
     EXPECT_THROW(DecodeBmp(bmp.data(), static_cast<int64_t>(bmp.size())), EReadError);
+}
+
+TEST(BmpDecoder, TopDownRowsReadAsTheSamePictureAsBottomUpOnes)
+{
+    // The saved bitmap lists its rows bottom-up; the same rows listed top-down with a negative
+    // height are the same picture, pixel for pixel, not its mirror image.
+    TMemoryStream out;
+    const TBitmap pattern = Pattern(7, 5);
+    pattern.SaveToStream(out);
+    const std::vector<uint8_t>& bottomUp = out.Bytes();
+    auto get = [&](size_t at, int bytes) {
+        uint32_t x = 0;
+        for (int i = 0; i < bytes; ++i)
+            x |= static_cast<uint32_t>(bottomUp[at + static_cast<size_t>(i)]) << (8 * i);
+        return x;
+    };
+    ASSERT_EQ(get(22, 4), 5u);
+    const size_t pixels = get(10, 4);
+    const size_t stride = (7 * get(28, 2) + 31) / 32 * 4;
+    ASSERT_GE(bottomUp.size(), pixels + 5 * stride);
+    std::vector<uint8_t> topDown = bottomUp;
+    Put32(topDown, 22, static_cast<uint32_t>(-5));
+    for (size_t row = 0; row < 5; ++row)
+        std::copy_n(bottomUp.begin() + static_cast<std::ptrdiff_t>(pixels + row * stride), stride,
+                    topDown.begin() + static_cast<std::ptrdiff_t>(pixels + (4 - row) * stride));
+
+    const QImage up = DecodeBmp(bottomUp.data(), static_cast<int64_t>(bottomUp.size()));
+    const QImage down = DecodeBmp(topDown.data(), static_cast<int64_t>(topDown.size()));
+    ASSERT_EQ(down.size(), QSize(7, 5));
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x) {
+            ASSERT_EQ(down.pixel(x, y), up.pixel(x, y)) << x << "," << y;
+            const QRgb p = down.pixel(x, y);
+            ASSERT_EQ(RGBColor(qRed(p), qGreen(p), qBlue(p)), pattern.Canvas().Pixel(x, y))
+                << x << "," << y;
+        }
 }
 
 TEST(BitmapStream, RandomAndMutatedBytesNeverCrash)

@@ -4,8 +4,10 @@
 #include "widgets/IkButtons.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 #include <QWidget>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -243,31 +245,47 @@ TEST_F(PowerButton, OtherButtonsDoNotPressButTheirReleaseEndsALeftPress)
 
 TEST_F(PowerButton, SpaceBarTogglesOnlyWhileFocused)
 {
-    // Keys go to the focused widget only; the button has no focus yet.
-    window.setFocus();
-    QTest::keyClick(&window, Qt::Key_Space);
+    // Keys go to the window, which hands them to its focused control, as the user's keyboard
+    // does. The button is a tab stop here; an edit field beside it takes the focus first, by a
+    // click.
+    button->SetTabStop(true);
+    auto* edit = new QLineEdit(&window);
+    edit->setGeometry(20, 100, 100, 24);
+    edit->show();
+    QWindow* handle = window.windowHandle();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::mouseClick(handle, Qt::LeftButton, {}, QPoint(40, 112));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return edit->hasFocus(); }));
+    QTest::keyClick(handle, Qt::Key_Space);
     EXPECT_FALSE(button->Active());
+    EXPECT_EQ(edit->text().toStdString(), " ");
+    EXPECT_EQ(PixelOf(Face(), 0, 0), clBlack);
 
-    button->SetFocus();
+    // Tab moves the focus on to the button: a blue border, and the space bar presses it.
+    QTest::keyClick(handle, Qt::Key_Tab);
     ASSERT_TRUE(QTest::qWaitFor([&] { return button->hasFocus(); }));
     EXPECT_TRUE(button->FocusedState());
     EXPECT_EQ(PixelOf(Face(), 0, 0), clBlue);
-
-    QTest::keyPress(button, Qt::Key_Space);
+    QTest::keyPress(handle, Qt::Key_Space);
     EXPECT_TRUE(button->Pressed());
     EXPECT_FALSE(button->Active());
-    QTest::keyRelease(button, Qt::Key_Space);
+    QTest::keyRelease(handle, Qt::Key_Space);
     EXPECT_FALSE(button->Pressed());
     EXPECT_TRUE(button->Active());
     EXPECT_EQ(events, (std::vector<std::string>{"click:on"}));
-
-    QTest::keyClick(button, Qt::Key_Return);
+    QTest::keyClick(handle, Qt::Key_Return);
     EXPECT_TRUE(button->Active());
     EXPECT_EQ(events.size(), 1u);
 
-    button->clearFocus();
+    // A click into the edit field takes the focus away again: the border goes back to black and
+    // the space bar types into the field.
+    QTest::mouseClick(handle, Qt::LeftButton, {}, QPoint(40, 112));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return edit->hasFocus(); }));
     EXPECT_FALSE(button->FocusedState());
     EXPECT_EQ(PixelOf(Face(), 0, 0), clBlack);
+    QTest::keyClick(handle, Qt::Key_Space);
+    EXPECT_TRUE(button->Active());
+    EXPECT_EQ(events.size(), 1u);
 }
 
 TEST_F(PowerButton, AcceleratorFiresOnClickWithoutToggling)
