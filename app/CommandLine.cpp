@@ -1,7 +1,10 @@
 #include "app/CommandLine.h"
 
+#include "app/ProfileRun.h"
+
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -13,7 +16,9 @@ namespace {
 
 constexpr std::string_view kProgram = "OrvexDemo";
 
-constexpr std::string_view kUsage = "Usage: OrvexDemo [--help] [--version] [Qt options]\n";
+constexpr std::string_view kUsage =
+    "Usage: OrvexDemo [--help] [--version] [Qt options]\n"
+    "       OrvexDemo --simulate PROFILE.csv --out RESULT.csv [--interval MS]\n";
 
 constexpr std::string_view kHelp =
     "Demonstration of the Orvex Real-Power-Control for UV lamps on magnetic control gear: one\n"
@@ -23,6 +28,41 @@ constexpr std::string_view kHelp =
     "Options:\n"
     "  -h, --help       show this help and exit\n"
     "  -v, --version    show the version and exit\n"
+    "  --simulate PROFILE.csv\n"
+    "                   run the simulation over a mains profile without any window and\n"
+    "                   write the result to the file of --out, then exit\n"
+    "  --out RESULT.csv the result file of --simulate (needed with it); it is replaced\n"
+    "                   only once it is complete\n"
+    "  --interval MS    the time between two samples of --simulate in milliseconds,\n"
+    "                   1 to 60000 (default 200, the timer of the windows)\n"
+    "\n"
+    "Mains profile (--simulate): a text file of rows \"seconds,volts\" giving the mains\n"
+    "voltage over time; a row's voltage holds until the next row's time, and the first\n"
+    "row's voltage also holds before its time. Times are plain decimal numbers of\n"
+    "seconds (at most six decimals, at most 31622400, each later than the one before).\n"
+    "Voltages are plain decimal numbers, rounded to whole volts with halves up\n"
+    "(401.5 gives 402), and must lie between 380 and 420 V, the range of the slider.\n"
+    "Fields may also be separated by a semicolon or a tab and quoted; blank lines,\n"
+    "lines starting with '#' and one header line (a first field starting with a letter)\n"
+    "are skipped. For example:\n"
+    "    time,volts\n"
+    "    0,400\n"
+    "    60,410\n"
+    "    120.5,385\n"
+    "The engine is started at the voltage at time 0 and ticks every interval until the\n"
+    "last row's time, exactly as the windows' run with the slider moved along the profile.\n"
+    "\n"
+    "Result (--out, and File > Export data... in the windows): CSV as in RFC 4180,\n"
+    "UTF-8, CRLF line ends, a point as decimal mark and no digit grouping whatever the\n"
+    "locale. One header row, then one row per sample: time (s), mains voltage (V), and\n"
+    "lamp current (A), lamp voltage (V) and lamp power (W) without control, then the same\n"
+    "three with control. Every value is the shortest decimal that reads back to the\n"
+    "engine's number exactly.\n"
+    "\n"
+    "Exit status of --simulate: 0 when the result was written; 1 when it could not be\n"
+    "written (an earlier file of that name is left as it was); 2 for a bad command line or\n"
+    "a bad or missing profile, with a message naming the file, line and field, and no\n"
+    "result file.\n"
     "\n"
     "Qt's standard options (-platform NAME, -style NAME, -reverse, ...) are passed on to the\n"
     "toolkit. The program needs a desktop session; with QT_QPA_PLATFORM=offscreen it starts\n"
@@ -77,6 +117,24 @@ TCommandLineOutcome Success(std::string text)
     return outcome;
 }
 
+constexpr uint32_t kMaxIntervalMs = 60000;
+
+// A whole number of milliseconds, 1 to kMaxIntervalMs, in plain digits.
+std::optional<uint32_t> ParseInterval(std::string_view text)
+{
+    if (text.empty() || text.size() > 5)
+        return std::nullopt;
+    uint32_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + static_cast<uint32_t>(c - '0');
+    }
+    if (value < 1 || value > kMaxIntervalMs)
+        return std::nullopt;
+    return value;
+}
+
 } // namespace
 
 std::string ProgramVersionText()
@@ -86,6 +144,17 @@ std::string ProgramVersionText()
 
 TCommandLineOutcome ParseCommandLine(const std::vector<std::string>& args)
 {
+    // The values of the profile run's options, written "--name VALUE" or "--name=VALUE".
+    struct TValueOption
+    {
+        std::string_view Name;
+        std::string* Value;
+        bool Seen = false;
+    };
+    std::string profile, out, interval;
+    std::array<TValueOption, 3> valueOptions = {
+        {{"--simulate", &profile}, {"--out", &out}, {"--interval", &interval}}};
+
     // The arguments are looked at in order; the first that ends the program decides.
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
@@ -95,6 +164,29 @@ TCommandLineOutcome ParseCommandLine(const std::vector<std::string>& args)
             return Success(ProgramVersionText() + "\n");
         if (arg.size() < 2 || arg[0] != '-')
             return Failure("unexpected argument '" + std::string(arg) + "'");
+
+        bool ours = false;
+        for (TValueOption& option : valueOptions) {
+            const bool joined =
+                arg.substr(0, option.Name.size() + 1) == std::string(option.Name) + "=";
+            if (arg != option.Name && !joined)
+                continue;
+            if (option.Seen)
+                return Failure("option '" + std::string(option.Name) + "' given twice");
+            if (joined) {
+                *option.Value = std::string(arg.substr(option.Name.size() + 1));
+            } else {
+                if (i + 1 >= args.size())
+                    return Failure("option '" + std::string(arg) + "' needs a value");
+                *option.Value = args[++i];
+            }
+            if (option.Value->empty())
+                return Failure("option '" + std::string(option.Name) + "' needs a value");
+            option.Seen = true;
+            ours = true;
+        }
+        if (ours)
+            continue;
 
         // Qt accepts its options with one dash or two.
         const std::string qt =
@@ -109,7 +201,29 @@ TCommandLineOutcome ParseCommandLine(const std::vector<std::string>& args)
         }
         return Failure("unrecognized option '" + std::string(arg) + "'");
     }
-    return {};
+
+    const bool simulate = valueOptions[0].Seen;
+    if (!simulate) {
+        for (const TValueOption& option : valueOptions)
+            if (option.Seen)
+                return Failure("option '" + std::string(option.Name) + "' needs --simulate");
+        return {};
+    }
+    if (!valueOptions[1].Seen)
+        return Failure("option '--simulate' needs '--out RESULT.csv'");
+    TCommandLineOutcome outcome;
+    outcome.Run = false;
+    outcome.Simulate = true;
+    outcome.ProfilePath = profile;
+    outcome.OutPath = out;
+    if (valueOptions[2].Seen) {
+        const auto parsed = ParseInterval(interval);
+        if (!parsed)
+            return Failure("--interval takes a whole number of milliseconds from 1 to " +
+                           std::to_string(kMaxIntervalMs) + ", not '" + interval + "'");
+        outcome.IntervalMs = *parsed;
+    }
+    return outcome;
 }
 
 int HandleCommandLine(int argc, char** argv)
@@ -120,6 +234,12 @@ int HandleCommandLine(int argc, char** argv)
     const TCommandLineOutcome outcome = ParseCommandLine(args);
     if (outcome.Run)
         return -1;
+    if (outcome.Simulate) {
+        const TProfileRunOutcome run =
+            RunProfileFile(outcome.ProfilePath, outcome.OutPath, outcome.IntervalMs);
+        std::fputs(run.Err.c_str(), stderr);
+        return run.ExitCode;
+    }
     std::fputs(outcome.Out.c_str(), stdout);
     std::fputs(outcome.Err.c_str(), stderr);
     std::fflush(stdout);

@@ -1,6 +1,10 @@
 #include "app/W2kMain.h"
 
 #include "app/AnchoredPanel.h"
+#include "app/Application.h"
+#include "app/AtomicSave.h"
+#include "app/ChartPicture.h"
+#include "app/RunCsvFile.h"
 #include "app/f_splashscreen.h"
 #include "app/u_welcome.h"
 #include "app/u_wertedisplay.h"
@@ -18,6 +22,10 @@
 #include "widgets/IkSlider.h"
 
 #include <QAction>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -258,6 +266,12 @@ void TWin2kAppForm::CreateMenu()
     // The program's own windows beside it (the values window, the introduction) do not take the
     // start/stop key away; a modal window still blocks it.
     SimuStartStop->setShortcutContext(Qt::ApplicationShortcut);
+    FileExportItem = command(File1, "&Export data...",
+                             "Export data|Writes the samples of the current run to a CSV file", -1,
+                             [this] { FileExportDataExecute(); });
+    FileSavePictureItem = command(File1, "Save &picture...",
+                                  "Save picture|Saves both charts as shown to a PNG picture", -1,
+                                  [this] { FileSavePictureExecute(); });
     N2 = File1->addSeparator();
     FileExitItem =
         command(File1, "E&xit", "Exit|Exit application", -1, [this] { FileExit1Execute(); });
@@ -605,6 +619,86 @@ void TWin2kAppForm::HelpAbout1Execute()
 void TWin2kAppForm::ableofthe1Click()
 {
     ShowIntroductionScreen();
+}
+
+std::vector<TLampSample> TWin2kAppForm::RunSamples() const
+{
+    // The series are appended and cleared together; a shorter one would end the run early.
+    int32_t count = SERIENetzspannung->Count();
+    for (const TLineSeries* series :
+         {SERIEStromRegel, SERIESpannungRegel, SERIELeistungRegel, SERIENetzspannungRegel,
+          SERIEStrom, SERIESpannung, SERIELeistung}) {
+        count = std::min(count, series->Count());
+    }
+    std::vector<TLampSample> samples(static_cast<std::size_t>(std::max(count, 0)));
+    for (int32_t i = 0; i < count; ++i) {
+        TLampSample& sample = samples[static_cast<std::size_t>(i)];
+        sample.Time = SERIENetzspannung->XValue(i);
+        sample.Mains = SERIENetzspannung->YValue(i);
+        sample.Voltage = SERIESpannung->YValue(i);
+        sample.Current = SERIEStrom->YValue(i);
+        sample.Power = SERIELeistung->YValue(i);
+        sample.CtrlVoltage = SERIESpannungRegel->YValue(i);
+        sample.CtrlCurrent = SERIEStromRegel->YValue(i);
+        sample.CtrlPower = SERIELeistungRegel->YValue(i);
+    }
+    return samples;
+}
+
+QString TWin2kAppForm::AskSaveFileName(const QString& caption, const char* stem, const char* suffix,
+                                       const QString& filter)
+{
+    const QString folder = FLastSaveFolder.isEmpty() ? QDir::homePath() : FLastSaveFolder;
+    const QString proposed = QDir(folder).filePath(
+        QStringLiteral("%1-%2.%3")
+            .arg(QLatin1String(stem),
+                 QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")),
+                 QLatin1String(suffix)));
+    const QString path = ChooseSaveFileName
+                             ? ChooseSaveFileName(caption, proposed, filter)
+                             : QFileDialog::getSaveFileName(this, caption, proposed, filter);
+    if (!path.isEmpty()) {
+        FLastSaveFolder = QFileInfo(path).absolutePath();
+    }
+    return path;
+}
+
+void TWin2kAppForm::FileExportDataExecute()
+{
+    // The points as they stand, also while the run goes on.
+    const std::vector<TLampSample> samples = RunSamples();
+    const QString path = AskSaveFileName(QStringLiteral("Export data"), "orvex-run", "csv",
+                                         QStringLiteral("CSV files (*.csv);;All files (*)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    const QString error = SaveFileAtomically(path, [&](QIODevice& device) {
+        TRunCsvFile csv(device);
+        for (const TLampSample& sample : samples) {
+            if (!csv.Add(sample)) {
+                break;
+            }
+        }
+        return csv.Finish();
+    });
+    if (!error.isEmpty()) {
+        TApplication::ShowException(error.toStdString());
+    }
+}
+
+void TWin2kAppForm::FileSavePictureExecute()
+{
+    // The charts as they are on screen now, the splitter bar between them.
+    const QImage picture = WidgetPicture(*Splitter1);
+    const QString path = AskSaveFileName(QStringLiteral("Save picture"), "orvex-charts", "png",
+                                         QStringLiteral("PNG pictures (*.png);;All files (*)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    const QString error = SavePngAtomically(picture, path);
+    if (!error.isEmpty()) {
+        TApplication::ShowException(error.toStdString());
+    }
 }
 
 void TWin2kAppForm::Datenzeiger1Click()

@@ -16,6 +16,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -88,6 +90,10 @@ public:
     void HelpAbout1Execute();
     // "Introduction screen...": the introduction window, modal.
     void ableofthe1Click();
+    // "Export data...": writes the current run, as its series hold it, to a CSV file.
+    void FileExportDataExecute();
+    // "Save picture...": writes both charts as shown, crosshair included, to one PNG file.
+    void FileSavePictureExecute();
     // "Haircross": switches the crosshair and the values window on or off.
     void Datenzeiger1Click();
     // "Measurmentspoints": shows or hides the point markers of all eight series.
@@ -121,6 +127,8 @@ public:
     // share the actions, so their pressed look follows the marks.
     QMenu* File1 = nullptr;
     QAction* SimuStartStop = nullptr;
+    QAction* FileExportItem = nullptr;
+    QAction* FileSavePictureItem = nullptr;
     QAction* N2 = nullptr;
     QAction* FileExitItem = nullptr;
     QMenu* ools1 = nullptr;
@@ -174,6 +182,15 @@ public:
 
     const TLampSimulation& Engine() const { return FEngine; }
 
+    // The samples of the current run as the eight series hold them (also while it runs).
+    std::vector<TLampSample> RunSamples() const;
+
+    // Asks for the name of a file to write, proposing proposedPath; an empty result cancels.
+    // The save-file dialog by default; tests put their own chooser here.
+    using TFileNameChooser = std::function<QString(
+        const QString& caption, const QString& proposedPath, const QString& filter)>;
+    TFileNameChooser ChooseSaveFileName;
+
     // ---- Crosshair state (pixels in the client area of the chart concerned) ----
     struct TCrosshair
     {
@@ -208,10 +225,15 @@ private:
     // The crosshair's share of start and tick.
     void CrosshairStart();
     void CrosshairTick();
+    // The file name for a save: the chooser's answer to a proposal of stem-<date>-<time>.suffix
+    // in the folder of the last save; empty when cancelled.
+    QString AskSaveFileName(const QString& caption, const char* stem, const char* suffix,
+                            const QString& filter);
 
     TLampSimulation FEngine;
     TCrosshair FCrosshair;
     bool FPlacedOnScreen = false;
     // Ticks until the charts' descriptions are renewed.
     int FTicksToChartDescription = 0;
+    QString FLastSaveFolder;
 };

@@ -172,7 +172,8 @@ TEST_F(W2kMainWindowTest, TheMainMenuHoldsItsItemsWithImagesAndShortcut)
         return result;
     };
     EXPECT_EQ(captions(form.File1),
-              (std::vector<std::string>{"&Simulation start/stop", "-", "E&xit"}));
+              (std::vector<std::string>{"&Simulation start/stop", "&Export data...",
+                                        "Save &picture...", "-", "E&xit"}));
     EXPECT_EQ(captions(form.ools1), (std::vector<std::string>{"Haircross", "Measurmentspoints"}));
     EXPECT_EQ(captions(form.Info1),
               (std::vector<std::string>{"Introduction screen...", "&About..."}));
@@ -182,6 +183,11 @@ TEST_F(W2kMainWindowTest, TheMainMenuHoldsItsItemsWithImagesAndShortcut)
     EXPECT_FALSE(form.Datenzeiger1->icon().isNull());
     EXPECT_FALSE(form.Messpunkte1->icon().isNull());
     EXPECT_TRUE(form.FileExitItem->icon().isNull());
+    // The export commands added to the File menu show their hints in the status bar.
+    EXPECT_EQ(Text(form.FileExportItem->statusTip()),
+              "Writes the samples of the current run to a CSV file");
+    EXPECT_EQ(Text(form.FileSavePictureItem->statusTip()),
+              "Saves both charts as shown to a PNG picture");
     EXPECT_FALSE(form.Datenzeiger1->isChecked());
     EXPECT_FALSE(form.Messpunkte1->isChecked());
     EXPECT_FALSE(form.SimuStartStop->isCheckable());
