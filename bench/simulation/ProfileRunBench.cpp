@@ -63,7 +63,7 @@ void BM_RunWeekToCsv(benchmark::State& state)
 }
 BENCHMARK(BM_RunWeekToCsv)
     ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
+    ->Repetitions(3)
     ->ReportAggregatesOnly(true);
 
 } // namespace
