@@ -18,7 +18,7 @@ constexpr std::string_view kProgram = "OrvexDemo";
 
 constexpr std::string_view kUsage =
     "Usage: OrvexDemo [--help] [--version] [Qt options]\n"
-    "       OrvexDemo --simulate PROFILE.csv --out RESULT.csv [--interval MS]\n";
+    "  or:  OrvexDemo --simulate PROFILE.csv --out RESULT.csv [--interval MS]\n";
 
 constexpr std::string_view kHelp =
     "Demonstration of the Orvex Real-Power-Control for UV lamps on magnetic control gear: one\n"
@@ -31,7 +31,7 @@ constexpr std::string_view kHelp =
     "  --simulate PROFILE.csv\n"
     "                   run the simulation over a mains profile without any window and\n"
     "                   write the result to the file of --out, then exit\n"
-    "  --out RESULT.csv the result file of --simulate (needed with it); it is replaced\n"
+    "  --out RESULT     the result file of --simulate (needed with it); it is replaced\n"
     "                   only once it is complete\n"
     "  --interval MS    the time between two samples of --simulate in milliseconds,\n"
     "                   1 to 60000 (default 200, the timer of the windows)\n"
@@ -44,11 +44,8 @@ constexpr std::string_view kHelp =
     "(401.5 gives 402), and must lie between 380 and 420 V, the range of the slider.\n"
     "Fields may also be separated by a semicolon or a tab and quoted; blank lines,\n"
     "lines starting with '#' and one header line (a first field starting with a letter)\n"
-    "are skipped. For example:\n"
-    "    time,volts\n"
-    "    0,400\n"
-    "    60,410\n"
-    "    120.5,385\n"
+    "are skipped. For example, the rows 0,400 then 60,410 then 120.5,385 hold 400 V\n"
+    "for the first minute, 410 V up to 120.5 s and end there.\n"
     "The engine is started at the voltage at time 0 and ticks every interval until the\n"
     "last row's time, exactly as the windows' run with the slider moved along the profile.\n"
     "\n"
