@@ -16,6 +16,7 @@
 #include "chart/PointSearch.h"
 #include "chart/Series.h"
 #include "platform/Graphics.h"
+#include "platform/WindowFrame.h"
 #include "widgets/IkButtons.h"
 #include "widgets/IkClasses.h"
 #include "widgets/IkMeter.h"
@@ -719,7 +720,8 @@ void TWin2kAppForm::Datenzeiger1Click()
             // activates every window it shows, the main window takes the activation back.)
             const bool wasActive = isActiveWindow();
             frmWerte->setAttribute(Qt::WA_ShowWithoutActivating);
-            frmWerte->show();
+            // Back in front, also when the window manager had minimised it.
+            ShowRestored(frmWerte);
             if (wasActive) {
                 activateWindow();
             }

@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/FormStyle.h"
 #include "platform/Errors.h"
+#include "platform/WindowFrame.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -52,9 +53,7 @@ constexpr int ProgressMax = 100;
 } // namespace
 
 TfrmWelcome::TfrmWelcome(QWidget* mainForm, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowStaysOnTopHint),
-      FMainForm(mainForm)
+    : QDialog(parent, DialogFrameFlags(true)), FMainForm(mainForm)
 {
     setWindowTitle(QStringLiteral("Welcome"));
     setFont(FormFont("MS Sans Serif", 13));
@@ -166,8 +165,12 @@ void TfrmWelcome::btnOKClick()
 int TfrmWelcome::ShowModal()
 {
     if (isVisible()) {
+        // Still shown from the start: it comes back to the front, minimised or not, and the
+        // modal showing is refused.
+        ShowRestored(this);
         throw EInvalidOperation("Cannot make a visible window modal");
     }
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     // When the modal showing ends, the window that was active before it gets the keyboard back.
     const TActiveWindowKeeper keeper;
     setResult(0);

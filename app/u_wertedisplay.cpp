@@ -1,6 +1,7 @@
 #include "app/u_wertedisplay.h"
 
 #include "app/FormStyle.h"
+#include "platform/WindowFrame.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -35,9 +36,7 @@ QLineEdit* RowEdit(QGroupBox* box, int top, TColor color)
 }
 } // namespace
 
-TfrmWerte::TfrmWerte(QWidget* parent)
-    : QDialog(parent,
-              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
+TfrmWerte::TfrmWerte(QWidget* parent) : QDialog(parent, DialogFrameFlags(true))
 {
     setWindowTitle(QStringLiteral("Values"));
     setFont(FormFont("MS Sans Serif", 13));

@@ -1137,6 +1137,7 @@ void TChartAxis::ReserveRoom(TRect& rect)
     };
     TChartCanvas& canvas = FOwner.AxisCanvas();
 
+    FTitleBandSize = 0;
     if (FTitle.Visible() && !FTitle.Caption().empty()) {
         int32_t size = FTitleSize;
         if (size == 0) {
@@ -1144,6 +1145,7 @@ void TChartAxis::ReserveRoom(TRect& rect)
             const bool acrossLines = TakesLinesAcross(FHorizontal, FTitle.Angle());
             size = acrossLines ? canvas.FontHeight() : canvas.MeasureTextWidth(FTitle.Caption());
         }
+        FTitleBandSize = size;
         FTitlePos = shrink(size);
     }
 
@@ -1232,12 +1234,60 @@ void TChartAxis::DrawTitle()
     if (!FTitle.Visible() || FTitle.Caption().empty()) {
         return;
     }
-    FOwner.AxisCanvas().SelectFont(FTitle.Font());
-    if (FHorizontal) {
-        DrawLabel(FCenterPixel, FTitlePos, FTitle.Caption());
-    } else {
-        DrawLabel(FTitlePos, FCenterPixel, FTitle.Caption());
+    TChartCanvas& canvas = FOwner.AxisCanvas();
+    canvas.SelectFont(FTitle.Font());
+    const int32_t angle = FTitle.Angle() % 360;
+    if (angle == 0) {
+        if (FHorizontal) {
+            DrawLabel(FCenterPixel, FTitlePos, FTitle.Caption());
+        } else {
+            DrawLabel(FTitlePos, FCenterPixel, FTitle.Caption());
+        }
+        return;
     }
+    // A turned title: the block of its lines (each centred in the block) is turned, and the box
+    // it then covers is centred on the axis' centre and across the band. Quarter turns land on
+    // whole pixels, so such a title fills exactly its box.
+    const std::vector<std::string> lines = SplitLines(FTitle.Caption());
+    const double h = canvas.FontHeight();
+    std::vector<double> widths;
+    double blockWidth = 0;
+    for (const std::string& line : lines) {
+        widths.push_back(canvas.MeasureTextWidth(line));
+        blockWidth = std::max(blockWidth, widths.back());
+    }
+    const double blockHeight = h * static_cast<double>(lines.size());
+    const double radians = angle * (3.14159265358979323846 / 180.0);
+    const double c = std::cos(radians);
+    const double sn = std::sin(radians);
+    const double boxWidth = std::round(blockWidth * std::abs(c) + blockHeight * std::abs(sn));
+    const double boxHeight = std::round(blockWidth * std::abs(sn) + blockHeight * std::abs(c));
+    const double band = FTitleBandSize;
+    const double bandStart = FOtherSide == FHorizontal ? FTitlePos - band : FTitlePos;
+    const double along = FHorizontal ? boxWidth : boxHeight;
+    const double across = FHorizontal ? boxHeight : boxWidth;
+    const double alongCentre = FCenterPixel - std::floor(along / 2) + along / 2;
+    const double acrossCentre = bandStart + std::floor((band - across) / 2) + across / 2;
+    const double centreX = FHorizontal ? alongCentre : acrossCentre;
+    const double centreY = FHorizontal ? acrossCentre : alongCentre;
+    // A point (u, v) of the block, measured from its centre, turned counterclockwise on the
+    // screen (y down) about the box centre.
+    auto turned = [&](double u, double v, int32_t& x, int32_t& y) {
+        x = RoundToInt32(centreX + u * c + v * sn);
+        y = RoundToInt32(centreY - u * sn + v * c);
+    };
+    const int mode = canvas.BackgroundMode();
+    canvas.SetBackgroundMode(TRANSPARENT);
+    canvas.SetTextAlign(TA_LEFT | TA_TOP);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        int32_t x;
+        int32_t y;
+        turned(std::floor((blockWidth - widths[i]) / 2) - blockWidth / 2,
+               h * static_cast<double>(i) - blockHeight / 2, x, y);
+        canvas.TextOutTurned(x, y, angle, TChartCanvas::FromUtf8(lines[i]));
+    }
+    canvas.SetTextAlign(0);
+    canvas.SetBackgroundMode(mode);
 }
 
 void TChartAxis::VisitLabel(double value, const std::string& text)

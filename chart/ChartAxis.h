@@ -460,6 +460,7 @@ private:
     TChartAxisTitle FTitle;
     int32_t FTitleSize = 0;
     int32_t FLabelsBandSize = 0;       // labels size of the last ReserveRoom
+    int32_t FTitleBandSize = 0;        // title size of the last ReserveRoom (0: no title)
     bool FLabelEventSuspended = false; // ReserveRoom measures the labels without the event
     double FPositionPercent = 0;
     TChartUnits FPositionUnits = muPercent;

@@ -892,6 +892,17 @@ void TChartCanvas3D::TextOut(int x, int y, const QString& text)
     DrawTextPlain(x, y, text, fontColor);
 }
 
+void TChartCanvas3D::TextOutTurned(int x, int y, int angle, const QString& text)
+{
+    if (angle % 360 == 0) {
+        TextOut(x, y, text);
+        return;
+    }
+    if (Font().Color() == clNone)
+        return;
+    FSurface->TextOutTurned(x, y, angle, text);
+}
+
 void TChartCanvas3D::DrawTextPaths(int x, int y, const QString& text, const TChartFont& font,
                                    TColor fontColor)
 {

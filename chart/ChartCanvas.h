@@ -431,6 +431,9 @@ public:
     virtual void TextOut(int x, int y, const QString& text) = 0;
     void TextOut(int x, int y, std::string_view text) { TextOut(x, y, FromUtf8(text)); }
     void TextOut(int x, int y, const char* text) { TextOut(x, y, FromUtf8(text)); }
+    // TextOut turned counterclockwise by angle degrees about (x, y), in the font colour; a
+    // turned text is drawn plain (no shadow, outline or gradient).
+    virtual void TextOutTurned(int x, int y, int angle, const QString& text) = 0;
     // Width and height of the text in the current font, plus the shadow size of the current
     // chart font.
     virtual int MeasureTextWidth(const QString& text) = 0;
@@ -578,6 +581,7 @@ public:
     void BevelFrame(TRect& r, TColor topLeftColor, int width, TColor bottomRightColor) override;
 
     void TextOut(int x, int y, const QString& text) override;
+    void TextOutTurned(int x, int y, int angle, const QString& text) override;
     int MeasureTextWidth(const QString& text) override;
     int TextHeight(const QString& text) override;
 

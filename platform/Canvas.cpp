@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPathStroker>
+#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
@@ -1023,7 +1024,8 @@ int TCanvas::TextHeight(const QString& text) const
     return TextExtent(text).cy;
 }
 
-void TCanvas::DrawTextAt(int left, int top, const QString& text, const QRect* clip, bool mnemonic)
+void TCanvas::DrawTextAt(int left, int top, const QString& text, const QRect* clip, bool mnemonic,
+                         const QTransform* turn)
 {
     const QFont font = DrawingFont();
     const QFontMetrics metrics(font);
@@ -1033,7 +1035,7 @@ void TCanvas::DrawTextAt(int left, int top, const QString& text, const QRect* cl
     if (FRecording) {
         QPainterPath glyphs;
         glyphs.addText(QPointF(left, top + metrics.ascent()), font, shown);
-        FImpl->path.addPath(glyphs);
+        FImpl->path.addPath(turn != nullptr ? turn->map(glyphs) : glyphs);
         return;
     }
     QPainter* p = Painter();
@@ -1041,6 +1043,9 @@ void TCanvas::DrawTextAt(int left, int top, const QString& text, const QRect* cl
         return;
     if (clip != nullptr)
         p->setClipRect(*clip, Qt::IntersectClip);
+    // Painter() sets the whole transform again at its next call, so this turn ends with the text.
+    if (turn != nullptr)
+        p->setTransform(*turn, true);
     if (FBackgroundMode == OPAQUE)
         p->fillRect(QRect(left, top, width, height), ColorToQColor(FBackColor));
     p->setFont(font);
@@ -1072,6 +1077,30 @@ void TCanvas::TextOut(int x, int y, const QString& text)
         top = y - metrics.ascent() - metrics.descent();
     DrawTextAt(left, top, text, nullptr, false);
     FPenPos = {Saturate(int64_t{x} + width), y};
+}
+
+void TCanvas::TextOutTurned(int x, int y, int angle, const QString& text)
+{
+    x = ClampCoordinate(x);
+    y = ClampCoordinate(y);
+    const QFontMetrics metrics(DrawingFont());
+    const int width = metrics.horizontalAdvance(text);
+    // The text is laid out about the origin as TextOut lays it out about (x, y), then turned.
+    int left = 0;
+    if ((FTextAlign & TA_CENTER) == TA_CENTER)
+        left = -(width / 2);
+    else if ((FTextAlign & TA_CENTER) == TA_RIGHT)
+        left = -width;
+    int top = 0;
+    if ((FTextAlign & TA_BASELINE) == TA_BASELINE)
+        top = -metrics.ascent();
+    else if ((FTextAlign & TA_BASELINE) == TA_BOTTOM)
+        top = -metrics.ascent() - metrics.descent();
+    QTransform turn;
+    turn.translate(x, y);
+    // Counterclockwise on the screen, whose y axis points down.
+    turn.rotate(-static_cast<double>(angle % 360));
+    DrawTextAt(left, top, text, nullptr, false, &turn);
 }
 
 void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text)

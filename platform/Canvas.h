@@ -12,6 +12,8 @@
 #include <optional>
 #include <vector>
 
+class QTransform;
+
 class QPaintDevice;
 class QPainter;
 class QPainterPath;
@@ -179,6 +181,9 @@ public:
     // ---- Text ----
     // Text at (x, y) aligned by TextAlign in the font colour; PenPos moves to the text's end.
     void TextOut(int x, int y, const QString& text);
+    // TextOut turned counterclockwise by angle degrees about (x, y), as a font's escapement
+    // turns it: the alignment flags apply along and across the turned baseline. PenPos is left.
+    void TextOutTurned(int x, int y, int angle, const QString& text);
     // Text clipped to the rectangle.
     void TextRect(const TRect& r, int x, int y, const QString& text);
     int TextWidth(const QString& text) const;
@@ -259,7 +264,9 @@ private:
     void DrawShape(const QPainterPath& shape);
     void StrokeRecorded();
     QFont DrawingFont() const;
-    void DrawTextAt(int left, int top, const QString& text, const QRect* clip, bool mnemonic);
+    // turn, when given, maps the text's own coordinates onto logical ones.
+    void DrawTextAt(int left, int top, const QString& text, const QRect* clip, bool mnemonic,
+                    const QTransform* turn = nullptr);
     QRegion DeviceRegion() const;
     QRect LogicalDeviceRect() const;
     static QString StripMnemonic(const QString& text);

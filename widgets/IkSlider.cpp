@@ -533,8 +533,9 @@ void TIkSlider::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
     TIkCustomImageControl::MouseDown(button, shift, x, y);
     if (button != mbLeft)
         return;
-    if (TabStop())
-        SetFocus();
+    // A click takes the keyboard focus even though the slider is out of the Tab order: it is
+    // the only way back to its keys once the focus has gone elsewhere.
+    SetFocus();
     if (PtInRect(FThumbRect, Point(x, y))) {
         FDragActive = true;
         FGrabOffset = Vertical() ? y - FThumbRect.Top : x - FThumbRect.Left;

@@ -195,6 +195,32 @@ TEST_F(IntroductionWindowTest, ModalShowIsRefusedWhileShownFromTheStartAndWorksA
     EXPECT_EQ(messages.size(), 1u);
 }
 
+// Minimised by the window manager, the window comes back to the front whenever it is asked for
+// again: while it is still up from the start (the modal showing is refused) and after OK.
+TEST_F(IntroductionWindowTest, AMinimisedWindowComesBackWhenAskedForAgain)
+{
+    EXPECT_EQ(welcome.windowType(), Qt::Dialog);
+    welcome.showMinimized();
+    ASSERT_TRUE(welcome.isMinimized());
+    ShowIntroductionScreen();
+    EXPECT_EQ(messages, std::vector<std::string>{"Cannot make a visible window modal"});
+    EXPECT_TRUE(welcome.isVisible());
+    EXPECT_FALSE(welcome.isMinimized());
+
+    Ticks(101);
+    ClickOK();
+    ASSERT_FALSE(welcome.isVisible());
+    welcome.setWindowState(Qt::WindowMinimized); // hidden while minimised
+    bool shownInFront = false;
+    QTimer::singleShot(0, &welcome, [&] {
+        shownInFront = welcome.isVisible() && welcome.isModal() && !welcome.isMinimized();
+        ClickOK();
+    });
+    ShowIntroductionScreen();
+    EXPECT_TRUE(shownInFront);
+    EXPECT_EQ(messages.size(), 1u);
+}
+
 TEST(IntroductionWindowRegistryTest, OnlyTheFirstWindowRegistersAndLeavesOnDestruction)
 {
     EXPECT_EQ(frmWelcome, nullptr);

@@ -272,6 +272,39 @@ TEST_F(W2kMainTest, ClickingThePowerButtonLeavesTheKeyboardWithTheSlider)
     EXPECT_FALSE(form.btnSimuStartenStoppen->Active());
 }
 
+// The slider is out of the Tab order, but a click gives its keys back after the focus has gone
+// elsewhere, by a click into the Info memo or by Tab.
+TEST_F(W2kMainTest, AClickOnTheSliderGivesItsKeysBack)
+{
+    ASSERT_TRUE(WaitUntil([&] { return form.IkSlider1->hasFocus(); }));
+    const QPoint besideTheThumb(20, 90); // on the track, below the thumb: moves nothing
+    for (bool byTab : {false, true}) {
+        if (byTab) {
+            PressKey(Qt::Key_Tab);
+        } else {
+            ClickOn(form.info, QPoint(20, 10));
+        }
+        ASSERT_TRUE(WaitUntil([&] { return !form.IkSlider1->hasFocus(); })) << "by Tab " << byTab;
+        for (Qt::Key key : {Qt::Key_A, Qt::Key_B, Qt::Key_C}) {
+            PressKey(key);
+        }
+        PressKey(Qt::Key_Up);
+        EXPECT_EQ(form.IkMeterNetz->Position(), 400) << "by Tab " << byTab;
+
+        ClickOn(form.IkSlider1, besideTheThumb);
+        ASSERT_TRUE(WaitUntil([&] { return form.IkSlider1->hasFocus(); })) << "by Tab " << byTab;
+        EXPECT_EQ(form.IkMeterNetz->Position(), 400);
+        PressKey(Qt::Key_Up);
+        EXPECT_EQ(form.IkMeterNetz->Position(), 405) << "by Tab " << byTab;
+        EXPECT_EQ(form.IkMeterNetz->Caption().toStdString(), "Mainsvoltage: 405V");
+        PressKey(Qt::Key_Home);
+        PressKey(Qt::Key_End);
+        EXPECT_EQ(form.IkSlider1->Position(), 420);
+        form.IkSlider1->SetPosition(400);
+    }
+    EXPECT_EQ(form.info->toPlainText(), QString()); // the read-only memo took no text
+}
+
 TEST(ApplicationTest, AnExceptionInAHandlerIsShownAndTheProgramGoesOn)
 {
     std::vector<std::string> shown;

@@ -339,6 +339,25 @@ TEST_F(W2kMainWindowTest, TheValuesWindowLeavesTheKeysWithTheMainWindow)
     EXPECT_TRUE(form.btnSimuStartenStoppen->Active());
 }
 
+// Minimised by the window manager, the values window comes back when "Haircross" shows it
+// again, and still leaves the keyboard with the main window.
+TEST_F(W2kMainWindowTest, HaircrossBringsAMinimisedValuesWindowBack)
+{
+    TfrmWerte werte;
+    EXPECT_EQ(werte.windowType(), Qt::Dialog);
+    Click(form.ToolButtonGitter, QPoint(11, 11));
+    ASSERT_TRUE(WaitUntil([&] { return werte.isVisible(); }));
+    werte.showMinimized();
+    ASSERT_TRUE(werte.isMinimized());
+    Click(form.ToolButtonGitter, QPoint(11, 11));
+    ASSERT_TRUE(WaitUntil([&] { return !werte.isVisible(); }));
+    Click(form.ToolButtonGitter, QPoint(11, 11));
+    EXPECT_TRUE(WaitUntil([&] { return werte.isVisible() && !werte.isMinimized(); }));
+    EXPECT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == &form; }));
+    Key(&form, Qt::Key_Up);
+    EXPECT_EQ(form.IkMeterNetz->Position(), 405);
+}
+
 TEST_F(W2kMainWindowTest, TheStatusBarShowsTheLongPartOfTheHints)
 {
     // The control under the mouse; a control without a hint clears the bar.

@@ -695,6 +695,84 @@ TEST(ChartAxisDrawing, LabelAndTitleAnglesSetTheRoomAcrossAndAlongTheAxis)
     EXPECT_EQ(titleRoom(0), captionWidth);
 }
 
+// A title is drawn at its angle, centred on the axis, and every pixel of it lies in the band
+// that ReserveRoom kept for it, also a quarter-turned caption many line heights long.
+TEST(ChartAxisDrawing, TitlesAreDrawnAtTheirAngleCentredInTheirBand)
+{
+    const std::string caption = "Lamp power in percent";
+    const TRect plot = {20, 10, 380, 290};
+    for (int side = 0; side < 4; ++side) {
+        for (int angle : {0, 90, 270}) {
+            TTestChart chart(400, 300);
+            TChartSeries series;
+            chart.Add(series);
+            TChartAxis& axis = *chart.Axes()[static_cast<size_t>(side)];
+            // Nothing but the title is drawn: every pixel off the background is the title's.
+            axis.SetScaleRange(0, 100);
+            axis.SetLabels(false);
+            axis.Axis().SetVisible(false);
+            axis.Ticks().SetVisible(false);
+            axis.MinorTicks().SetVisible(false);
+            axis.Grid().SetVisible(false);
+            axis.Title().SetCaption(caption);
+            axis.Title().SetAngle(angle);
+            chart.Plot = plot;
+            axis.PlaceOnChart();
+            TRect room = plot;
+            axis.ReserveRoom(room);
+            chart.Plot = room;
+            axis.PlaceOnChart();
+            chart.Fill();
+            axis.DrawAxis();
+
+            const int pos = axis.TitlePos();
+            TRect band = {0, 0, 400, 300};
+            switch (side) {
+            case 0:
+                band.Top = pos, band.Bottom = plot.Bottom;
+                break;
+            case 1:
+                band.Top = plot.Top, band.Bottom = pos;
+                break;
+            case 2:
+                band.Left = plot.Left, band.Right = pos;
+                break;
+            default:
+                band.Left = pos, band.Right = plot.Right;
+                break;
+            }
+            const std::string what = std::to_string(side) + " at " + std::to_string(angle);
+            TRect box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+            for (int y = 0; y < 300; ++y)
+                for (int x = 0; x < 400; ++x)
+                    if (chart.At(x, y) != clSilver)
+                        box = {std::min(box.Left, x), std::min(box.Top, y),
+                               std::max(box.Right, x + 1), std::max(box.Bottom, y + 1)};
+            ASSERT_NE(box.Left, INT32_MAX) << what;
+            EXPECT_GE(box.Left, band.Left) << what;
+            EXPECT_GE(box.Top, band.Top) << what;
+            EXPECT_LE(box.Right, band.Right) << what;
+            EXPECT_LE(box.Bottom, band.Bottom) << what;
+
+            // Centred on the axis, and reading along it unless upright on a vertical axis.
+            chart.Canvas.SelectFont(axis.Title().Font());
+            const int width = chart.Canvas.MeasureTextWidth(caption);
+            const bool vertical = !axis.Horizontal();
+            const int along = vertical ? box.Height() : box.Width();
+            const int middle = vertical ? (box.Top + box.Bottom) / 2 : (box.Left + box.Right) / 2;
+            EXPECT_LE(std::abs(middle - axis.CenterPixel()), 2) << what;
+            if (vertical == (angle != 0)) {
+                EXPECT_GE(along, width - 6) << what;
+                EXPECT_LE(along, width + 2) << what;
+            } else {
+                EXPECT_LT(along, chart.Canvas.FontHeight()) << what;
+            }
+            if (side == 2 && angle == 90)
+                SaveIfAsked(chart.Bitmap.Image(), "axis-left-title.png");
+        }
+    }
+}
+
 TEST(ChartAxisDrawing, EmptyChartDrawsOneLabelZeroAtTheCentreOfTheBottomAxis)
 {
     TTestChart chart(300, 200);

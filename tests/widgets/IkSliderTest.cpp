@@ -508,17 +508,18 @@ TEST_F(SliderTest, BorderShowsTheFocus)
     EXPECT_EQ(FacePixel(*Slider, 0, 50), clSilver);
 }
 
-TEST_F(SliderTest, TabStopTakesTheFocusOnClick)
+// Out of the Tab order, a left click still takes the focus; other buttons do not.
+TEST_F(SliderTest, ALeftClickTakesTheFocusOutsideTheTabOrder)
 {
     Window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
-    Press(20, 90);
-    Release(20, 90);
+    ASSERT_FALSE(Slider->TabStop());
+    QTest::mouseClick(Slider, Qt::RightButton, {}, QPoint(20, 90));
     EXPECT_FALSE(Slider->Focused());
-    Slider->SetTabStop(true);
     Press(20, 90);
     Release(20, 90);
     EXPECT_TRUE(Slider->Focused());
+    EXPECT_EQ(Slider->focusPolicy(), Qt::NoFocus);
 }
 
 // A slider whose range is empty or whose thumb has no room to travel keeps the thumb at the
