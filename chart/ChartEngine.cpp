@@ -67,6 +67,7 @@ void TChartValueList::Clear()
     FChangeStamp = NewChangeStamp();
     FStatsStale = true;
     FInOrder = true;
+    FSummary.Clear();
 }
 
 void TChartValueList::InsertAt(int32_t index, double value)
@@ -95,11 +96,16 @@ void TChartValueList::InsertAt(int32_t index, double value)
     }
     if (index != FCount) {
         FChangeStamp = NewChangeStamp();
+        FSummary.Truncate(index);
     }
     const auto at = FValues.begin() + index;
     std::copy_backward(at, FValues.begin() + FCount, FValues.begin() + FCount + 1);
     *at = value;
     ++FCount;
+    if (FSummary.Count() == FCount - 1) {
+        // Kept up to date while a run appends, so a paint never has to catch up on a long run.
+        FSummary.Extend(FValues.data(), FCount);
+    }
     if (index == FCount - 1 && !FStatsStale) {
         // An append to fresh statistics extends them as the full scan would, in the same order,
         // so a chart that reads its range after every new point does not rescan every value.
@@ -150,6 +156,7 @@ void TChartValueList::Delete(int32_t start, int32_t count)
     std::copy(FValues.begin() + start + count, FValues.begin() + FCount, FValues.begin() + start);
     FCount -= count;
     FChangeStamp = NewChangeStamp();
+    FSummary.Truncate(start);
     FStatsStale = true;
 }
 
