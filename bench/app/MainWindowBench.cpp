@@ -1,6 +1,7 @@
 // The main window at work, on the offscreen platform at its designed size:
-// - one timer tick with both charts repainted, after one hour (18,000 points per series) and one
-//   day (432,000) of running with the mains voltage moved every three minutes;
+// - one timer tick with both charts repainted, after one hour (18,000 points per series), one
+//   day (432,000) and one week (3,024,000) of running with the mains voltage moved every three
+//   minutes;
 // - one mouse move over the upper chart with the crosshair on (the readout's search, the
 //   nearest-point tool's search, both charts repainted) at the same lengths;
 // - the same tick with a pointer on every point ("Measurmentspoints" on);
@@ -269,12 +270,14 @@ void BM_ProgramStartToFirstPaint(benchmark::State& state)
 BENCHMARK(BM_TickAndRepaint)
     ->Arg(18000)
     ->Arg(432000)
+    ->Arg(3024000)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(100)
     ->Repetitions(5);
 BENCHMARK(BM_TickAndRepaintWithMarkers)
     ->Arg(18000)
     ->Arg(432000)
+    ->Arg(3024000)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(20)
     ->Repetitions(3);
