@@ -77,11 +77,16 @@ void TChartValueList::InsertAt(int32_t index, double value)
         throw EChartException("Value list " + FName + " is full");
     }
     if (FCount == Capacity()) {
-        // The observable capacity grows in fixed steps; the vector itself reallocates
-        // geometrically underneath, so appending stays amortised constant time.
-        const int64_t grown = static_cast<int64_t>(Capacity()) + ChartValueListStep;
-        FValues.resize(
-            static_cast<size_t>(std::min<int64_t>(grown, std::numeric_limits<int32_t>::max())));
+        // The observable capacity grows in fixed steps; the storage underneath grows by a
+        // sixteenth at a time, so appending stays amortised constant time while a long run holds
+        // little more than its values (a doubling vector may hold twice as much).
+        const size_t grown = static_cast<size_t>(
+            std::min<int64_t>(static_cast<int64_t>(Capacity()) + ChartValueListStep,
+                              std::numeric_limits<int32_t>::max()));
+        if (grown > FValues.capacity()) {
+            FValues.reserve(std::max(grown, FValues.capacity() + FValues.capacity() / 16));
+        }
+        FValues.resize(grown);
     }
     if (FInOrder) {
         // A value out of place (or not a number) ends the guarantee that searches rely on.
