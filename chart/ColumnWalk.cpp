@@ -26,6 +26,11 @@ void TColumnWalk::Fill()
     FBufferPos = 0;
     FXMap.Map(FXs, low, FBufferLen, FBufferX);
     FYMap.Map(FYs, low, FBufferLen, FBufferY);
+    if (FStep < 0) {
+        // Kept in walk order.
+        std::reverse(FBufferX, FBufferX + FBufferLen);
+        std::reverse(FBufferY, FBufferY + FBufferLen);
+    }
 }
 
 void TColumnWalk::Open(int32_t x, int32_t y, int32_t index)
@@ -103,24 +108,42 @@ bool TColumnWalk::Next(TPixelColumn& column)
             }
             Fill();
         }
-        const int32_t k = FStep > 0 ? FBufferPos : FBufferLen - 1 - FBufferPos;
-        const int32_t x = FBufferX[k];
-        const int32_t y = FBufferY[k];
+        if (FOpen) {
+            // The buffered points on the open column's pixel column join it.
+            const int32_t columnX = FColumn.X;
+            int32_t low = FColumn.Low;
+            int32_t high = FColumn.High;
+            int32_t k = FBufferPos;
+            while (k < FBufferLen && FBufferX[k] == columnX) {
+                low = std::min(low, FBufferY[k]);
+                high = std::max(high, FBufferY[k]);
+                ++k;
+            }
+            if (k != FBufferPos) {
+                FColumn.Low = low;
+                FColumn.High = high;
+                FColumn.LastY = FBufferY[k - 1];
+                FIndex += FStep * (k - FBufferPos);
+                FColumn.LastIndex = FIndex - FStep;
+                FLastPending = false;
+                FBufferPos = k;
+            }
+            if (k == FBufferLen) {
+                continue;
+            }
+        }
+        // A point on another pixel column: it opens the next column.
+        const int32_t x = FBufferX[FBufferPos];
+        const int32_t y = FBufferY[FBufferPos];
         const int32_t index = FIndex;
         ++FBufferPos;
         FIndex += FStep;
         if (!FOpen) {
             Open(x, y, index);
-        } else if (x == FColumn.X) {
-            FColumn.Low = std::min(FColumn.Low, y);
-            FColumn.High = std::max(FColumn.High, y);
-            FColumn.LastY = y;
-            FColumn.LastIndex = index;
-            FLastPending = false;
-        } else {
-            Close(column);
-            Open(x, y, index);
-            return true;
+            continue;
         }
+        Close(column);
+        Open(x, y, index);
+        return true;
     }
 }

@@ -60,7 +60,7 @@ private:
     bool FHaveValues = false;
     bool FLastPending = false;
 
-    // Points mapped ahead: those of FBufferIndex, FBufferIndex + FStep, ...
+    // Points mapped ahead, in walk order; the next one to take is FBufferPos.
     static constexpr int32_t BufferSize = 64;
     int32_t FBufferX[BufferSize];
     int32_t FBufferY[BufferSize];

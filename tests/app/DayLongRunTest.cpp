@@ -23,6 +23,7 @@
 #include <QCoreApplication>
 #include <QImage>
 #include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <algorithm>
