@@ -20,6 +20,7 @@
 #include "widgets/IkMeter.h"
 #include "widgets/IkSlider.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QImage>
 #include <QTimer>
