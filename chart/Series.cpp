@@ -3,6 +3,7 @@
 #include "chart/ChartAxis.h"
 #include "chart/ColumnWalk.h"
 #include "chart/PixelMapping.h"
+#include "chart/ValueSummary.h"
 
 #include <algorithm>
 #include <bit>
@@ -895,9 +896,79 @@ template <typename ColorOf> bool TCustomSeries::DrawUncovered(ColorOf colorOf)
             cover.Add(*footprint, x0, y0);
         }
     };
+    // A block of 64 points on one pixel column (from the value lists' summaries): its inner
+    // steps draw pointers on that column at rows between its lowest and highest, and vertical
+    // segments between such rows. When later items cover every pixel any of those can set, the
+    // steps are passed over at once.
+    const TPixelMapping xMap(*FPass.HorizAxis);
+    const TPixelMapping yMap(*FPass.VertAxis);
+    // (Only where every point has the pass' series colour: no gaps, no colour changes.)
+    const bool oneColor =
+        !ColorList().has_value() && !ColorEachPoint() && FPass.SeriesColor != clNone;
+    const bool blocks = oneColor && xMap.KeepsOrder() && yMap.KeepsOrder();
+    const TValueSummary* xRuns = blocks ? &XValues().Summary() : nullptr;
+    const TValueSummary* yRuns = blocks ? &YValues().Summary() : nullptr;
+    TFootprint stretched;
+    const auto stretchedCovers = [&](const TFootprint& footprint, int32_t x, int32_t y,
+                                     int32_t rows) {
+        stretched.Runs.clear();
+        for (const TColumnRun& run : footprint.Runs) {
+            stretched.Add({run.Dx, run.Y0, run.Y1 + rows});
+        }
+        return cover.Covers(stretched, x, y);
+    };
+    // The first position of the block whose last position is q, when the block's inner steps
+    // are covered; -1 otherwise.
+    const auto coveredBlock = [&](int32_t q) -> int32_t {
+        const int32_t index = low + static_cast<int32_t>(at(q));
+        constexpr int32_t Size = TValueSummary::BlockSize;
+        const bool blockEnd =
+            step > 0 ? (index & (Size - 1)) == Size - 1 : (index & (Size - 1)) == 0;
+        if (!blockEnd || q < Size - 1) {
+            return -1;
+        }
+        const TValueSummary::TRange& xr = xRuns->Block(index >> TValueSummary::BlockShift);
+        const TValueSummary::TRange& yr = yRuns->Block(index >> TValueSummary::BlockShift);
+        if (!xr.Usable() || !yr.Usable()) {
+            return -1;
+        }
+        const int32_t x = xMap.Pixel(xr.Low);
+        if (xMap.Pixel(xr.High) != x) {
+            return -1;
+        }
+        const int32_t a = yMap.Pixel(yr.Low);
+        const int32_t b = yMap.Pixel(yr.High);
+        const int32_t top = std::min(a, b);
+        const int32_t rows = std::max(a, b) - top;
+        constexpr int32_t MaxRows = 64;
+        if (rows > MaxRows || !stretchedCovers(*pointer, x, top, rows)) {
+            return -1;
+        }
+        for (int32_t dy = -rows; dy <= rows; ++dy) {
+            if (dy == 0) {
+                continue;
+            }
+            int32_t* slot = segments.Slot(0, dy);
+            if (slot == nullptr || *slot < 0) {
+                return -1; // not traced (yet): the steps are walked one by one
+            }
+            // Segments of this extent start at rows from..from + span.
+            const int32_t from = std::max(top, top - dy);
+            const int32_t span = std::min(top + rows, top + rows - dy) - from;
+            if (!stretchedCovers(segments.Footprints[static_cast<size_t>(*slot)], x, from, span)) {
+                return -1;
+            }
+        }
+        return q - (Size - 1);
+    };
     for (int32_t q = count - 1; q >= 1; --q) {
         if (q == count - 1) {
             pointerItem(q, q);
+        } else if (blocks && pointerSeen && segmentSeen) {
+            if (const int32_t first = coveredBlock(q); first >= 0) {
+                q = first + 1; // steps first + 1 .. q are covered
+                continue;
+            }
         }
         pointerItem(q - 1, q);
         segmentItem(q);
