@@ -23,6 +23,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdio>
 #include <map>
 #include <memory>
 
@@ -136,6 +137,17 @@ void ReportDraws(benchmark::State& state, TRunningWindow& window, int64_t drawsB
     state.counters["full paints/iter"] =
         benchmark::Counter(static_cast<double>(draws), benchmark::Counter::kAvgIterations);
     state.counters["points"] = window.Form.SERIELeistung->Count();
+    // Resident memory of the whole process (every window the run has built so far).
+    if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status) != nullptr) {
+            long kb = 0;
+            if (std::sscanf(line, "VmRSS: %ld kB", &kb) == 1) {
+                state.counters["RSS MB"] = static_cast<double>(kb) / 1024.0;
+            }
+        }
+        std::fclose(status);
+    }
 }
 
 // One tick and the paint of both charts that it leads to.
