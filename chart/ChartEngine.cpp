@@ -67,6 +67,7 @@ void TChartValueList::Clear()
     FChangeStamp = NewChangeStamp();
     FStatsStale = true;
     FInOrder = true;
+    FSummary.Clear();
 }
 
 void TChartValueList::InsertAt(int32_t index, double value)
@@ -76,11 +77,16 @@ void TChartValueList::InsertAt(int32_t index, double value)
         throw EChartException("Value list " + FName + " is full");
     }
     if (FCount == Capacity()) {
-        // The observable capacity grows in fixed steps; the vector itself reallocates
-        // geometrically underneath, so appending stays amortised constant time.
-        const int64_t grown = static_cast<int64_t>(Capacity()) + ChartValueListStep;
-        FValues.resize(
-            static_cast<size_t>(std::min<int64_t>(grown, std::numeric_limits<int32_t>::max())));
+        // The observable capacity grows in fixed steps; the storage underneath grows by a
+        // sixteenth at a time, so appending stays amortised constant time while a long run holds
+        // little more than its values (a doubling vector may hold twice as much).
+        const size_t grown = static_cast<size_t>(
+            std::min<int64_t>(static_cast<int64_t>(Capacity()) + ChartValueListStep,
+                              std::numeric_limits<int32_t>::max()));
+        if (grown > FValues.capacity()) {
+            FValues.reserve(std::max(grown, FValues.capacity() + FValues.capacity() / 16));
+        }
+        FValues.resize(grown);
     }
     if (FInOrder) {
         // A value out of place (or not a number) ends the guarantee that searches rely on.
@@ -95,11 +101,16 @@ void TChartValueList::InsertAt(int32_t index, double value)
     }
     if (index != FCount) {
         FChangeStamp = NewChangeStamp();
+        FSummary.Truncate(index);
     }
     const auto at = FValues.begin() + index;
     std::copy_backward(at, FValues.begin() + FCount, FValues.begin() + FCount + 1);
     *at = value;
     ++FCount;
+    if (FSummary.Count() == FCount - 1) {
+        // Kept up to date while a run appends, so a paint never has to catch up on a long run.
+        FSummary.Extend(FValues.data(), FCount);
+    }
     if (index == FCount - 1 && !FStatsStale) {
         // An append to fresh statistics extends them as the full scan would, in the same order,
         // so a chart that reads its range after every new point does not rescan every value.
@@ -150,6 +161,7 @@ void TChartValueList::Delete(int32_t start, int32_t count)
     std::copy(FValues.begin() + start + count, FValues.begin() + FCount, FValues.begin() + start);
     FCount -= count;
     FChangeStamp = NewChangeStamp();
+    FSummary.Truncate(start);
     FStatsStale = true;
 }
 

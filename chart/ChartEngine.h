@@ -3,6 +3,7 @@
 // element base, and the data side of a chart series (points, per-point labels and colours, value
 // texts, change notification). Free of any toolkit header: a series reaches its chart only through
 // the narrow TChartHost interface, which the chart control implements.
+#include "chart/ValueSummary.h"
 #include "platform/Colors.h"
 #include "platform/Errors.h"
 
@@ -91,6 +92,14 @@ public:
     // Renewed (unique across all lists) by every change other than an append at the end: a
     // reader that remembers the stamp and the count knows that those first values are unchanged.
     uint64_t ChangeStamp() const { return FChangeStamp; }
+    // Lowest and highest value of every run of values, up to date with the list.
+    const TValueSummary& Summary() const
+    {
+        if (FSummary.Count() != FCount) {
+            FSummary.Extend(FValues.data(), FCount);
+        }
+        return FSummary;
+    }
     // Values are date-times; only the axis labels depend on it.
     bool DateTime() const { return FDateTime; }
     void SetDateTime(bool value);
@@ -123,6 +132,7 @@ private:
     mutable bool FStatsStale = true;
     bool FInOrder = true;
     uint64_t FChangeStamp;
+    mutable TValueSummary FSummary;
 };
 
 // What a chart element needs of the chart it belongs to. The chart control implements it.

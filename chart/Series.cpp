@@ -1,6 +1,9 @@
 #include "chart/Series.h"
 
 #include "chart/ChartAxis.h"
+#include "chart/ColumnWalk.h"
+#include "chart/PixelMapping.h"
+#include "chart/ValueSummary.h"
 
 #include <algorithm>
 #include <bit>
@@ -25,111 +28,6 @@ int32_t Offset(int32_t a, int64_t b)
     return static_cast<int32_t>(std::clamp<int64_t>(r, std::numeric_limits<int32_t>::min(),
                                                     std::numeric_limits<int32_t>::max()));
 }
-
-#if defined(__GNUC__) && defined(__x86_64__)
-// The processor offers the 256-bit floating-point instructions (asked once).
-bool CpuHasAvx()
-{
-    static const bool has = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx") != 0;
-    }();
-    return has;
-}
-
-// Converts values four at a time with the operations of the scalar conversion, in the same order
-// (no fused multiply-add): max(p, -limit) gives -limit for not-a-number as the scalar test does.
-// Returns how many values it converted (a multiple of four).
-__attribute__((target("avx"))) int32_t ConvertAvx(const double* values, int32_t count, int32_t* out,
-                                                  double base, double factor, double minimum)
-{
-    const __m256d vbase = _mm256_set1_pd(base);
-    const __m256d vfactor = _mm256_set1_pd(factor);
-    const __m256d vminimum = _mm256_set1_pd(minimum);
-    const __m256d bottom = _mm256_set1_pd(-double{AxisPixelLimit});
-    const __m256d top = _mm256_set1_pd(double{AxisPixelLimit});
-    const __m256d round = _mm256_set1_pd(TChartAxis::PixelRoundMagic);
-    int32_t k = 0;
-    for (; k + 4 <= count; k += 4) {
-        __m256d p = _mm256_add_pd(
-            vbase, _mm256_mul_pd(_mm256_sub_pd(_mm256_loadu_pd(values + k), vminimum), vfactor));
-        p = _mm256_min_pd(_mm256_max_pd(p, bottom), top);
-        p = _mm256_sub_pd(_mm256_add_pd(p, round), round);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), _mm256_cvttpd_epi32(p));
-    }
-    return k;
-}
-#endif
-
-// The value-to-pixel conversion of an axis for a whole block of values in one loop without
-// branches: the axis' own linear mapping, clamped to the pixel limit (not-a-number to its
-// negative end) and rounded halves to even, exactly as the axis converts one value. Axes without
-// a linear mapping convert value by value.
-class TPixelMapping
-{
-public:
-    explicit TPixelMapping(const TChartAxis& axis) : FAxis(axis), FMapping(axis.LinearMapping()) {}
-
-    // Converts the values low..low+count-1 of the list into out.
-    void Map(const TChartValueList& list, int32_t low, int32_t count, int32_t* out) const
-    {
-        if (!FMapping.Linear) {
-            for (int32_t k = 0; k < count; ++k) {
-                out[k] = FAxis.ValueToPixel(list.Values(low + k));
-            }
-            return;
-        }
-        Convert(list, low, count, out);
-    }
-
-    static constexpr int32_t MaxBlock = 512;
-
-private:
-    void Convert(const TChartValueList& list, int32_t low, int32_t count, int32_t* out) const
-    {
-        const double* values = list.Data() + low;
-        int32_t k = 0;
-#if defined(__GNUC__) && defined(__x86_64__)
-        if (CpuHasAvx()) {
-            k = ConvertAvx(values, count, out, FMapping.Base, FMapping.Factor, FMapping.Minimum);
-        }
-#endif
-        for (; k < count; ++k) {
-            out[k] = TChartAxis::ClampPixel(FMapping.Base +
-                                            (values[k] - FMapping.Minimum) * FMapping.Factor);
-        }
-    }
-
-private:
-    const TChartAxis& FAxis;
-    TChartAxis::TLinearMapping FMapping;
-};
-
-#if defined(__GNUC__) && defined(__x86_64__)
-// Lane-wise minimum and maximum of four 32-bit integers, and the smallest and largest lane.
-inline __m128i Min4(__m128i a, __m128i b)
-{
-    const __m128i greater = _mm_cmpgt_epi32(a, b);
-    return _mm_or_si128(_mm_and_si128(greater, b), _mm_andnot_si128(greater, a));
-}
-inline __m128i Max4(__m128i a, __m128i b)
-{
-    const __m128i greater = _mm_cmpgt_epi32(a, b);
-    return _mm_or_si128(_mm_and_si128(greater, a), _mm_andnot_si128(greater, b));
-}
-inline int32_t Lowest(__m128i v)
-{
-    v = Min4(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2)));
-    v = Min4(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(2, 3, 0, 1)));
-    return _mm_cvtsi128_si32(v);
-}
-inline int32_t Highest(__m128i v)
-{
-    v = Max4(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2)));
-    v = Max4(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(2, 3, 0, 1)));
-    return _mm_cvtsi128_si32(v);
-}
-#endif
 
 // One segment of a line series from (x0, y0) to (x1, y1): a straight line, or a step across
 // then up (InvertedStairs: up then across). The walk and the pixel tracing below draw through
@@ -998,9 +896,79 @@ template <typename ColorOf> bool TCustomSeries::DrawUncovered(ColorOf colorOf)
             cover.Add(*footprint, x0, y0);
         }
     };
+    // A block of 64 points on one pixel column (from the value lists' summaries): its inner
+    // steps draw pointers on that column at rows between its lowest and highest, and vertical
+    // segments between such rows. When later items cover every pixel any of those can set, the
+    // steps are passed over at once.
+    const TPixelMapping xMap(*FPass.HorizAxis);
+    const TPixelMapping yMap(*FPass.VertAxis);
+    // (Only where every point has the pass' series colour: no gaps, no colour changes.)
+    const bool oneColor =
+        !ColorList().has_value() && !ColorEachPoint() && FPass.SeriesColor != clNone;
+    const bool blocks = oneColor && xMap.KeepsOrder() && yMap.KeepsOrder();
+    const TValueSummary* xRuns = blocks ? &XValues().Summary() : nullptr;
+    const TValueSummary* yRuns = blocks ? &YValues().Summary() : nullptr;
+    TFootprint stretched;
+    const auto stretchedCovers = [&](const TFootprint& footprint, int32_t x, int32_t y,
+                                     int32_t rows) {
+        stretched.Runs.clear();
+        for (const TColumnRun& run : footprint.Runs) {
+            stretched.Add({run.Dx, run.Y0, run.Y1 + rows});
+        }
+        return cover.Covers(stretched, x, y);
+    };
+    // The first position of the block whose last position is q, when the block's inner steps
+    // are covered; -1 otherwise.
+    const auto coveredBlock = [&](int32_t q) -> int32_t {
+        const int32_t index = low + static_cast<int32_t>(at(q));
+        constexpr int32_t Size = TValueSummary::BlockSize;
+        const bool blockEnd =
+            step > 0 ? (index & (Size - 1)) == Size - 1 : (index & (Size - 1)) == 0;
+        if (!blockEnd || q < Size - 1) {
+            return -1;
+        }
+        const TValueSummary::TRange& xr = xRuns->Block(index >> TValueSummary::BlockShift);
+        const TValueSummary::TRange& yr = yRuns->Block(index >> TValueSummary::BlockShift);
+        if (!xr.Usable() || !yr.Usable()) {
+            return -1;
+        }
+        const int32_t x = xMap.Pixel(xr.Low);
+        if (xMap.Pixel(xr.High) != x) {
+            return -1;
+        }
+        const int32_t a = yMap.Pixel(yr.Low);
+        const int32_t b = yMap.Pixel(yr.High);
+        const int32_t top = std::min(a, b);
+        const int32_t rows = std::max(a, b) - top;
+        constexpr int32_t MaxRows = 64;
+        if (rows > MaxRows || !stretchedCovers(*pointer, x, top, rows)) {
+            return -1;
+        }
+        for (int32_t dy = -rows; dy <= rows; ++dy) {
+            if (dy == 0) {
+                continue;
+            }
+            int32_t* slot = segments.Slot(0, dy);
+            if (slot == nullptr || *slot < 0) {
+                return -1; // not traced (yet): the steps are walked one by one
+            }
+            // Segments of this extent start at rows from..from + span.
+            const int32_t from = std::max(top, top - dy);
+            const int32_t span = std::min(top + rows, top + rows - dy) - from;
+            if (!stretchedCovers(segments.Footprints[static_cast<size_t>(*slot)], x, from, span)) {
+                return -1;
+            }
+        }
+        return q - (Size - 1);
+    };
     for (int32_t q = count - 1; q >= 1; --q) {
         if (q == count - 1) {
             pointerItem(q, q);
+        } else if (blocks && pointerSeen && segmentSeen) {
+            if (const int32_t first = coveredBlock(q); first >= 0) {
+                q = first + 1; // steps first + 1 .. q are covered
+                continue;
+            }
         }
         pointerItem(q - 1, q);
         segmentItem(q);
@@ -1145,104 +1113,37 @@ template <bool Uniform, typename ColorOf> void TCustomSeries::DrawMerged(ColorOf
     if (color != clNone) {
         openAt(x, y);
     }
-    // Points are mapped a block at a time, in a loop the compiler can keep tight.
-    constexpr int32_t BlockSize = TPixelMapping::MaxBlock;
-    int32_t xs[BlockSize];
-    int32_t ys[BlockSize];
-    const TChartValueList& xValues = XValues();
-    const TChartValueList& yValues = YValues();
-    const TPixelMapping xMapping(horiz);
-    const TPixelMapping yMapping(vert);
     if constexpr (Uniform) {
         // One colour and no gaps: every change of pixel draws. Inside a column only the span
         // matters; the line into the next column starts at the column's last point and so sets
         // that pixel anyway, which makes the span exact also for one-pixel lines. Only the last
         // column needs the end pixel rule (below).
         const TColor segmentColor = eachLine ? color : seriesColor;
-        int32_t colX = x;
-        int32_t lo = y;
-        int32_t hi = y;
-        int32_t lastY = y;
-        int32_t runStart = index;
-        const auto nextColumn = [&](int32_t nx, int32_t ny, int32_t at) {
-            if (lo < hi) {
+        TColumnWalk walk(XValues(), YValues(), horiz, vert, index, FPass.LastDrawn);
+        TPixelColumn column;
+        walk.Next(column); // the column of the first point
+        TPixelColumn next;
+        while (walk.Next(next)) {
+            if (column.Low < column.High) {
                 select(segmentColor);
-                canvas.Line(colX, lo, colX, wide ? hi : hi + 1);
+                canvas.Line(column.X, column.Low, column.X, wide ? column.High : column.High + 1);
             }
             select(segmentColor);
-            canvas.Line(colX, lastY, nx, ny);
-            colX = nx;
-            lo = ny;
-            hi = ny;
-            runStart = at;
-        };
-        // Point k of the block: the span of its column grows, or a new column begins.
-        const auto takePoint = [&](int32_t k, int32_t low) {
-            const int32_t nx = xs[k];
-            const int32_t ny = ys[k];
-            if (nx == colX) {
-                lo = std::min(lo, ny);
-                hi = std::max(hi, ny);
-            } else {
-                nextColumn(nx, ny, low + k);
-            }
-            lastY = ny;
-        };
-        while (index != FPass.LastDrawn) {
-            const int32_t n = std::min(std::abs(FPass.LastDrawn - index), BlockSize);
-            const int32_t low = step > 0 ? index + 1 : index - n;
-            xMapping.Map(xValues, low, n, xs);
-            yMapping.Map(yValues, low, n, ys);
-            if (step > 0) {
-                int32_t k = 0;
-                while (k < n) {
-#if defined(__GNUC__) && defined(__x86_64__)
-                    // Whole groups of four inside the current column.
-                    if (k + 4 <= n) {
-                        const __m128i column = _mm_set1_epi32(colX);
-                        __m128i vlo = _mm_set1_epi32(lo);
-                        __m128i vhi = _mm_set1_epi32(hi);
-                        const int32_t from = k;
-                        while (k + 4 <= n) {
-                            const __m128i xv =
-                                _mm_loadu_si128(reinterpret_cast<const __m128i*>(xs + k));
-                            if (_mm_movemask_epi8(_mm_cmpeq_epi32(xv, column)) != 0xFFFF) {
-                                break;
-                            }
-                            const __m128i yv =
-                                _mm_loadu_si128(reinterpret_cast<const __m128i*>(ys + k));
-                            vlo = Min4(vlo, yv);
-                            vhi = Max4(vhi, yv);
-                            k += 4;
-                        }
-                        if (k != from) {
-                            lo = Lowest(vlo);
-                            hi = Highest(vhi);
-                            lastY = ys[k - 1];
-                            continue;
-                        }
-                    }
-#endif
-                    takePoint(k, low);
-                    ++k;
-                }
-            } else {
-                for (int32_t k = n - 1; k >= 0; --k) {
-                    takePoint(k, low);
-                }
-            }
-            index += step * n;
+            canvas.Line(column.X, column.LastY, next.X, next.FirstY);
+            column = next;
         }
+        int32_t lo = column.Low;
+        int32_t hi = column.High;
         // The last column: one-pixel segments leave out their end pixel, so its last point's
         // pixel is set only when an earlier segment of the column passed over it.
         if (lo < hi) {
             if (!wide) {
-                int32_t last = vert.ValueToPixel(YValue(runStart));
+                int32_t last = vert.ValueToPixel(YValue(column.FirstIndex));
                 lo = last;
                 hi = last;
                 int32_t loBefore = last;
                 int32_t hiBefore = last;
-                for (int32_t i = runStart; i != FPass.LastDrawn;) {
+                for (int32_t i = column.FirstIndex; i != FPass.LastDrawn;) {
                     i += step;
                     const int32_t py = vert.ValueToPixel(YValue(i));
                     if (py != last) {
@@ -1257,16 +1158,24 @@ template <bool Uniform, typename ColorOf> void TCustomSeries::DrawMerged(ColorOf
                 hi = last > hiBefore ? last - 1 : hiBefore;
             }
             select(segmentColor);
-            canvas.Line(colX, lo, colX, wide ? hi : hi + 1);
+            canvas.Line(column.X, lo, column.X, wide ? hi : hi + 1);
         }
         if (FPass.LastDrawn != FPass.FirstDrawn) {
             const int32_t before = FPass.LastDrawn - step;
-            lastDrew = colX != horiz.ValueToPixel(XValue(before)) ||
-                       lastY != vert.ValueToPixel(YValue(before));
+            lastDrew = column.X != horiz.ValueToPixel(XValue(before)) ||
+                       column.LastY != vert.ValueToPixel(YValue(before));
         }
-        prevX = colX;
-        prevY = lastY;
+        prevX = column.X;
+        prevY = column.LastY;
     } else {
+        // Points are mapped a block at a time, in a loop the compiler can keep tight.
+        constexpr int32_t BlockSize = TPixelMapping::MaxBlock;
+        int32_t xs[BlockSize];
+        int32_t ys[BlockSize];
+        const TChartValueList& xValues = XValues();
+        const TChartValueList& yValues = YValues();
+        const TPixelMapping xMapping(horiz);
+        const TPixelMapping yMapping(vert);
         while (index != FPass.LastDrawn) {
             const int32_t remaining = std::abs(FPass.LastDrawn - index);
             const int32_t n = std::min(remaining, BlockSize);

@@ -1,6 +1,7 @@
 // The main window at work, on the offscreen platform at its designed size:
-// - one timer tick with both charts repainted, after one hour (18,000 points per series) and one
-//   day (432,000) of running with the mains voltage moved every three minutes;
+// - one timer tick with both charts repainted, after one hour (18,000 points per series), one
+//   day (432,000) and one week (3,024,000) of running with the mains voltage moved every three
+//   minutes;
 // - one mouse move over the upper chart with the crosshair on (the readout's search, the
 //   nearest-point tool's search, both charts repainted) at the same lengths;
 // - the same tick with a pointer on every point ("Measurmentspoints" on);
@@ -22,6 +23,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdio>
 #include <map>
 #include <memory>
 
@@ -135,6 +137,17 @@ void ReportDraws(benchmark::State& state, TRunningWindow& window, int64_t drawsB
     state.counters["full paints/iter"] =
         benchmark::Counter(static_cast<double>(draws), benchmark::Counter::kAvgIterations);
     state.counters["points"] = window.Form.SERIELeistung->Count();
+    // Resident memory of the whole process (every window the run has built so far).
+    if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status) != nullptr) {
+            long kb = 0;
+            if (std::sscanf(line, "VmRSS: %ld kB", &kb) == 1) {
+                state.counters["RSS MB"] = static_cast<double>(kb) / 1024.0;
+            }
+        }
+        std::fclose(status);
+    }
 }
 
 // One tick and the paint of both charts that it leads to.
@@ -269,12 +282,14 @@ void BM_ProgramStartToFirstPaint(benchmark::State& state)
 BENCHMARK(BM_TickAndRepaint)
     ->Arg(18000)
     ->Arg(432000)
+    ->Arg(3024000)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(100)
     ->Repetitions(5);
 BENCHMARK(BM_TickAndRepaintWithMarkers)
     ->Arg(18000)
     ->Arg(432000)
+    ->Arg(3024000)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(20)
     ->Repetitions(3);

@@ -1,6 +1,7 @@
 // A full paint of one of the program's charts (548 x 184, title, fixed left axis, automatic
 // bottom axis, four line series: three pens of width 2 and the power series of width 4) at one
-// hour (18,000 points per series) and one day (432,000) of 0.2-second samples. Steady data: the
+// hour (18,000 points per series), one day (432,000) and one week (3,024,000) of 0.2-second
+// samples, lines only or with a pointer on every point. Steady data: the
 // mains voltage steps every three minutes and the lamp values follow; noisy data: the same with
 // +-2 percentage points of noise on every sample.
 #include "chart/Chart.h"
@@ -74,11 +75,21 @@ void FullPaint(benchmark::State& state)
 {
     TPaintFixture& f = Fixture(static_cast<int>(state.range(0)), state.range(1) != 0);
     TChart& chart = *f.Chart;
+    const bool markers = state.range(2) != 0;
+    const auto showMarkers = [&chart](bool visible) {
+        for (int32_t s = 0; s < chart.SeriesCount(); ++s) {
+            if (auto* line = dynamic_cast<TLineSeries*>(&chart.SeriesAt(s))) {
+                line->Pointer().SetVisible(visible);
+            }
+        }
+    };
+    showMarkers(markers);
     for (auto _ : state) {
         chart.ChartCanvas().MarkDirty();
         chart.Draw(f.Screen.Canvas(), chart.ClientRect());
         benchmark::DoNotOptimize(f.Screen.Canvas().Pixel(300, 100));
     }
+    showMarkers(false);
     state.counters["points"] = static_cast<double>(state.range(0)) * 4;
 }
 
@@ -123,12 +134,9 @@ void WidgetPaint(benchmark::State& state)
 
 } // namespace
 
-// Arguments: points per series, noisy (1) or steady (0).
+// Arguments: points per series, noisy (1) or steady (0), pointers on every point (1) or none.
 BENCHMARK(FullPaint)
-    ->Args({18000, 0})
-    ->Args({18000, 1})
-    ->Args({432000, 0})
-    ->Args({432000, 1})
+    ->ArgsProduct({{18000, 432000, 3024000}, {0, 1}, {0, 1}})
     ->Unit(benchmark::kMillisecond);
 // Arguments: points per series, noisy, overlay (1) or full (0) paint.
 BENCHMARK(WidgetPaint)->Args({432000, 1, 0})->Args({432000, 1, 1})->Unit(benchmark::kMillisecond);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -557,3 +558,73 @@ TEST(ChartSeriesDeathTest, UncheckedReadersAssertTheirIndex)
     EXPECT_DEATH(empty.LastValue(), "");
 }
 #endif
+
+// The run summaries of a value list follow every change: after random appends, inserts,
+// deletions and clears (not-a-number and infinities among the values) each complete block and
+// group reports the lowest and highest of its values, or not a number when it holds one.
+TEST(ChartValueListTest, RunSummariesFollowEveryChange)
+{
+    std::mt19937 random(20261210);
+    std::uniform_real_distribution<double> value(-1e3, 1e3);
+    const double specials[] = {std::numeric_limits<double>::quiet_NaN(),
+                               std::numeric_limits<double>::infinity(),
+                               -std::numeric_limits<double>::infinity(), -0.0};
+    auto expected = [](const TChartValueList& list, int32_t from, int32_t size) {
+        double low = list.Values(from);
+        double high = low;
+        bool nan = false;
+        for (int32_t i = from; i < from + size; ++i) {
+            const double v = list.Values(i);
+            nan = nan || std::isnan(v);
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+        return std::pair<bool, std::pair<double, double>>{nan, {low, high}};
+    };
+    auto check = [&](const TChartValueList& list, int step) {
+        const TValueSummary& summary = list.Summary();
+        ASSERT_EQ(summary.Count(), list.Count()) << step;
+        for (int32_t size : {TValueSummary::BlockSize, TValueSummary::GroupSize}) {
+            for (int32_t from = 0; from + size <= list.Count(); from += size) {
+                const TValueSummary::TRange& run = size == TValueSummary::BlockSize
+                                                       ? summary.Block(from / size)
+                                                       : summary.Group(from / size);
+                const auto [nan, range] = expected(list, from, size);
+                ASSERT_EQ(!run.Usable(), nan) << step << " run at " << from << " of " << size;
+                if (!nan) {
+                    ASSERT_EQ(run.Low, range.first) << step << " run at " << from;
+                    ASSERT_EQ(run.High, range.second) << step << " run at " << from;
+                }
+            }
+        }
+    };
+    TChartValueList list(nullptr, "Y");
+    for (int step = 0; step < 1500; ++step) {
+        const int action = static_cast<int>(random() % 1000);
+        if (action < 3) {
+            list.InsertOrdered(specials[random() % 4]);
+        } else if (action < 8 && list.Count() > 0) {
+            const int32_t at = static_cast<int32_t>(random() % static_cast<unsigned>(list.Count()));
+            list.Delete(at, std::min<int32_t>(list.Count() - at, 1 + random() % 3000));
+        } else if (action < 14) {
+            list.InsertAt(static_cast<int32_t>(random() % static_cast<unsigned>(list.Count() + 1)),
+                          value(random));
+        } else if (action < 17) {
+            list.Clear();
+        } else {
+            // Runs of appends, the common case, long enough to fill groups.
+            for (int k = static_cast<int>(random() % 400); k >= 0; --k) {
+                list.InsertOrdered(value(random));
+            }
+        }
+        if (random() % 10 == 0) {
+            check(list, step);
+        }
+    }
+    check(list, -1);
+    // Appends keep the summary current without a read, and it stays small beside the values.
+    for (int i = 0; i < 300000; ++i) {
+        list.InsertOrdered(value(random));
+    }
+    EXPECT_LE(list.Summary().StorageBytes(), list.Count() * sizeof(double) / 20);
+}

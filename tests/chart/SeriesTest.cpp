@@ -401,6 +401,7 @@ struct Scenario
     TPenEndStyle endStyle = esRound;
     bool extendedPens = true;
     bool denseEnd = false; // the last points share one X value
+    bool bursts = false;   // long runs of points share one X value
 };
 
 std::vector<double> MakeY(Data data, int count, std::mt19937& rng)
@@ -458,6 +459,7 @@ std::string CompareMergedWithPlain(const Scenario& sc, int width, unsigned seed)
     const TColor palette[3] = {clRed, clGreen, clBlue};
     const std::vector<double> ys = MakeY(sc.data, sc.count, rng);
     double x = 0;
+    int burst = 0;
     for (int i = 0; i < sc.count; ++i) {
         TColor color = clDefault;
         if (sc.pointColors) {
@@ -473,8 +475,12 @@ std::string CompareMergedWithPlain(const Scenario& sc, int width, unsigned seed)
             y = seed % 2 != 0 ? 99.9 : 0.1;
         }
         s.AppendPoint(x, y, {}, color);
+        if (sc.bursts && burst == 0 && unit(rng) < 0.01) {
+            burst = static_cast<int>(unit(rng) * 5000);
+        }
         const bool stay = (sc.data == Data::Wild && unit(rng) < 0.3) ||
-                          (sc.denseEnd && i >= sc.count - 12 - static_cast<int>(seed % 5));
+                          (sc.denseEnd && i >= sc.count - 12 - static_cast<int>(seed % 5)) ||
+                          (sc.bursts && burst > 0 && --burst > 0);
         x += stay ? 0 : 0.5 + unit(rng);
     }
     if (sc.hiddenEnds) {
@@ -547,6 +553,22 @@ TEST(LineSeries, MergedDenseColumnsSetExactlyThePixelsOfThePlainWalk)
         {"dense-end-gaps", Data::Steady, 500, false, true, false, true, false, false, false,
          esRound, true, true},
         {"dense-pointers", Data::Steady, 1500, true},
+        // Hundreds to thousands of points per column: whole runs come from the value lists'
+        // summaries, the rest point by point.
+        {.name = "runs-steady", .data = Data::Steady, .count = 120000},
+        {.name = "runs-noisy", .data = Data::Noisy, .count = 120000, .hiddenEnds = true},
+        {.name = "runs-wild", .data = Data::Wild, .count = 60000, .bursts = true},
+        {.name = "runs-inverted",
+         .data = Data::Noisy,
+         .count = 60000,
+         .hiddenEnds = true,
+         .inverted = true,
+         .bursts = true},
+        {.name = "runs-dense-end",
+         .data = Data::Steady,
+         .count = 15000,
+         .denseEnd = true,
+         .bursts = true},
     };
     unsigned seed = 1;
     for (const Scenario& sc : scenarios) {
