@@ -72,12 +72,24 @@ const char* const InfoText = "Set Value for Orvex-Real-Power-Control is actually
 // not at every tick.
 constexpr int TicksPerChartDescription = 5;
 
+// How a quantity's percentages read in physical units: the rated value that is 100 % and the
+// unit written after it. The values window and the charts' descriptions share them.
+struct TReadoutScale
+{
+    double Factor;
+    const char* Unit;
+};
+constexpr TReadoutScale MainsReadout{400, "V"};
+constexpr TReadoutScale CurrentReadout{10, "A"};
+constexpr TReadoutScale LampVoltageReadout{1500, "V"};
+constexpr TReadoutScale PowerReadout{10000, "W"};
+
 // One value of the readout: the point's value text back to a number (the locale's separators),
 // scaled to physical units and written with the readout's pattern and unit.
-QString ReadoutText(const TLineSeries& series, int32_t index, double factor, const char* unit)
+QString ReadoutText(const TLineSeries& series, int32_t index, TReadoutScale scale)
 {
-    const double value = TextToFloat(series.PointText(index)) * factor / 100;
-    return QString::fromStdString(FormatNumber(".#####,#", value)) + QLatin1String(unit);
+    const double value = TextToFloat(series.PointText(index)) * scale.Factor / 100;
+    return QString::fromStdString(FormatNumber(".#####,#", value)) + QLatin1String(scale.Unit);
 }
 
 // Image index of the window's image list, as a resource of the program.
@@ -819,25 +831,24 @@ void TWin2kAppForm::SetCallout(int32_t index)
     const struct
     {
         TLineSeries* Series;
-        double Factor;
-        const char* Unit;
+        TReadoutScale Scale;
         QLineEdit* Edit;
     } rows[] = {
-        {SERIENetzspannung, 400, "V", frmWerte->edtNetzspannung},
-        {SERIENetzspannungRegel, 400, "V", frmWerte->edtNetzspannungR},
-        {SERIEStromRegel, 10, "A", frmWerte->edtStromr},
-        {SERIEStrom, 10, "A", frmWerte->edtStrom},
-        {SERIESpannungRegel, 1500, "V", frmWerte->edtSpannungR},
-        {SERIESpannung, 1500, "V", frmWerte->edtSpannung},
-        {SERIELeistungRegel, 10000, "W", frmWerte->edtLeistungR},
-        {SERIELeistung, 10000, "W", frmWerte->edtLeistung},
+        {SERIENetzspannung, MainsReadout, frmWerte->edtNetzspannung},
+        {SERIENetzspannungRegel, MainsReadout, frmWerte->edtNetzspannungR},
+        {SERIEStromRegel, CurrentReadout, frmWerte->edtStromr},
+        {SERIEStrom, CurrentReadout, frmWerte->edtStrom},
+        {SERIESpannungRegel, LampVoltageReadout, frmWerte->edtSpannungR},
+        {SERIESpannung, LampVoltageReadout, frmWerte->edtSpannung},
+        {SERIELeistungRegel, PowerReadout, frmWerte->edtLeistungR},
+        {SERIELeistung, PowerReadout, frmWerte->edtLeistung},
     };
     for (const auto& row : rows) {
         // The series are appended and cleared together; one that is shorter keeps its text.
         if (index < 0 || index >= row.Series->Count()) {
             continue;
         }
-        row.Edit->setText(ReadoutText(*row.Series, index, row.Factor, row.Unit));
+        row.Edit->setText(ReadoutText(*row.Series, index, row.Scale));
     }
 }
 
@@ -967,9 +978,10 @@ void TWin2kAppForm::DescribeCharts()
         if (last >= 0 && last < mains.Count() && last < current.Count() && last < voltage.Count()) {
             text = QStringLiteral("At %1 s: mains voltage %2, current %3, voltage %4, power %5")
                        .arg(QString::fromStdString(FormatNumber("0.0", power.XValue(last))),
-                            ReadoutText(mains, last, 400, "V"), ReadoutText(current, last, 10, "A"),
-                            ReadoutText(voltage, last, 1500, "V"),
-                            ReadoutText(power, last, 10000, "W"));
+                            ReadoutText(mains, last, MainsReadout),
+                            ReadoutText(current, last, CurrentReadout),
+                            ReadoutText(voltage, last, LampVoltageReadout),
+                            ReadoutText(power, last, PowerReadout));
         }
         // Every new text is announced; an unchanged one is not set again.
         if (chart.accessibleDescription() != text) {
