@@ -280,7 +280,7 @@ QPainter* TCanvas::OpenPainter()
             return nullptr;
         }
         FImpl->painter->setRenderHint(QPainter::Antialiasing, false);
-        FImpl->painter->setRenderHint(QPainter::TextAntialiasing, false);
+        FImpl->painter->setRenderHint(QPainter::TextAntialiasing, true);
         FImpl->painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
         FImpl->InvalidateClip();
     }

@@ -2,7 +2,8 @@
 // The runtime canvas: GDI-style drawing with a current pen, brush and font onto a QPaintDevice
 // (a widget during its paint, or a TBitmap's image), with the pixel rules of the classic
 // desktop: integer pixels, right and bottom edges exclusive, a line's end point not drawn.
-// Antialiasing is always off. Unbound canvases measure text but draw nothing.
+// Lines and shapes are never antialiased; glyphs are (grayscale, whole-pixel advances). Unbound
+// canvases measure text but draw nothing.
 #include "platform/Graphics.h"
 #include "platform/Types.h"
 

@@ -1,5 +1,6 @@
 #include "platform/Graphics.h"
 
+#include "platform/Fonts.h"
 #include "platform/Types.h"
 
 #include <QApplication>
@@ -349,11 +350,12 @@ void TFont::Assign(const TFont& source)
 QFont TFont::ToQFont() const
 {
     QFont font(FName);
-    // Monochrome glyphs with full hinting: advances are whole pixels, so text is evenly spaced
-    // and measures exactly as it draws. No shaping (no kerning, no ligatures), as the classic
-    // desktop's text output: the width of a text is the sum of its characters' widths.
-    font.setStyleStrategy(
-        static_cast<QFont::StyleStrategy>(QFont::NoAntialias | QFont::PreferNoShaping));
+    // Full hinting gives whole-pixel advances, so text is evenly spaced and measures exactly as
+    // it draws. No shaping (no kerning, no ligatures), as the classic desktop's text output: the
+    // width of a text is the sum of its characters' widths. Text below 20 pixels has grayscale
+    // antialiased glyphs (no subpixel colour fringes): with the soft edges and the autohinter
+    // small neighbouring glyphs stay apart, where monochrome glyphs run together at 13 pixels.
+    // Larger text keeps monochrome glyphs and the widths the layout was made with.
     font.setHintingPreference(QFont::PreferFullHinting);
     font.setKerning(false);
     font.setBold((FStyle & fsBold) != 0);
@@ -374,6 +376,12 @@ QFont TFont::ToQFont() const
                      : FHeight;
     }
     // Qt refuses absurd sizes; keep them within what a screen can show.
-    font.setPixelSize(pixels < 1 ? 1 : (pixels > 4096 ? 4096 : pixels));
+    pixels = pixels < 1 ? 1 : (pixels > 4096 ? 4096 : pixels);
+    font.setPixelSize(pixels);
+    font.setFamilies(DrawingFamilies(FName, pixels));
+    font.setStyleStrategy(static_cast<QFont::StyleStrategy>(
+        (pixels < GrayscaleTextLimit ? QFont::PreferAntialias | QFont::NoSubpixelAntialias
+                                     : QFont::NoAntialias) |
+        QFont::PreferNoShaping));
     return font;
 }

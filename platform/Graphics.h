@@ -204,7 +204,8 @@ public:
 
     void Assign(const TFont& source);
 
-    // The Qt font to draw with: pixel size from Height, styles, no antialiasing.
+    // The Qt font to draw with: pixel size from Height, styles, whole-pixel advances; grayscale
+    // glyphs below 20 pixels, monochrome ones from there on.
     QFont ToQFont() const;
 
     std::function<void(TFont*)> OnChange;

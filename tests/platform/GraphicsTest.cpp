@@ -64,6 +64,12 @@ TEST(Fonts, SizeAndHeightAreTiedByTheResolution)
     EXPECT_TRUE(f.ToQFont().bold());
     EXPECT_TRUE(f.ToQFont().underline());
     EXPECT_FALSE(f.ToQFont().italic());
+    // Grayscale glyphs for small text (never with subpixel colour fringes), monochrome ones
+    // for large text.
+    f.SetHeight(-13);
+    EXPECT_EQ(f.ToQFont().styleStrategy() & QFont::NoAntialias, 0);
+    EXPECT_EQ(f.ToQFont().styleStrategy() & QFont::NoSubpixelAntialias, QFont::NoSubpixelAntialias);
+    f.SetHeight(-20);
     EXPECT_EQ(f.ToQFont().styleStrategy() & QFont::NoAntialias, QFont::NoAntialias);
 }
 
