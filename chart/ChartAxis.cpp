@@ -33,11 +33,6 @@ int32_t RoundToInt32(double x)
     return static_cast<int32_t>(r);
 }
 
-int32_t SaturateInt32(int64_t v)
-{
-    return v > INT32_MAX ? INT32_MAX : (v < INT32_MIN ? INT32_MIN : static_cast<int32_t>(v));
-}
-
 // The general form of a number (the empty pattern writes it).
 std::string GeneralText(double v)
 {
@@ -608,49 +603,8 @@ void TChartAxis::SetScaleMinMax(double minimum, double maximum)
 
 void TChartAxis::RecalcDerived()
 {
-    FScaleRange = FScaleMaximum - FScaleMinimum;
-    FRangeIsZero = FScaleRange == 0;
-    const int64_t length = static_cast<int64_t>(FEndPixel) - FStartPixel;
-    FAxisLength = SaturateInt32(length);
-    FCenterPixel = static_cast<int32_t>((static_cast<int64_t>(FStartPixel) + FEndPixel) / 2);
-    FPixelsPerUnit = FRangeIsZero ? 0 : FAxisLength / FScaleRange;
-
-    FLogMapping = FLogarithmic && !FRangeIsZero && FScaleMinimum > 0 && FScaleMaximum > 0;
-    FLinearMapping = !FRangeIsZero && !FLogMapping;
-    // p = base + (v - ScaleMinimum) * factor is exactly base +- (v - ScaleMinimum) * ppu.
-    const bool fromStart = FHorizontal != FInverted;
-    FPixelBase = fromStart ? FStartPixel : FEndPixel;
-    FPixelFactor = fromStart ? FPixelsPerUnit : -FPixelsPerUnit;
-}
-
-int32_t TChartAxis::OtherValueToPixel(double v) const
-{
-    if (FRangeIsZero) {
-        return FCenterPixel;
-    }
-    // Logarithmic: equal ratios take equal pixels; values <= 0 lie beyond the low end.
-    const double logMin = std::log(FScaleMinimum);
-    const double d = (std::log(v) - logMin) * (FAxisLength / (std::log(FScaleMaximum) - logMin));
-    const double p = (FHorizontal != FInverted) ? FStartPixel + d : FEndPixel - d;
-    return ClampPixel(std::isnan(v) ? std::numeric_limits<double>::quiet_NaN() : p);
-}
-
-double TChartAxis::PixelToValue(int32_t p) const
-{
-    if (FAxisLength < 1) {
-        return 0;
-    }
-    const double along =
-        FInverted ? static_cast<double>(FEndPixel) - p : static_cast<double>(p) - FStartPixel;
-    if (FLogMapping) {
-        const double logMin = std::log(FScaleMinimum);
-        const double logRange = std::log(FScaleMaximum) - logMin;
-        const double f = along / FAxisLength;
-        return FHorizontal ? std::exp(logMin + f * logRange)
-                           : std::exp(std::log(FScaleMaximum) - f * logRange);
-    }
-    const double c = along * FScaleRange / FAxisLength;
-    return FHorizontal ? FScaleMinimum + c : FScaleMaximum - c;
+    FMapping = TAxisMapping(FStartPixel, FEndPixel, FScaleMinimum, FScaleMaximum, FHorizontal,
+                            FInverted, FLogarithmic);
 }
 
 void TChartAxis::PlaceOnRect(const TRect& plotRect)
@@ -681,7 +635,7 @@ void TChartAxis::WidenForMargins(int32_t lowPixels, int32_t highPixels)
     const int64_t b = startIsLow ? high : low;
     // No margins leave the range exactly as it is; margins that leave no pixel of axis would
     // collapse it, so they are ignored.
-    if ((a == 0 && b == 0) || static_cast<int64_t>(FAxisLength) - a - b < 1) {
+    if ((a == 0 && b == 0) || static_cast<int64_t>(AxisLength()) - a - b < 1) {
         return;
     }
     const int32_t oldStart = FStartPixel;
@@ -763,7 +717,7 @@ int32_t TChartAxis::MaxLabelCount(int32_t size) const
     if (FLabelsSeparation > 0) {
         s += RoundToInt32(FLabelsSeparation * 0.01 * size);
     }
-    return RoundToInt32(static_cast<double>(FAxisLength) / static_cast<double>(s));
+    return RoundToInt32(static_cast<double>(AxisLength()) / static_cast<double>(s));
 }
 
 double TChartAxis::NextNiceStep(double x)
@@ -807,10 +761,10 @@ double TChartAxis::IncrementForLabelCount(int32_t labelCount) const
     double step;
     if (FIncrement > 0) {
         step = FIncrement;
-    } else if (FScaleRange == 0) {
+    } else if (ScaleRange() == 0) {
         step = 1;
     } else {
-        step = std::fabs(FScaleRange) / (static_cast<double>(labelCount) + 1);
+        step = std::fabs(ScaleRange()) / (static_cast<double>(labelCount) + 1);
         // Few points along the axis: no step below one, so labels do not fall between points.
         for (int32_t i = 0; i < FOwner.SeriesCount(); ++i) {
             const TChartSeries& s = FOwner.SeriesAt(i);
@@ -824,7 +778,7 @@ double TChartAxis::IncrementForLabelCount(int32_t labelCount) const
     if (FLabelsSeparation >= 0) {
         int64_t k = static_cast<int64_t>(labelCount) + 1;
         for (;;) {
-            const double q = FScaleRange / step;
+            const double q = ScaleRange() / step;
             if (std::fabs(q) < 2147483647.0) {
                 k = static_cast<int64_t>(std::nearbyint(q));
                 if (k > labelCount) {
@@ -833,17 +787,17 @@ double TChartAxis::IncrementForLabelCount(int32_t labelCount) const
             } else {
                 step = NextNiceStep(step);
             }
-            if (k <= labelCount || step > FScaleRange || std::isinf(step)) {
+            if (k <= labelCount || step > ScaleRange() || std::isinf(step)) {
                 break;
             }
         }
     }
-    return std::isinf(step) ? FScaleRange : std::max(AxisSmallestStep, step);
+    return std::isinf(step) ? ScaleRange() : std::max(AxisSmallestStep, step);
 }
 
 double TChartAxis::DateTimeIncrement(int32_t labelCount) const
 {
-    const double range = std::fabs(FScaleRange);
+    const double range = std::fabs(ScaleRange());
     const double wanted = std::max(FIncrement, range / labelCount);
     for (const double step : DateTimeSteps) {
         if (step >= wanted) {
@@ -892,10 +846,10 @@ void TChartAxis::ProduceLabelValues(double step, const std::function<void(double
     if (!(step > 0) || !(FScaleMaximum >= FScaleMinimum)) {
         return;
     }
-    if (!(std::fabs(FScaleRange / step) < AxisMaxLabelPositions)) {
+    if (!(std::fabs(ScaleRange() / step) < AxisMaxLabelPositions)) {
         return;
     }
-    if (FLogMapping) {
+    if (FMapping.Logarithmic()) {
         ProduceLogLabelValues(visit);
         return;
     }
@@ -933,7 +887,7 @@ void TChartAxis::ProduceLabelValues(double step, const std::function<void(double
         }
         t = next;
     }
-    if (FRangeIsZero || std::fabs(FScaleMaximum - FScaleMinimum) < AxisSmallestRange ||
+    if (RangeIsZero() || std::fabs(FScaleMaximum - FScaleMinimum) < AxisSmallestRange ||
         GeneralText(t) == GeneralText(t - step)) {
         visit(t);
         return;
@@ -1239,9 +1193,9 @@ void TChartAxis::DrawTitle()
     const int32_t angle = FTitle.Angle() % 360;
     if (angle == 0) {
         if (FHorizontal) {
-            DrawLabel(FCenterPixel, FTitlePos, FTitle.Caption());
+            DrawLabel(CenterPixel(), FTitlePos, FTitle.Caption());
         } else {
-            DrawLabel(FTitlePos, FCenterPixel, FTitle.Caption());
+            DrawLabel(FTitlePos, CenterPixel(), FTitle.Caption());
         }
         return;
     }
@@ -1266,7 +1220,7 @@ void TChartAxis::DrawTitle()
     const double bandStart = FOtherSide == FHorizontal ? FTitlePos - band : FTitlePos;
     const double along = FHorizontal ? boxWidth : boxHeight;
     const double across = FHorizontal ? boxHeight : boxWidth;
-    const double alongCentre = FCenterPixel - std::floor(along / 2) + along / 2;
+    const double alongCentre = CenterPixel() - std::floor(along / 2) + along / 2;
     const double acrossCentre = bandStart + std::floor((band - across) / 2) + across / 2;
     const double centreX = FHorizontal ? alongCentre : acrossCentre;
     const double centreY = FHorizontal ? acrossCentre : alongCentre;

@@ -7,6 +7,7 @@
 // Inside, the work is split by job: range and pixel mapping (pure arithmetic, the linear mapping
 // inline), step and label values (pure arithmetic apart from measuring two label texts), a cache
 // of label texts and sizes, and the drawing.
+#include "chart/AxisMapping.h"
 #include "chart/ChartCanvas.h"
 #include "chart/ChartEngine.h"
 #include "platform/Types.h"
@@ -22,8 +23,6 @@
 constexpr double AxisSmallestStep = 1e-12;
 // Smallest range SetScaleRange accepts, and the range below which a single label is produced.
 constexpr double AxisSmallestRange = 1e-10;
-// Pixel results of an axis are clamped to +-AxisPixelLimit (drawing coordinates are 32-bit).
-constexpr int32_t AxisPixelLimit = 67108863;
 // More label positions than this produce no labels at all.
 constexpr int32_t AxisMaxLabelPositions = 10000;
 
@@ -265,13 +264,13 @@ public:
     // ---- Computed state ----
     double ScaleMinimum() const { return FScaleMinimum; }
     double ScaleMaximum() const { return FScaleMaximum; }
-    double ScaleRange() const { return FScaleRange; }
-    bool RangeIsZero() const { return FRangeIsZero; }
-    double PixelsPerUnit() const { return FPixelsPerUnit; }
+    double ScaleRange() const { return FMapping.Range(); }
+    bool RangeIsZero() const { return FMapping.RangeIsZero(); }
+    double PixelsPerUnit() const { return FMapping.PixelsPerUnit(); }
     int32_t StartPixel() const { return FStartPixel; }
     int32_t EndPixel() const { return FEndPixel; }
-    int32_t AxisLength() const { return FAxisLength; }
-    int32_t CenterPixel() const { return FCenterPixel; }
+    int32_t AxisLength() const { return FMapping.Length(); }
+    int32_t CenterPixel() const { return FMapping.CenterPixel(); }
     bool IsDateTimeAxis() const { return FIsDateTimeAxis; }
     // Pixels of the labels of the last DrawAxis, in the order produced (highest value first).
     const std::vector<int32_t>& TickPositions() const { return FTickPositions; }
@@ -303,48 +302,13 @@ public:
     void SetScaleMinMax(double minimum, double maximum);
 
     // Pixel of value v, clamped to +-AxisPixelLimit (a value that is not a number maps to
-    // -AxisPixelLimit). The linear mapping is inline; its form is chosen when the range or the
-    // placement changes.
-    int32_t ValueToPixel(double v) const
-    {
-        if (FLinearMapping) [[likely]] {
-            return ClampPixel(FPixelBase + (v - FScaleMinimum) * FPixelFactor);
-        }
-        return OtherValueToPixel(v);
-    }
-    // The linear mapping ValueToPixel applies before ClampPixel: p = Base + (v - Minimum) *
-    // Factor. Linear is false where the axis maps otherwise (logarithmic, zero range); code that
-    // converts many values at once reads it here so that it maps exactly as the axis does.
-    struct TLinearMapping
-    {
-        bool Linear;
-        double Base;
-        double Factor;
-        double Minimum;
-    };
-    TLinearMapping LinearMapping() const
-    {
-        return {FLinearMapping, FPixelBase, FPixelFactor, FScaleMinimum};
-    }
-    // Adding and removing 1.5 * 2^52 rounds to an integer, halves to even, under the default
-    // rounding mode.
-    static constexpr double PixelRoundMagic = 6755399441055744.0;
+    // -AxisPixelLimit), through the axis' mapping.
+    int32_t ValueToPixel(double v) const { return FMapping.ValueToPixel(v); }
     // Value at pixel p; 0 on an axis shorter than one pixel.
-    double PixelToValue(int32_t p) const;
-    // Rounds a pixel coordinate to the nearest integer (halves to even) and clamps it to
-    // +-AxisPixelLimit; not-a-number gives -AxisPixelLimit.
-    static int32_t ClampPixel(double p)
-    {
-        constexpr double limit = AxisPixelLimit;
-        if (p > limit) {
-            return AxisPixelLimit;
-        }
-        if (p >= -limit) {
-            // Rounds exactly as nearbyint does, without a library call.
-            return static_cast<int32_t>((p + PixelRoundMagic) - PixelRoundMagic);
-        }
-        return -AxisPixelLimit;
-    }
+    double PixelToValue(int32_t p) const { return FMapping.PixelToValue(p); }
+    // The mapping of values to pixels, chosen when the range or the placement changes; code that
+    // converts many values at once takes it so that it maps exactly as the axis does.
+    const TAxisMapping& Mapping() const { return FMapping; }
 
     // ---- Labels ----
     // Labels that fit along the axis when one label takes size pixels.
@@ -389,7 +353,6 @@ public:
 private:
     void SetRangeEnd(double& field, double value, bool isMaximum);
     void RecalcDerived();
-    int32_t OtherValueToPixel(double v) const;
     bool SeriesOnAxis(const TChartSeries& series) const;
     // Highest or lowest value of the series on this axis (0 when none has points).
     double SeriesValueExtent(bool highest) const;
@@ -467,13 +430,8 @@ private:
 
     double FScaleMinimum = 0;
     double FScaleMaximum = 0;
-    double FScaleRange = 0;
-    bool FRangeIsZero = true;
-    double FPixelsPerUnit = 0;
     int32_t FStartPixel = 0;
     int32_t FEndPixel = 0;
-    int32_t FAxisLength = 0;
-    int32_t FCenterPixel = 0;
     bool FIsDateTimeAxis = false;
     std::vector<int32_t> FTickPositions;
     int32_t FAxisLinePos = 0;
@@ -481,12 +439,8 @@ private:
     int32_t FTitlePos = 0;
     double FLastIncrement = 0;
 
-    // The mapping chosen by RecalcDerived: p = FPixelBase + (v - ScaleMinimum) * FPixelFactor on
-    // a linear axis with a range; anything else goes through OtherValueToPixel.
-    bool FLinearMapping = false;
-    bool FLogMapping = false;
-    double FPixelBase = 0;
-    double FPixelFactor = 0;
+    // The mapping RecalcDerived builds from the range, the placement and the direction.
+    TAxisMapping FMapping;
 
     // Label texts by value and label widths by text; see LabelText and LabelWidth.
     mutable std::unordered_map<double, std::string> FTextCache;

@@ -9,7 +9,7 @@ namespace {
 
 int SaturatedAdd(int a, int64_t b)
 {
-    return static_cast<int>(std::clamp<int64_t>(int64_t{a} + b, INT32_MIN, INT32_MAX));
+    return SaturateInt32(int64_t{a} + b);
 }
 
 // Restores a flag when the scope ends, also by an exception.

@@ -206,26 +206,6 @@ void TChartTools::Clear()
 
 // ---- TNearestTool -----------------------------------------------------------------------------
 
-namespace {
-
-// Rounded pixel distance; the squares are summed in 64 bits (point pixels reach +-2^26, the
-// mouse anything a 32-bit coordinate holds).
-int64_t PixelDistance(int32_t x, int32_t y, int32_t px, int32_t py)
-{
-    const int64_t dx = static_cast<int64_t>(x) - px;
-    const int64_t dy = static_cast<int64_t>(y) - py;
-    // Unsigned: two squares of up to 2^32 each still fit.
-    const uint64_t squares = static_cast<uint64_t>(dx * dx) + static_cast<uint64_t>(dy * dy);
-    return static_cast<int64_t>(std::nearbyint(std::sqrt(static_cast<double>(squares))));
-}
-
-int32_t Saturate(int64_t v)
-{
-    return v > INT32_MAX ? INT32_MAX : (v < INT32_MIN ? INT32_MIN : static_cast<int32_t>(v));
-}
-
-} // namespace
-
 TNearestTool::TNearestTool()
 {
     Pen().SetColor(clWhite);
@@ -275,7 +255,7 @@ int32_t TNearestTool::FindNearestPlain(int32_t x, int32_t y) const
         if (px < plot.Left || px >= plot.Right || py < plot.Top || py >= plot.Bottom) {
             continue;
         }
-        const int64_t d = PixelDistance(x, y, px, py);
+        const int64_t d = RoundedPixelDistance(int64_t{x} - px, int64_t{y} - py);
         if (d < best) {
             best = d;
             result = i;
@@ -315,10 +295,10 @@ void TNearestTool::PaintMarker()
     }
     const int32_t px = series->PointPixelX(FNearestIndex);
     const int32_t py = series->PointPixelY(FNearestIndex);
-    const int32_t x0 = Saturate(static_cast<int64_t>(px) - FSize);
-    const int32_t y0 = Saturate(static_cast<int64_t>(py) - FSize);
-    const int32_t x1 = Saturate(static_cast<int64_t>(px) + FSize);
-    const int32_t y1 = Saturate(static_cast<int64_t>(py) + FSize);
+    const int32_t x0 = SaturateInt32(static_cast<int64_t>(px) - FSize);
+    const int32_t y0 = SaturateInt32(static_cast<int64_t>(py) - FSize);
+    const int32_t x1 = SaturateInt32(static_cast<int64_t>(px) + FSize);
+    const int32_t y1 = SaturateInt32(static_cast<int64_t>(py) + FSize);
     if (FStyle != hsNone) {
         canvas.SelectBrush(Brush(), clBlack);
         switch (FStyle) {

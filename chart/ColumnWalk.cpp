@@ -4,8 +4,8 @@
 
 TColumnWalk::TColumnWalk(const TChartValueList& xs, const TChartValueList& ys,
                          const TChartAxis& horiz, const TChartAxis& vert, int32_t from, int32_t to)
-    : FXs(xs), FYs(ys), FXMap(horiz), FYMap(vert), FStep(to >= from ? 1 : -1), FTo(to),
-      FIndex(from), FSummaries(FXMap.KeepsOrder() && FYMap.KeepsOrder())
+    : FXs(xs), FYs(ys), FXMap(horiz.Mapping()), FYMap(vert.Mapping()), FStep(to >= from ? 1 : -1),
+      FTo(to), FIndex(from), FSummaries(FXMap.KeepsOrder() && FYMap.KeepsOrder())
 {
 }
 
@@ -24,8 +24,8 @@ void TColumnWalk::Fill()
     }
     FBufferLen = high - low + 1;
     FBufferPos = 0;
-    FXMap.Map(FXs, low, FBufferLen, FBufferX);
-    FYMap.Map(FYs, low, FBufferLen, FBufferY);
+    FXMap.Map(FXs.Data() + low, FBufferLen, FBufferX);
+    FYMap.Map(FYs.Data() + low, FBufferLen, FBufferY);
     if (FStep < 0) {
         // Kept in walk order.
         std::reverse(FBufferX, FBufferX + FBufferLen);
@@ -44,13 +44,13 @@ void TColumnWalk::Open(int32_t x, int32_t y, int32_t index)
 void TColumnWalk::Close(TPixelColumn& column)
 {
     if (FHaveValues) {
-        const int32_t a = FYMap.Pixel(FLowValue);
-        const int32_t b = FYMap.Pixel(FHighValue);
+        const int32_t a = FYMap.ValueToPixel(FLowValue);
+        const int32_t b = FYMap.ValueToPixel(FHighValue);
         FColumn.Low = std::min({FColumn.Low, a, b});
         FColumn.High = std::max({FColumn.High, a, b});
     }
     if (FLastPending) {
-        FColumn.LastY = FYMap.Pixel(FYs.Values(FColumn.LastIndex));
+        FColumn.LastY = FYMap.ValueToPixel(FYs.Values(FColumn.LastIndex));
     }
     column = FColumn;
     FOpen = false;
@@ -71,8 +71,8 @@ bool TColumnWalk::TakeRun()
         const bool group = shift == TValueSummary::GroupShift;
         const TValueSummary::TRange& x = group ? xs.Group(run) : xs.Block(run);
         const TValueSummary::TRange& y = group ? ys.Group(run) : ys.Block(run);
-        if (!x.Usable() || !y.Usable() || FXMap.Pixel(x.Low) != FColumn.X ||
-            FXMap.Pixel(x.High) != FColumn.X) {
+        if (!x.Usable() || !y.Usable() || FXMap.ValueToPixel(x.Low) != FColumn.X ||
+            FXMap.ValueToPixel(x.High) != FColumn.X) {
             continue;
         }
         if (FHaveValues) {

@@ -4,14 +4,16 @@
 // map to one pixel column; the walk reports where its first and last point lie and the lowest
 // and highest row its points reach, which is all a merged line walk draws from.
 //
-// Where both axes keep the order of the values (TPixelMapping::KeepsOrder), whole runs of 1024
+// Where both axes keep the order of the values (TAxisMapping::KeepsOrder), whole runs of 1024
 // or 64 points are taken from the value lists' summaries instead of from their values: a run
 // whose lowest and highest X both map to the column lies wholly in it, and the pixels of its
 // lowest and highest Y bound those of all its points. Runs holding a value that is not a number,
 // and the runs where a column ends, are walked point by point. The result is the same either
 // way; only the number of values read differs, so a column of thousands of points costs a few
 // dozen reads.
-#include "chart/PixelMapping.h"
+#include "chart/AxisMapping.h"
+#include "chart/ChartAxis.h"
+#include "chart/ChartEngine.h"
 
 #include <cstdint>
 
@@ -44,8 +46,8 @@ private:
 
     const TChartValueList& FXs;
     const TChartValueList& FYs;
-    TPixelMapping FXMap;
-    TPixelMapping FYMap;
+    TAxisMapping FXMap;
+    TAxisMapping FYMap;
     int32_t FStep;
     int32_t FTo;
     int32_t FIndex; // next point to take

@@ -138,29 +138,19 @@ TSummary& SummaryFor(const TChartValueList& xList, const TChartValueList& yList,
     return *entry;
 }
 
-// An axis whose pixels never run against the order of the finite values: a linear mapping with
-// a finite minimum and a finite, nonzero factor (no product of infinity and zero).
-bool KeepsOrder(const TChartAxis& axis)
-{
-    const bool logarithmic =
-        axis.Logarithmic() && axis.ScaleMinimum() > 0 && axis.ScaleMaximum() > 0;
-    return !axis.RangeIsZero() && !logarithmic && std::isfinite(axis.ScaleMinimum()) &&
-           std::isfinite(axis.PixelsPerUnit()) && axis.PixelsPerUnit() != 0;
-}
-
 struct TSpan
 {
     int32_t Low;
     int32_t High;
 };
 
-// The pixels of an extent's values on an axis that keeps their order: those of its finite ends
+// The pixels of an extent's values on a mapping that keeps their order: those of its finite ends
 // and of each kind of non-finite value in it.
-TSpan PixelSpan(const TChartAxis& axis, const TExtent& e)
+TSpan PixelSpan(const TAxisMapping& mapping, const TExtent& e)
 {
     TSpan span{std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::min()};
     auto add = [&](double v) {
-        const int32_t p = axis.ValueToPixel(v);
+        const int32_t p = mapping.ValueToPixel(v);
         span.Low = std::min(span.Low, p);
         span.High = std::max(span.High, p);
     };
@@ -194,8 +184,8 @@ int64_t Gap(int32_t v, TSpan span)
 class TSearch
 {
 public:
-    TSearch(const TChartSeries& series, const TChartAxis& horiz, const TChartAxis& vert, int32_t x,
-            int32_t y, const TPointSearchOptions& options)
+    TSearch(const TChartSeries& series, const TAxisMapping& horiz, const TAxisMapping& vert,
+            int32_t x, int32_t y, const TPointSearchOptions& options)
         : FXs(series.XValues().Data()), FYs(series.YValues().Data()), FHoriz(horiz), FVert(vert),
           FX(x), FY(y), FOptions(options)
     {
@@ -269,8 +259,8 @@ private:
 
     const double* FXs;
     const double* FYs;
-    const TChartAxis& FHoriz;
-    const TChartAxis& FVert;
+    const TAxisMapping FHoriz;
+    const TAxisMapping FVert;
     int32_t FX;
     int32_t FY;
     const TPointSearchOptions& FOptions;
@@ -328,12 +318,13 @@ int32_t FindNearestPoint(const TChartSeries& series, int32_t x, int32_t y,
     }
     const TChartAxis* horiz = series.GetHorizAxis();
     const TChartAxis* vert = series.GetVertAxis();
-    if (horiz == nullptr || vert == nullptr || !KeepsOrder(*horiz) || !KeepsOrder(*vert)) {
+    if (horiz == nullptr || vert == nullptr || !horiz->Mapping().KeepsOrder() ||
+        !vert->Mapping().KeepsOrder()) {
         return SearchEveryPoint(series, horiz, vert, x, y, first, last, options);
     }
 
     const TSummary& summary = SummaryFor(series.XValues(), series.YValues(), count);
-    TSearch search(series, *horiz, *vert, x, y, options);
+    TSearch search(series, horiz->Mapping(), vert->Mapping(), x, y, options);
 
     // Groups nearest first, so that a close point is found early and prunes the rest. A group
     // whose bound exceeds the best distance ends the walk: every later one is as far or farther.

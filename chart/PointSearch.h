@@ -11,21 +11,12 @@
 // index) is passed over without touching its points. The boxes are kept until a value list
 // changes other than by appending (TChartValueList::ChangeStamp); appended points only extend
 // them.
+#include "chart/AxisMapping.h"
 #include "platform/Types.h"
 
-#include <cmath>
 #include <cstdint>
 
 class TChartSeries;
-
-// The rounded distance of a pixel offset. Offsets up to 2^32 in magnitude (a 32-bit mouse
-// position against a clamped point pixel) square and sum exactly in 64 bits.
-inline int64_t RoundedPixelDistance(int64_t dx, int64_t dy)
-{
-    const uint64_t ux = static_cast<uint64_t>(dx < 0 ? -dx : dx);
-    const uint64_t uy = static_cast<uint64_t>(dy < 0 ? -dy : dy);
-    return static_cast<int64_t>(std::nearbyint(std::sqrt(static_cast<double>(ux * ux + uy * uy))));
-}
 
 struct TPointSearchOptions
 {

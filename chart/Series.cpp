@@ -2,7 +2,6 @@
 
 #include "chart/ChartAxis.h"
 #include "chart/ColumnWalk.h"
-#include "chart/PixelMapping.h"
 #include "chart/ValueSummary.h"
 
 #include <algorithm>
@@ -15,18 +14,12 @@
 #include <utility>
 #include <vector>
 
-#if defined(__GNUC__) && defined(__x86_64__)
-#include <immintrin.h>
-#endif
-
 namespace {
 
 // a + b saturated to the 32-bit range (pointer corners of points far outside the plot).
 int32_t Offset(int32_t a, int64_t b)
 {
-    const int64_t r = static_cast<int64_t>(a) + b;
-    return static_cast<int32_t>(std::clamp<int64_t>(r, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return SaturateInt32(static_cast<int64_t>(a) + b);
 }
 
 // One segment of a line series from (x0, y0) to (x1, y1): a straight line, or a step across
@@ -592,7 +585,7 @@ void TCustomSeries::DrawPointRange()
         TChartPen outline;
         outline.Assign(FOutLine);
         const int64_t width = int64_t{LinePen().Width()} + FOutLine.Width() + 2;
-        outline.SetWidth(static_cast<int>(std::clamp<int64_t>(width, INT32_MIN, INT32_MAX)));
+        outline.SetWidth(SaturateInt32(width));
         FPass.Outline = true;
         DrawPass(outline, FOutLine.Color());
         FPass.Outline = false;
@@ -804,8 +797,8 @@ template <typename ColorOf> bool TCustomSeries::DrawUncovered(ColorOf colorOf)
     int32_t* const xs = arrays.Xs();
     int32_t* const ys = arrays.Ys();
     TColor* const colors = arrays.Colors();
-    TPixelMapping(*FPass.HorizAxis).Map(XValues(), low, count, xs);
-    TPixelMapping(*FPass.VertAxis).Map(YValues(), low, count, ys);
+    FPass.HorizAxis->Mapping().Map(XValues().Data() + low, count, xs);
+    FPass.VertAxis->Mapping().Map(YValues().Data() + low, count, ys);
     for (int32_t k = 0; k < count; ++k) {
         colors[static_cast<size_t>(k)] = colorOf(low + k);
     }
@@ -900,8 +893,8 @@ template <typename ColorOf> bool TCustomSeries::DrawUncovered(ColorOf colorOf)
     // steps draw pointers on that column at rows between its lowest and highest, and vertical
     // segments between such rows. When later items cover every pixel any of those can set, the
     // steps are passed over at once.
-    const TPixelMapping xMap(*FPass.HorizAxis);
-    const TPixelMapping yMap(*FPass.VertAxis);
+    const TAxisMapping& xMap = FPass.HorizAxis->Mapping();
+    const TAxisMapping& yMap = FPass.VertAxis->Mapping();
     // (Only where every point has the pass' series colour: no gaps, no colour changes.)
     const bool oneColor =
         !ColorList().has_value() && !ColorEachPoint() && FPass.SeriesColor != clNone;
@@ -932,12 +925,12 @@ template <typename ColorOf> bool TCustomSeries::DrawUncovered(ColorOf colorOf)
         if (!xr.Usable() || !yr.Usable()) {
             return -1;
         }
-        const int32_t x = xMap.Pixel(xr.Low);
-        if (xMap.Pixel(xr.High) != x) {
+        const int32_t x = xMap.ValueToPixel(xr.Low);
+        if (xMap.ValueToPixel(xr.High) != x) {
             return -1;
         }
-        const int32_t a = yMap.Pixel(yr.Low);
-        const int32_t b = yMap.Pixel(yr.High);
+        const int32_t a = yMap.ValueToPixel(yr.Low);
+        const int32_t b = yMap.ValueToPixel(yr.High);
         const int32_t top = std::min(a, b);
         const int32_t rows = std::max(a, b) - top;
         constexpr int32_t MaxRows = 64;
@@ -1169,20 +1162,20 @@ template <bool Uniform, typename ColorOf> void TCustomSeries::DrawMerged(ColorOf
         prevY = column.LastY;
     } else {
         // Points are mapped a block at a time, in a loop the compiler can keep tight.
-        constexpr int32_t BlockSize = TPixelMapping::MaxBlock;
+        constexpr int32_t BlockSize = 512;
         int32_t xs[BlockSize];
         int32_t ys[BlockSize];
         const TChartValueList& xValues = XValues();
         const TChartValueList& yValues = YValues();
-        const TPixelMapping xMapping(horiz);
-        const TPixelMapping yMapping(vert);
+        const TAxisMapping& xMapping = horiz.Mapping();
+        const TAxisMapping& yMapping = vert.Mapping();
         while (index != FPass.LastDrawn) {
             const int32_t remaining = std::abs(FPass.LastDrawn - index);
             const int32_t n = std::min(remaining, BlockSize);
             // The block holds indices low..low+n-1, walked upwards or downwards.
             const int32_t low = step > 0 ? index + 1 : index - n;
-            xMapping.Map(xValues, low, n, xs);
-            yMapping.Map(yValues, low, n, ys);
+            xMapping.Map(xValues.Data() + low, n, xs);
+            yMapping.Map(yValues.Data() + low, n, ys);
             for (int32_t j = 0; j < n; ++j) {
                 const int32_t k = step > 0 ? j : n - 1 - j;
                 index += step;

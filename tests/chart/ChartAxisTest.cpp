@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <random>
 #include <set>
 #include <string>
@@ -338,6 +339,57 @@ TEST(ChartAxisMapping, FarValuesClampToThePixelLimitAndTheFastPathEqualsThePlain
     EXPECT_LT(chart.Left.ValueToPixel(100), chart.Left.ValueToPixel(0));
     chart.Left.SetInverted(true);
     EXPECT_GT(chart.Left.ValueToPixel(100), chart.Left.ValueToPixel(0));
+}
+
+TEST(ChartAxisMapping, BlockConversionBothWaysEqualsTheAxisValueByValue)
+{
+    // Linear (both directions, a factor near the pixel limit), logarithmic and zero ranges; the
+    // values include ties, far values, infinities and not-a-number. The blocks end off a multiple
+    // of four so that the scalar tail of the four-at-a-time path runs too.
+    TTestChart chart(100, 100);
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> near(-500, 500);
+    std::uniform_real_distribution<double> far(-1e12, 1e12);
+    std::vector<double> values;
+    for (int i = 0; i < 4001; ++i) {
+        const int pick = i % 10;
+        values.push_back(pick == 0   ? std::numeric_limits<double>::quiet_NaN()
+                         : pick == 1 ? (i % 20 == 1 ? 1 : -1) * HUGE_VAL
+                         : pick == 2 ? far(random)
+                         : pick == 3 ? (i - 2000) * 0.25
+                                     : near(random));
+    }
+    struct Range
+    {
+        double Min, Max;
+        bool Log;
+    };
+    const Range ranges[] = {{-40, 160, false}, {0, 1e-7, false}, {1, 1000, true}, {5, 5, false}};
+    int checked = 0;
+    for (TChartAxis* axis : {&chart.Bottom, &chart.Left}) {
+        for (bool inverted : {false, true}) {
+            for (const Range& range : ranges) {
+                axis->SetInverted(inverted);
+                axis->SetLogarithmic(range.Log);
+                axis->SetScaleMinMax(range.Min, range.Max);
+                axis->PlaceOnRect({13, 17, 213, 117});
+                const TAxisMapping& mapping = axis->Mapping();
+                EXPECT_EQ(mapping.KeepsOrder(), !range.Log && range.Min != range.Max);
+                for (bool scalar : {false, true}) {
+                    TAxisMapping::SetScalarBlocks(scalar);
+                    std::vector<int32_t> pixels(values.size());
+                    mapping.Map(values.data(), static_cast<int32_t>(values.size()), pixels.data());
+                    for (size_t k = 0; k < values.size(); ++k) {
+                        ASSERT_EQ(pixels[k], axis->ValueToPixel(values[k]))
+                            << values[k] << (scalar ? " scalar" : " blocks");
+                        ++checked;
+                    }
+                }
+                TAxisMapping::SetScalarBlocks(false);
+            }
+        }
+    }
+    EXPECT_EQ(checked, 2 * 2 * 4 * 2 * 4001);
 }
 
 TEST(ChartAxisMapping, LogarithmicAxisGivesEqualRatiosEqualPixelsAndLabelsAtPowers)
