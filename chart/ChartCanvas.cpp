@@ -7,11 +7,6 @@ bool ExtendedPensSupported = true;
 
 namespace {
 
-// The clip in force before the last ClipTo..., restored by Unclip. One for the whole process:
-// clipping does not nest.
-TRegion SavedClipRegion;
-bool HadClipRegion = false;
-
 TPenEndCap EndCapOf(TPenEndStyle style)
 {
     switch (style) {
@@ -1014,7 +1009,7 @@ void TChartCanvas3D::FillGradient(const TRect& r, const TChartGradient& gradient
 
 void TChartCanvas3D::ClipToRegion(const TRegion& region)
 {
-    HadClipRegion = FSurface->GetClipRegion(SavedClipRegion);
+    FHadClipRegion = FSurface->GetClipRegion(FSavedClipRegion);
     FSurface->ExtSelectClipRegion(region, RGN_AND);
 }
 
@@ -1051,8 +1046,8 @@ void TChartCanvas3D::ClipToPolygon(const TPoint* points, int count)
 
 void TChartCanvas3D::Unclip()
 {
-    FSurface->SelectClipRegion(HadClipRegion ? &SavedClipRegion : nullptr);
-    HadClipRegion = false;
+    FSurface->SelectClipRegion(FHadClipRegion ? &FSavedClipRegion : nullptr);
+    FHadClipRegion = false;
 }
 
 // ---- Depth ------------------------------------------------------------------------------------

@@ -674,6 +674,9 @@ private:
     int FBlendTransparency = 0;
     TPoint FCorners[4];
     TCanvas FDetached; // stands in as surface before the first attach
+    // The clip in force before the last ClipTo..., restored by Unclip (clipping does not nest).
+    TRegion FSavedClipRegion;
+    bool FHadClipRegion = false;
 
     // Text extents of the current font state, keyed by text; cleared whenever the font state
     // (name, height, style, charset, spacing, shadow sizes) differs from the cached one.

@@ -20,9 +20,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class TChartAxis;
 class TCustomSeries;
+class TMergedColumnWalk;
+class TUncoveredItemWalk;
+class TUncoveredWalkCache;
 
 enum TSeriesPointerStyle
 {
@@ -137,6 +141,7 @@ class TCustomSeries : public TCustomLineSeries
 {
 public:
     explicit TCustomSeries(bool pointerVisible);
+    ~TCustomSeries() override;
 
     TSeriesPointer& Pointer() { return FPointer; }
     const TSeriesPointer& Pointer() const { return FPointer; }
@@ -190,12 +195,16 @@ public:
 
 protected:
     // Draws the segment into point index and the pointers that become due (one step of the
-    // walk DrawPointRange runs; it relies on the walk's state). The merged walk of dense columns
-    // does the same work without calling it, and maps the points through the axes as
-    // PointPixelX and PointPixelY of the base class do.
+    // walk DrawPointRange runs; it relies on the walk's state). The fast walks (merged dense
+    // columns, uncovered items) do the same work without calling it, and map the points through
+    // the axes' mappings as PointPixelX and PointPixelY of the base class do.
     void DrawOnePoint(int32_t index);
 
 private:
+    // The fast walks of a pass, each in a file of its own; they share the pass and walk state.
+    friend class TMergedColumnWalk;
+    friend class TUncoveredItemWalk;
+
     // Widens both margins of one direction to fit the pointers (of the given size), the stairs
     // pen and the outline.
     void GrowPointMargins(int32_t pointerSize, int32_t& first, int32_t& second) const;
@@ -211,18 +220,22 @@ private:
         TColor SeriesColor =
             clNone;              // series colour of the pass (outline colour in the outline pass)
         bool Outline = false;    // the outline pass
+        bool OneColor = false;   // every point has SeriesColor (no colour list, no own colours)
         int32_t FirstDrawn = -1; // first and last index in drawing order
         int32_t LastDrawn = -1;
     };
 
     void DrawPass(const TChartPen& pen, TColor seriesColor);
     TColor DrawColorOf(int32_t index) const;
+    // DrawColorOf, without asking the point where every point has the pass' colour.
+    TColor PassColorOf(int32_t index) const
+    {
+        return FPass.OneColor ? FPass.SeriesColor : DrawColorOf(index);
+    }
     void DrawSegment(int32_t x, int32_t y, TColor color);
     bool StartAtFirstIndex(int32_t index, int32_t x, int32_t y, TColor color);
     bool CanMergeColumns() const;
-    template <bool Uniform, typename ColorOf> void DrawMerged(ColorOf colorOf);
     bool CanSkipCovered() const;
-    template <typename ColorOf> bool DrawUncovered(ColorOf colorOf);
     bool OnSegment(int32_t px, int32_t py, int32_t ax, int32_t ay, int32_t bx, int32_t by) const;
 
     TSeriesPointer FPointer;
@@ -242,6 +255,9 @@ private:
     int32_t FPrevX = 0;
     int32_t FPrevY = 0;
     TColor FPrevColor = clNone;
+
+    // What the uncovered-items walk keeps between this series' paints (made when first needed).
+    std::unique_ptr<TUncoveredWalkCache> FWalkCache;
 };
 
 // The line series of the charts: pointers hidden at start.

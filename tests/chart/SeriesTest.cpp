@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <random>
@@ -98,6 +99,9 @@ public:
             }
             FCanvas.ClipPlotArea({FPlot.Left, FPlot.Top, FPlot.Right, FPlot.Bottom + 1}, 0, 0);
             series->DrawAllValues();
+            if (WhileClipped) {
+                WhileClipped();
+            }
             FCanvas.Unclip();
         }
     }
@@ -105,6 +109,10 @@ public:
     QImage Image() const { return FBitmap.Image().copy(); }
     TColor At(int x, int y) const { return FBitmap.Canvas().Pixel(x, y); }
     TChartCanvas3D& Canvas() { return FCanvas; }
+    TCanvas& Surface() { return FBitmap.Canvas(); }
+
+    // Runs after each series is drawn, while the plot clip is in force (a handler of the paint).
+    std::function<void()> WhileClipped;
 
     // The pixels of rows top..bottom-1, columns left..right-1 as characters: '.' background,
     // and the character given for each colour ('?' for any other colour).
@@ -570,17 +578,29 @@ TEST(LineSeries, MergedDenseColumnsSetExactlyThePixelsOfThePlainWalk)
          .denseEnd = true,
          .bursts = true},
     };
-    unsigned seed = 1;
-    for (const Scenario& sc : scenarios) {
-        // The end of the range inside a dense column is rare in random data: more draws there.
-        const int repeats = sc.denseEnd ? 8 : 1;
-        for (int r = 0; r < repeats; ++r) {
-            for (int width : {1, 2, 4}) {
-                EXPECT_EQ(CompareMergedWithPlain(sc, width, seed++), "")
-                    << sc.name << ", pen width " << width << ", seed " << seed - 1;
+    // The blocks of points are converted four at a time where the processor allows, and by the
+    // scalar loop otherwise: both ways give the plain walk's pixels (one pen width suffices for
+    // the second way, the conversion does not depend on the pen).
+    for (bool scalar : {false, true}) {
+        TAxisMapping::SetScalarBlocks(scalar);
+        unsigned seed = 1;
+        for (const Scenario& sc : scenarios) {
+            // The end of the range inside a dense column is rare in random data: more draws.
+            const int repeats = sc.denseEnd ? 8 : 1;
+            for (int r = 0; r < repeats; ++r) {
+                for (int width : {1, 2, 4}) {
+                    if (scalar && width != 1) {
+                        ++seed;
+                        continue;
+                    }
+                    EXPECT_EQ(CompareMergedWithPlain(sc, width, seed++), "")
+                        << sc.name << ", pen width " << width << ", seed " << seed - 1
+                        << (scalar ? ", scalar blocks" : "");
+                }
             }
         }
     }
+    TAxisMapping::SetScalarBlocks(false);
 }
 
 TEST(LineSeries, DenseColumnsKeepTheEndPixelRuleOfOnePixelLines)
@@ -801,17 +821,76 @@ TEST(LineSeries, LeavingOutCoveredPointersAndSegmentsKeepsThePixelsOfThePlainWal
         {"series-colour", Data::Steady, 1500, psRectangle, 4, 4, true, true, false, false, false,
          false, false, true, false, 1, false, true},
     };
-    // Wide pens take each of the three end styles in turn over the scenarios.
-    unsigned seed = 100;
-    int turn = 0;
-    for (const PointerScenario& sc : scenarios) {
-        for (int width : {1, 2, 4}) {
-            const auto end = static_cast<TPenEndStyle>(width == 1 ? esRound : turn++ % 3);
-            EXPECT_EQ(CompareUncoveredWithPlain(sc, width, end, seed++), "")
-                << sc.name << ", pen width " << width << ", end style " << end << ", seed "
-                << seed - 1;
+    // Wide pens take each of the three end styles in turn over the scenarios; the second way
+    // converts the points by the scalar loop (one pen width).
+    for (bool scalar : {false, true}) {
+        TAxisMapping::SetScalarBlocks(scalar);
+        unsigned seed = 100;
+        int turn = 0;
+        for (const PointerScenario& sc : scenarios) {
+            for (int width : {1, 2, 4}) {
+                const auto end = static_cast<TPenEndStyle>(width == 1 ? esRound : turn++ % 3);
+                if (scalar && width != 1) {
+                    ++seed;
+                    continue;
+                }
+                EXPECT_EQ(CompareUncoveredWithPlain(sc, width, end, seed++), "")
+                    << sc.name << ", pen width " << width << ", end style " << end << ", seed "
+                    << seed - 1 << (scalar ? ", scalar blocks" : "");
+            }
         }
     }
+    TAxisMapping::SetScalarBlocks(false);
+}
+
+TEST(LineSeries, TwoChartsPaintingInTurnOrOneInsideTheOthersPaintKeepTheirPictures)
+{
+    // Each chart: a dense line (merged columns) and a line with pointers (uncovered items), with
+    // pens of its own, painted onto a surface that is clipped already (as a partial repaint is).
+    struct Side
+    {
+        TestChart Chart{300, 200, {10, 10, 290, 190}};
+        explicit Side(unsigned seed, int width, TRect outerClip)
+        {
+            std::mt19937 rng(seed);
+            std::uniform_real_distribution<double> unit(0.0, 100.0);
+            TLineSeries& dense = Chart.Add();
+            dense.SetSeriesColor(clGreen);
+            dense.LinePen().SetWidth(width);
+            TLineSeries& pointed = Chart.Add();
+            pointed.SetSeriesColor(clBlue);
+            pointed.LinePen().SetWidth(width + 1);
+            pointed.Pointer().SetVisible(true);
+            pointed.Pointer().SetHorizSize(width + 1);
+            for (int i = 0; i < 4000; ++i) {
+                dense.AppendPoint(i * 0.1, unit(rng));
+            }
+            for (int i = 0; i < 300; ++i) {
+                pointed.AppendPoint(i * 1.3, unit(rng));
+            }
+            const TRegion clip = TRegion::FromRect(outerClip);
+            Chart.Surface().SelectClipRegion(&clip);
+        }
+    };
+    Side a(3, 1, {0, 0, 300, 120});
+    Side b(4, 3, {150, 0, 300, 200});
+    a.Chart.Paint();
+    const QImage aAlone = a.Chart.Image();
+    b.Chart.Paint();
+    const QImage bAlone = b.Chart.Image();
+    ASSERT_NE(aAlone, bAlone);
+
+    a.Chart.Paint();
+    EXPECT_EQ(a.Chart.Image(), aAlone) << "painted after the other chart";
+    int nested = 0;
+    a.Chart.WhileClipped = [&] {
+        ++nested;
+        b.Chart.Paint();
+    };
+    a.Chart.Paint();
+    EXPECT_EQ(nested, 2);
+    EXPECT_EQ(a.Chart.Image(), aAlone) << "the other chart painted inside its paint";
+    EXPECT_EQ(b.Chart.Image(), bAlone);
 }
 
 // ---- Segments: steps, gaps, colours, the edge of the plot, outline ---------------------------
