@@ -772,13 +772,6 @@ void TWin2kAppForm::AttachChart1MouseMove(bool attach)
     }
 }
 
-int32_t TWin2kAppForm::NearestPointIndexPlain(const TChartSeries& series, int32_t X, int32_t Y)
-{
-    return NearestPixelPointPlain(
-        series.Count(), [&](int32_t i) { return series.PointPixelX(i); },
-        [&](int32_t i) { return series.PointPixelY(i); }, X, Y);
-}
-
 int32_t TWin2kAppForm::NearestPointIndex(const TChartSeries& series, int32_t X, int32_t Y)
 {
     // Every point, no distance limit and no plot rectangle; runs of points that cannot come

@@ -38,35 +38,6 @@ class TIkSlider;
 class TLineSeries;
 class TNearestTool;
 
-// ---- Nearest sample by pixel distance ------------------------------------------------------
-
-// The rounded pixel distance of the readout: the square root of dx^2 + dy^2 (squares and sum
-// in 64 bits: pixel coordinates reach +-67108863, their differences twice that), rounded to
-// the nearest integer with halves to even.
-inline int64_t PixelDistance(int64_t dx, int64_t dy)
-{
-    const uint64_t ux = static_cast<uint64_t>(dx < 0 ? -dx : dx);
-    const uint64_t uy = static_cast<uint64_t>(dy < 0 ? -dy : dy);
-    return static_cast<int64_t>(std::nearbyint(std::sqrt(static_cast<double>(ux * ux + uy * uy))));
-}
-
-// The first of count points (pixel px(i), py(i)) at the smallest rounded distance from (x, y);
-// -1 for none. Visits every point.
-template <typename PixelX, typename PixelY>
-int32_t NearestPixelPointPlain(int32_t count, PixelX px, PixelY py, int32_t x, int32_t y)
-{
-    int64_t best = -1;
-    int32_t result = -1;
-    for (int32_t i = 0; i < count; ++i) {
-        const int64_t d = PixelDistance(int64_t{px(i)} - x, int64_t{py(i)} - y);
-        if (best == -1 || d < best) {
-            best = d;
-            result = i;
-        }
-    }
-    return result;
-}
-
 class TWin2kAppForm : public QMainWindow
 {
 public:
@@ -115,8 +86,6 @@ public:
     // is empty. Runs of points that cannot come as near as the best one are skipped
     // (FindNearestPoint); the result is the plain search's, ties to the lower index included.
     static int32_t NearestPointIndex(const TChartSeries& series, int32_t X, int32_t Y);
-    // The plain search over every point.
-    static int32_t NearestPointIndexPlain(const TChartSeries& series, int32_t X, int32_t Y);
 
     // ---- Components ----
     QToolBar* ToolBar1 = nullptr;

@@ -238,32 +238,6 @@ bool TNearestTool::SearchRange(int32_t& first, int32_t& last) const
     return count > 0 && first <= last;
 }
 
-int32_t TNearestTool::FindNearestPlain(int32_t x, int32_t y) const
-{
-    int32_t first = 0;
-    int32_t last = -1;
-    if (!SearchRange(first, last)) {
-        return -1;
-    }
-    const TChartSeries& series = *Series();
-    const TRect plot = Chart()->PlotRect();
-    int64_t best = NearestSearchLimit;
-    int32_t result = -1;
-    for (int32_t i = first; i <= last; ++i) {
-        const int32_t px = series.PointPixelX(i);
-        const int32_t py = series.PointPixelY(i);
-        if (px < plot.Left || px >= plot.Right || py < plot.Top || py >= plot.Bottom) {
-            continue;
-        }
-        const int64_t d = RoundedPixelDistance(int64_t{x} - px, int64_t{y} - py);
-        if (d < best) {
-            best = d;
-            result = i;
-        }
-    }
-    return result;
-}
-
 int32_t TNearestTool::FindNearest(int32_t x, int32_t y) const
 {
     int32_t first = 0;

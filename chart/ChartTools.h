@@ -200,10 +200,8 @@ public:
     // The visible point of the series nearest to (x, y) inside the plot rectangle, by rounded
     // pixel distance; ties go to the lower index; -1 for none nearer than NearestSearchLimit.
     // Runs of points whose bounding box rules them out are skipped (FindNearestPoint), with
-    // exactly the result of FindNearestPlain.
+    // exactly the result of the plain search over every visible point.
     int32_t FindNearest(int32_t x, int32_t y) const;
-    // The same search over every visible point.
-    int32_t FindNearestPlain(int32_t x, int32_t y) const;
     // Draws the marker and the line for NearestIndex on the chart canvas.
     void PaintMarker();
 

@@ -165,7 +165,7 @@ void NearestPointDay(benchmark::State& state)
         const int y = plot.Top + (k * 11) % (plot.Bottom - plot.Top);
         ++k;
         benchmark::DoNotOptimize(state.range(0) != 0 ? day.tool->FindNearest(x, y)
-                                                     : day.tool->FindNearestPlain(x, y));
+                                                     : PlainNearestForTool(*day.tool, x, y));
     }
 }
 BENCHMARK(NearestPointDay)->Arg(1)->Arg(0)->ArgName("pruned")->Unit(benchmark::kMicrosecond);

@@ -13,6 +13,7 @@
 #include "chart/Series.h"
 #include "platform/Bitmap.h"
 #include "tests/app/MainWindowDriver.h"
+#include "tests/support/PlainNearest.h"
 #include "widgets/IkButtons.h"
 
 #include <QCoreApplication>
@@ -47,8 +48,9 @@ struct TPixels
 
 int32_t Plain(const TPixels& p, int32_t x, int32_t y)
 {
-    return NearestPixelPointPlain(
-        p.Count(), [&](int32_t i) { return p.X[i]; }, [&](int32_t i) { return p.Y[i]; }, x, y);
+    return PlainNearestPixel(
+        0, p.Count() - 1, [&](int32_t i) { return p.X[i]; }, [&](int32_t i) { return p.Y[i]; }, x,
+        y);
 }
 
 TEST(NearestSampleSearch, TiesGoToTheLowerIndexAndAnEmptySetFindsNothing)
@@ -69,10 +71,10 @@ TEST(NearestSampleSearch, TiesGoToTheLowerIndexAndAnEmptySetFindsNothing)
 TEST(NearestSampleSearch, DistancesBeyondThirtyTwoBitSquaresStayExact)
 {
     // Pixel differences of twice the pixel limit: squares and sums need 64 bits.
-    EXPECT_EQ(PixelDistance(2 * int64_t{Limit}, 0), 2 * int64_t{Limit});
-    EXPECT_EQ(PixelDistance(0, -2 * int64_t{Limit}), 2 * int64_t{Limit});
-    EXPECT_EQ(PixelDistance(3, 4), 5);
-    EXPECT_EQ(PixelDistance(46341, 0), 46341); // its square no longer fits 31 bits
+    EXPECT_EQ(RoundedPixelDistance(2 * int64_t{Limit}, 0), 2 * int64_t{Limit});
+    EXPECT_EQ(RoundedPixelDistance(0, -2 * int64_t{Limit}), 2 * int64_t{Limit});
+    EXPECT_EQ(RoundedPixelDistance(3, 4), 5);
+    EXPECT_EQ(RoundedPixelDistance(46341, 0), 46341); // its square no longer fits 31 bits
     // A far point beats a farther one; with 32-bit squares both would have wrapped around.
     const TPixels far{{-Limit, Limit}, {Limit, -Limit}};
     EXPECT_EQ(Plain(far, Limit, -Limit + 5), 1);
@@ -99,7 +101,7 @@ TEST(NearestSampleSearch, WindowSearchOnAChartSeriesMatchesThePlainSearch)
     for (int y = -20; y < 210; y += 13) {
         for (int x = -30; x < 600; x += 7) {
             ASSERT_EQ(TWin2kAppForm::NearestPointIndex(series, x, y),
-                      TWin2kAppForm::NearestPointIndexPlain(series, x, y))
+                      PlainNearestPoint(series, x, y))
                 << "at (" << x << ", " << y << ")";
         }
     }
@@ -108,7 +110,7 @@ TEST(NearestSampleSearch, WindowSearchOnAChartSeriesMatchesThePlainSearch)
     chart.DrawToBitmap(picture);
     for (int x = -30; x < 600; x += 11) {
         ASSERT_EQ(TWin2kAppForm::NearestPointIndex(series, x, 90),
-                  TWin2kAppForm::NearestPointIndexPlain(series, x, 90));
+                  PlainNearestPoint(series, x, 90));
     }
 }
 

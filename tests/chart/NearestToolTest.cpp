@@ -4,6 +4,7 @@
 #include "chart/Chart.h"
 #include "chart/ChartAxis.h"
 #include "chart/ChartTools.h"
+#include "tests/support/PlainNearest.h"
 #include "tests/support/SaveIfAsked.h"
 
 #include <QImage>
@@ -84,7 +85,7 @@ TEST(NearestTool, FindsTheNearestPointInsideThePlotWithTiesToTheLowerIndex)
     // On the left and top edges a point counts; on the right or bottom edge it does not.
     EXPECT_EQ(t.tool->FindNearest(plot.Left, plot.Top), 0);
     EXPECT_EQ(t.tool->FindNearest(plot.Right, plot.Bottom), 3);
-    EXPECT_EQ(t.tool->FindNearestPlain(plot.Right, plot.Bottom), 3);
+    EXPECT_EQ(PlainNearestForTool(*t.tool, plot.Right, plot.Bottom), 3);
 
     // Each edge on its own, the other coordinate well inside: a point on the left or the top
     // edge is found, one on the right or the bottom edge is not, even under the mouse.
@@ -123,7 +124,7 @@ TEST(NearestTool, FindsTheNearestPointInsideThePlotWithTiesToTheLowerIndex)
         if (std::nearbyint(da) == std::nearbyint(db)) {
             ++ties;
             EXPECT_EQ(t.tool->FindNearest(x, y), 1) << y; // ... but ties and wins
-            EXPECT_EQ(t.tool->FindNearestPlain(x, y), 1) << y;
+            EXPECT_EQ(PlainNearestForTool(*t.tool, x, y), 1) << y;
         }
     }
     EXPECT_GE(ties, 1);
@@ -138,11 +139,11 @@ TEST(NearestTool, FindsTheNearestPointInsideThePlotWithTiesToTheLowerIndex)
     const TPoint c = t.Pixel(3);
     EXPECT_EQ(t.tool->FindNearest(c.X + 9999, c.Y), 3);
     EXPECT_EQ(t.tool->FindNearest(c.X + 10000, c.Y), -1);
-    EXPECT_EQ(t.tool->FindNearestPlain(c.X + 10000, c.Y), -1);
+    EXPECT_EQ(PlainNearestForTool(*t.tool, c.X + 10000, c.Y), -1);
     // Squares summed in 64 bits: 65536 pixels away does not wrap to a distance of 0.
     EXPECT_EQ(t.tool->FindNearest(a.X + 65536, a.Y), -1);
     EXPECT_EQ(t.tool->FindNearest(INT32_MAX, INT32_MIN), -1);
-    EXPECT_EQ(t.tool->FindNearestPlain(a.X + 65536, a.Y), -1);
+    EXPECT_EQ(PlainNearestForTool(*t.tool, a.X + 65536, a.Y), -1);
 }
 
 TEST(NearestTool, PrunedSearchGivesThePlainResultOnRandomData)
@@ -185,7 +186,7 @@ TEST(NearestTool, PrunedSearchGivesThePlainResultOnRandomData)
                 x = t.Pixel(i).X;
                 y = k % 20 == 0 ? t.Pixel(i).Y : (t.Pixel(i).Y + t.Pixel(n - 1 - i).Y) / 2;
             }
-            ASSERT_EQ(t.tool->FindNearest(x, y), t.tool->FindNearestPlain(x, y))
+            ASSERT_EQ(t.tool->FindNearest(x, y), PlainNearestForTool(*t.tool, x, y))
                 << "round " << round << " mouse " << x << "," << y;
         }
     }
@@ -213,7 +214,7 @@ TEST(NearestTool, PrunedSearchFollowsTheDirectionOfThePixelsNotTheAxisFlags)
     int found = 0;
     for (int i = 1; i < t.series->Count(); ++i) {
         const TPoint p = t.Pixel(i);
-        const int plain = t.tool->FindNearestPlain(p.X, p.Y);
+        const int plain = PlainNearestForTool(*t.tool, p.X, p.Y);
         EXPECT_EQ(t.tool->FindNearest(p.X, p.Y), plain) << i;
         found += plain == i;
     }
@@ -231,7 +232,7 @@ TEST(NearestTool, PrunedSearchFollowsTheDirectionOfThePixelsNotTheAxisFlags)
     t.Paint();
     const TRect plot = t.chart.PlotRect();
     for (int x = plot.Left - 20; x < plot.Right + 20; x += 3) {
-        const int plain = t.tool->FindNearestPlain(x, t.Pixel(2).Y);
+        const int plain = PlainNearestForTool(*t.tool, x, t.Pixel(2).Y);
         ASSERT_EQ(t.tool->FindNearest(x, t.Pixel(2).Y), plain) << x;
     }
 }

@@ -6,6 +6,7 @@
 #include "chart/PointSearch.h"
 #include "chart/Chart.h"
 #include "chart/ChartAxis.h"
+#include "tests/support/PlainNearest.h"
 
 #include <gtest/gtest.h>
 
@@ -16,34 +17,6 @@
 #include <vector>
 
 namespace {
-
-// Every point in turn, as the readout and the tool define the search: the first point at the
-// smallest rounded distance; with a limit only distances below it.
-int32_t EveryPoint(const TChartSeries& s, int32_t x, int32_t y, const TPointSearchOptions& o)
-{
-    const int32_t count = s.Count();
-    const int32_t first = std::max(o.First, 0);
-    const int32_t last = o.Last < 0 || o.Last >= count ? count - 1 : o.Last;
-    int64_t best = o.Limit >= 0 ? o.Limit : -1;
-    int32_t result = -1;
-    for (int32_t i = first; i <= last; ++i) {
-        const int64_t px = s.PointPixelX(i);
-        const int64_t py = s.PointPixelY(i);
-        if (o.WithinRect &&
-            (px < o.Rect.Left || px >= o.Rect.Right || py < o.Rect.Top || py >= o.Rect.Bottom))
-            continue;
-        // Squares of up to 2^63 each: summed unsigned.
-        const uint64_t dx = static_cast<uint64_t>(std::abs(px - x));
-        const uint64_t dy = static_cast<uint64_t>(std::abs(py - y));
-        const double squares = static_cast<double>(dx * dx + dy * dy);
-        const int64_t d = static_cast<int64_t>(std::nearbyint(std::sqrt(squares)));
-        if (best == -1 || d < best) {
-            best = d;
-            result = i;
-        }
-    }
-    return result;
-}
 
 struct TSearchChart
 {
@@ -179,11 +152,11 @@ TEST(PointSearch, GivesThePlainResultOnRandomDataAxesAndMice)
         tool.First = n / 5;
         tool.Last = round % 3 == 0 ? -1 : n - n / 4;
         for (const TPoint& p : Mice(t, random, 150)) {
-            const int32_t expected = EveryPoint(*t.series, p.X, p.Y, readout);
+            const int32_t expected = PlainNearestPoint(*t.series, p.X, p.Y, readout);
             ASSERT_EQ(FindNearestPoint(*t.series, p.X, p.Y, readout), expected)
                 << "readout, round " << round << " mouse " << p.X << "," << p.Y;
             ASSERT_EQ(FindNearestPoint(*t.series, p.X, p.Y, tool),
-                      EveryPoint(*t.series, p.X, p.Y, tool))
+                      PlainNearestPoint(*t.series, p.X, p.Y, tool))
                 << "tool, round " << round << " mouse " << p.X << "," << p.Y;
             found += expected >= 0;
         }
@@ -225,7 +198,7 @@ TEST(PointSearch, TiesGoToTheLowerIndexWhereverTheRunsLie)
             for (int y : {a.Y, m.Y, b.Y}) {
                 limited.Limit = limit;
                 ASSERT_EQ(FindNearestPoint(*t.series, x, y, limited),
-                          EveryPoint(*t.series, x, y, limited))
+                          PlainNearestPoint(*t.series, x, y, limited))
                     << x << "," << y << " limit " << limit;
             }
 }
@@ -240,7 +213,7 @@ TEST(PointSearch, KeptBoxesFollowAppendsRewritesDeletionsAndScaleChanges)
         const TPointSearchOptions all;
         for (const TPoint& p : Mice(t, random, 60))
             ASSERT_EQ(FindNearestPoint(*t.series, p.X, p.Y, all),
-                      EveryPoint(*t.series, p.X, p.Y, all))
+                      PlainNearestPoint(*t.series, p.X, p.Y, all))
                 << step << " mouse " << p.X << "," << p.Y;
     };
     for (int i = 0; i < 3000; ++i)
@@ -284,7 +257,7 @@ TEST(PointSearch, KeptBoxesFollowAppendsRewritesDeletionsAndScaleChanges)
             t.Paint();
             const TPointSearchOptions all;
             for (const TPoint& p : Mice(t, random, 20))
-                ASSERT_EQ(FindNearestPoint(*s, p.X, p.Y, all), EveryPoint(*s, p.X, p.Y, all))
+                ASSERT_EQ(FindNearestPoint(*s, p.X, p.Y, all), PlainNearestPoint(*s, p.X, p.Y, all))
                     << "pass " << pass;
         }
 }
