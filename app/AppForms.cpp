@@ -22,11 +22,14 @@ TAppForms::TAppForms() : OnMainFormClosed([] { QCoreApplication::quit(); })
     FMainForm->show();
 
     FAboutBox = std::make_unique<TAboutBox>();
-    FWerte = std::make_unique<TfrmWerte>();
+    // The values window and the introduction belong to the main window (transient for it): a
+    // window manager that offers to minimise them minimises the program with them and brings
+    // them back with it, instead of losing a dialog on its own.
+    FWerte = std::make_unique<TfrmWerte>(FMainForm.get());
     FSplash = std::make_unique<TSplashScreen>();
 
     // The introduction is shown right after its creation, non-modal and on top.
-    FWelcome = std::make_unique<TfrmWelcome>(FMainForm.get());
+    FWelcome = std::make_unique<TfrmWelcome>(FMainForm.get(), FMainForm.get());
     FWelcome->show();
     FWelcome->raise();
     FWelcome->activateWindow();

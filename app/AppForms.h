@@ -3,6 +3,8 @@
 // about box, the values window, the about window and the introduction window. The main window
 // and the introduction window are shown at once, the introduction on top and without blocking
 // the main window. Closing the main window ends the program, whatever else is still shown.
+// The values window and the introduction have the main window as parent (dialogs transient
+// for it), so they are destroyed before it.
 //
 // Each window also registers itself in its unit's global pointer (frmWerte, SplashScreen,
 // frmWelcome, AboutBox), so that the main window's commands reach the others.

@@ -16,7 +16,6 @@
 #include "chart/PointSearch.h"
 #include "chart/Series.h"
 #include "platform/Graphics.h"
-#include "platform/WindowFrame.h"
 #include "widgets/IkButtons.h"
 #include "widgets/IkClasses.h"
 #include "widgets/IkMeter.h"
@@ -727,16 +726,10 @@ void TWin2kAppForm::Datenzeiger1Click()
         }
     } else {
         if (frmWerte != nullptr) {
-            // The readout appears beside the charts without taking the keyboard from the main
-            // window: the slider's keys and Ctrl+S go on working. (Where the window system
-            // activates every window it shows, the main window takes the activation back.)
-            const bool wasActive = isActiveWindow();
-            frmWerte->setAttribute(Qt::WA_ShowWithoutActivating);
-            // Back in front, also when the window manager had minimised it.
-            ShowRestored(frmWerte);
-            if (wasActive) {
-                activateWindow();
-            }
+            // The readout appears beside the charts, back in front also when the window manager
+            // had minimised it, without taking the keyboard from the main window: the slider's
+            // keys go on working.
+            frmWerte->ShowBeside(this);
         }
         ChartToolNearestPoint1->SetActive(true);
         ChartToolNearestPoint2->SetActive(true);

@@ -3,6 +3,7 @@
 #include "app/FormStyle.h"
 #include "platform/WindowFrame.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
@@ -11,6 +12,8 @@
 #include <QLineEdit>
 
 TfrmWerte* frmWerte = nullptr;
+
+std::optional<bool> TfrmWerte::ActivatedOnShow;
 
 namespace {
 constexpr int ClientWidth = 316;
@@ -91,9 +94,89 @@ TfrmWerte::TfrmWerte(QWidget* parent) : QDialog(parent, DialogFrameFlags(true))
         }
     }
 
+    // A click anywhere into the window gives it the keyboard (see ShowBeside).
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>()) {
+        child->installEventFilter(this);
+    }
+
     if (frmWerte == nullptr) {
         frmWerte = this;
     }
+}
+
+void TfrmWerte::ShowBeside(QWidget* keyboardOwner)
+{
+    const bool ownerActive = keyboardOwner != nullptr && keyboardOwner->isActiveWindow();
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    const bool activatedAnyway =
+        ActivatedOnShow.value_or(QGuiApplication::platformName().startsWith(u"wayland"));
+    FKeyboardOwner = ownerActive && activatedAnyway ? keyboardOwner : nullptr;
+    ShowRestored(this);
+    if (ownerActive) {
+        keyboardOwner->activateWindow();
+    }
+}
+
+bool TfrmWerte::PassKey(QEvent* event)
+{
+    if (FKeyboardOwner == nullptr ||
+        (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)) {
+        return false;
+    }
+    // Activated by the window system on showing: the keys belong to the window beside.
+    const auto* key = static_cast<QKeyEvent*>(event);
+    QWidget* target = FKeyboardOwner->focusWidget() != nullptr ? FKeyboardOwner->focusWidget()
+                                                               : FKeyboardOwner.data();
+    QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->nativeScanCode(),
+                   key->nativeVirtualKey(), key->nativeModifiers(), key->text(),
+                   key->isAutoRepeat(), static_cast<quint16>(key->count()));
+    QCoreApplication::sendEvent(target, &copy);
+    event->accept();
+    return true;
+}
+
+bool TfrmWerte::event(QEvent* event)
+{
+    return PassKey(event) || QDialog::event(event);
+}
+
+bool TfrmWerte::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        FKeyboardOwner = nullptr;
+    } else if (watched != this && PassKey(event)) {
+        return true;
+    } else if (FKeyboardOwner != nullptr && event->type() == QEvent::FocusIn &&
+               static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason) {
+        // Activation put the focus into an edit: take it out again, so that no cursor blinks
+        // where typing does not land.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (QWidget* focused = focusWidget(); FKeyboardOwner != nullptr && focused) {
+                    focused->clearFocus();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmWerte::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && FKeyboardOwner != nullptr &&
+        isActiveWindow()) {
+        // Where the platform allows it, the activation goes back as well.
+        FKeyboardOwner->activateWindow();
+    }
+    QDialog::changeEvent(event);
+}
+
+void TfrmWerte::hideEvent(QHideEvent* event)
+{
+    FKeyboardOwner = nullptr;
+    QDialog::hideEvent(event);
 }
 
 TfrmWerte::~TfrmWerte()

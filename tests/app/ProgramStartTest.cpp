@@ -76,6 +76,9 @@ TEST_F(ProgramStartTest, CreatesTheFiveWindowsAndShowsMainAndIntroductionOnTop)
 
     EXPECT_TRUE(forms.MainForm()->isVisible());
     EXPECT_TRUE(forms.Welcome()->isVisible());
+    // The dialogs are transient for the main window: a window manager keeps them with it.
+    EXPECT_EQ(forms.Welcome()->windowHandle()->transientParent(), forms.MainForm()->windowHandle());
+    EXPECT_EQ(forms.Werte()->parentWidget(), forms.MainForm());
     EXPECT_FALSE(forms.AboutBox()->isVisible());
     EXPECT_FALSE(forms.Werte()->isVisible());
     EXPECT_FALSE(forms.Splash()->isVisible());

@@ -32,6 +32,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -356,6 +357,53 @@ TEST_F(W2kMainWindowTest, HaircrossBringsAMinimisedValuesWindowBack)
     EXPECT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == &form; }));
     Key(&form, Qt::Key_Up);
     EXPECT_EQ(form.IkMeterNetz->Position(), 405);
+}
+
+// Where the window system activates every window it shows (a Wayland compositor), the values
+// window passes the keys on to the main window until the user clicks into it, and no edit
+// takes them.
+TEST_F(W2kMainWindowTest, AValuesWindowActivatedOnShowingPassesTheKeysOnUntilClicked)
+{
+    TfrmWerte::ActivatedOnShow = true;
+    struct Reset
+    {
+        ~Reset() { TfrmWerte::ActivatedOnShow.reset(); }
+    } reset;
+    TfrmWerte werte;
+    Click(form.ToolButtonGitter, QPoint(11, 11));
+    ASSERT_TRUE(WaitUntil([&] { return werte.isVisible(); }));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&werte));
+    // The compositor's activation on showing (the values window asks for the activation to go
+    // back, which the platform here grants and a Wayland compositor may not); the keys then
+    // reach the values window, as the compositor sends them.
+    werte.activateWindow();
+    QCoreApplication::processEvents();
+    const QList<QLineEdit*> edits = werte.findChildren<QLineEdit*>();
+    ASSERT_TRUE(WaitUntil([&] {
+        return std::none_of(edits.begin(), edits.end(), [](QLineEdit* e) { return e->hasFocus(); });
+    }));
+
+    Key(&werte, Qt::Key_Up);
+    EXPECT_EQ(form.IkSlider1->Position(), 405);
+    EXPECT_EQ(form.IkMeterNetz->Position(), 405);
+    Key(&werte, Qt::Key_End);
+    EXPECT_EQ(form.IkMeterNetz->Position(), 420);
+    Key(&werte, Qt::Key_7);
+    for (const QLineEdit* edit : edits) {
+        EXPECT_TRUE(edit->text().isEmpty()) << Text(edit->accessibleName());
+    }
+
+    // A click into an edit (which the window manager answers by activating the window) gives
+    // the window the keyboard: typing lands there, the slider's keys no longer reach the main
+    // window.
+    Click(werte.edtStrom, QPoint(10, 10));
+    werte.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&werte));
+    ASSERT_TRUE(WaitUntil([&] { return werte.edtStrom->hasFocus(); }));
+    Key(&werte, Qt::Key_7);
+    Key(&werte, Qt::Key_Home);
+    EXPECT_EQ(Text(werte.edtStrom->text()), "7");
+    EXPECT_EQ(form.IkMeterNetz->Position(), 420);
 }
 
 TEST_F(W2kMainWindowTest, TheStatusBarShowsTheLongPartOfTheHints)
