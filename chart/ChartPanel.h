@@ -21,9 +21,22 @@
 class TChartCustomTool;
 class TChartTools;
 class TCustomChartPanel;
-// Defined with the tools (chart/ChartTools.h).
-enum TChartToolPaintStage : int;
-enum TChartMouseAction : int;
+// When the chart calls a tool in its paint: after the series and axes (before the after-draw
+// event), before the series, and at the start after the background.
+enum TChartToolPaintStage : int
+{
+    tpsAfterDraw = 0,
+    tpsBeforeSeries = 1,
+    tpsBeforeDraw = 2
+};
+
+// The mouse actions the chart passes to its tools.
+enum TChartMouseAction : int
+{
+    cmaMouseDown = 0,
+    cmaMouseMove = 1,
+    cmaMouseUp = 2
+};
 
 // Panel bevel styles.
 enum TPanelBevel

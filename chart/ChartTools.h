@@ -15,23 +15,6 @@
 
 class TChartAxis;
 
-// When the chart calls a tool in its paint: after the series and axes (before the after-draw
-// event), before the series, and at the start after the background.
-enum TChartToolPaintStage : int
-{
-    tpsAfterDraw = 0,
-    tpsBeforeSeries = 1,
-    tpsBeforeDraw = 2
-};
-
-// The mouse actions the chart passes to its tools.
-enum TChartMouseAction : int
-{
-    cmaMouseDown = 0,
-    cmaMouseMove = 1,
-    cmaMouseUp = 2
-};
-
 // Base of the tools: activity, pen and brush, the chart it belongs to and the two event hooks.
 // Setting Active (when it changes) and changing the pen or brush request a repaint of the chart.
 class TChartCustomTool : public TCustomChartElement
