@@ -1448,109 +1448,37 @@ void TChartAxis::DrawAxis()
 }
 
 // ---------------------------------------------------------------------------------------------
-// TChartSeries: positions on its axes
+// TAxisOwner: what a series reads of the axes
 
-TChartAxis* TChartSeries::GetHorizAxis() const
+TChartAxis* TAxisOwner::HorizAxisAt(THorizAxis which)
 {
-    TChartHost* chart = ParentChart();
-    TAxisOwner* owner = chart ? chart->AxisOwner() : nullptr;
-    if (!owner) {
-        return nullptr;
-    }
-    return FHorizAxis == aTopAxis ? &owner->TopAxis() : &owner->BottomAxis();
+    return which == aTopAxis ? &TopAxis() : &BottomAxis();
 }
 
-TChartAxis* TChartSeries::GetVertAxis() const
+TChartAxis* TAxisOwner::VertAxisAt(TVertAxis which)
 {
-    TChartHost* chart = ParentChart();
-    TAxisOwner* owner = chart ? chart->AxisOwner() : nullptr;
-    if (!owner) {
-        return nullptr;
-    }
-    return FVertAxis == aRightAxis ? &owner->RightAxis() : &owner->LeftAxis();
+    return which == aRightAxis ? &RightAxis() : &LeftAxis();
 }
 
-int32_t TChartSeries::PointPixelX(int32_t index) const
+const TAxisMapping& TAxisOwner::HorizMapping(THorizAxis which)
 {
-    const TChartAxis* axis = GetHorizAxis();
-    return axis ? axis->ValueToPixel(XValue(index)) : 0;
+    return HorizAxisAt(which)->Mapping();
 }
 
-int32_t TChartSeries::PointPixelY(int32_t index) const
+const TAxisMapping& TAxisOwner::VertMapping(TVertAxis which)
 {
-    const TChartAxis* axis = GetVertAxis();
-    return axis ? axis->ValueToPixel(YValue(index)) : 0;
+    return VertAxisAt(which)->Mapping();
 }
 
-namespace {
-
-// First index from `from` on whose value is >= v, or -1. Binary search on values known to be
-// ascending; a plain scan otherwise. Both give the same index on ascending values.
-int32_t FirstIndexAtOrAbove(const TChartValueList& list, double v, int32_t from)
+void TAxisOwner::PlotEdgeValues(THorizAxis which, double& low, double& high)
 {
-    const int32_t count = list.Count();
-    if (std::isnan(v) || from >= count) {
-        return -1;
-    }
-    if (list.Order() == loAscending && list.InOrder()) {
-        int32_t lo = from;
-        int32_t hi = count; // answer in [lo, hi]; hi = none
-        while (lo < hi) {
-            const int32_t mid = lo + (hi - lo) / 2;
-            if (list.Values(mid) >= v) {
-                hi = mid;
-            } else {
-                lo = mid + 1;
-            }
-        }
-        return lo < count ? lo : -1;
-    }
-    for (int32_t i = from; i < count; ++i) {
-        if (list.Values(i) >= v) {
-            return i;
-        }
-    }
-    return -1;
+    const TChartAxis& axis = *HorizAxisAt(which);
+    const TRect plot = AxisPlotRect();
+    low = axis.PixelToValue(axis.Inverted() ? plot.Right : plot.Left);
+    high = axis.PixelToValue(axis.Inverted() ? plot.Left : plot.Right);
 }
 
-} // namespace
-
-void TChartSeries::CalcVisibleIndices()
+std::string TAxisOwner::AxisLabelText(THorizAxis which, double value)
 {
-    FFirstVisibleIndex = -1;
-    FLastVisibleIndex = -1;
-    const int32_t count = Count();
-    if (count == 0) {
-        return;
-    }
-    const int32_t n = count - 1;
-    const TChartAxis* axis = GetHorizAxis();
-    if (!FCalcVisiblePoints || FXValues.Order() == loNone || !axis) {
-        FFirstVisibleIndex = 0;
-        FLastVisibleIndex = n;
-        return;
-    }
-    const TRect plot = axis->Owner().AxisPlotRect();
-    const double lo = axis->PixelToValue(axis->Inverted() ? plot.Right : plot.Left);
-    const int32_t first = FirstIndexAtOrAbove(FXValues, lo, 0);
-    if (first < 0) {
-        return;
-    }
-    const double hi = axis->PixelToValue(axis->Inverted() ? plot.Left : plot.Right);
-    FFirstVisibleIndex = first;
-    if (FXValues.LastValue() > hi) {
-        // The first point at or beyond the right edge is drawn too, so the line leaves the plot.
-        const int32_t last = FirstIndexAtOrAbove(FXValues, hi, first);
-        FLastVisibleIndex = last < 0 ? n : last;
-    } else {
-        FLastVisibleIndex = n;
-    }
-}
-
-std::string TChartSeries::XValueText(int32_t index) const
-{
-    if (const TChartAxis* axis = GetHorizAxis()) {
-        return axis->LabelText(XValue(index));
-    }
-    return FormatNumber(FValueFormat, XValue(index));
+    return HorizAxisAt(which)->LabelText(value);
 }

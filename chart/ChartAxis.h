@@ -55,7 +55,7 @@ class TChartAxis;
 
 // Everything an axis, and a series' pixel mapping, needs of its chart. The chart control
 // implements it (and answers TChartHost::AxisOwner with itself).
-class TAxisOwner
+class TAxisOwner : public TSeriesAxes
 {
 public:
     virtual ~TAxisOwner() = default;
@@ -87,6 +87,14 @@ public:
         (void)value;
         (void)text;
     }
+
+    // What a series reads of the axes (TSeriesAxes), answered from the axes above.
+    TChartAxis* HorizAxisAt(THorizAxis which) final;
+    TChartAxis* VertAxisAt(TVertAxis which) final;
+    const TAxisMapping& HorizMapping(THorizAxis which) final;
+    const TAxisMapping& VertMapping(TVertAxis which) final;
+    void PlotEdgeValues(THorizAxis which, double& low, double& high) final;
+    std::string AxisLabelText(THorizAxis which, double value) final;
 
 protected:
     TAxisOwner() = default;

@@ -535,9 +535,6 @@ std::string TChartSeries::PercentTotalText(int32_t index) const
     return PercentText(index) + of + FormatNumber(FValueFormat, MandatoryValueList().AbsSum());
 }
 
-// XValueText and the other operations that rest on the axes are defined with the axes
-// (chart/ChartAxis.cpp).
-
 std::string TChartSeries::LegendText(int32_t index) const
 {
     return LabelText(index);
@@ -635,4 +632,109 @@ void TChartSeries::SetHorizAxis(THorizAxis value)
 void TChartSeries::SetVertAxis(TVertAxis value)
 {
     SetProperty(FVertAxis, value);
+}
+
+// ---- Positions on the axes ----
+
+TSeriesAxes* TChartSeries::Axes() const
+{
+    TChartHost* chart = ParentChart();
+    return chart ? chart->AxisOwner() : nullptr;
+}
+
+TChartAxis* TChartSeries::GetHorizAxis() const
+{
+    TSeriesAxes* axes = Axes();
+    return axes ? axes->HorizAxisAt(FHorizAxis) : nullptr;
+}
+
+TChartAxis* TChartSeries::GetVertAxis() const
+{
+    TSeriesAxes* axes = Axes();
+    return axes ? axes->VertAxisAt(FVertAxis) : nullptr;
+}
+
+int32_t TChartSeries::PointPixelX(int32_t index) const
+{
+    TSeriesAxes* axes = Axes();
+    return axes ? axes->HorizMapping(FHorizAxis).ValueToPixel(XValue(index)) : 0;
+}
+
+int32_t TChartSeries::PointPixelY(int32_t index) const
+{
+    TSeriesAxes* axes = Axes();
+    return axes ? axes->VertMapping(FVertAxis).ValueToPixel(YValue(index)) : 0;
+}
+
+namespace {
+
+// First index from `from` on whose value is >= v, or -1. Binary search on values known to be
+// ascending; a plain scan otherwise. Both give the same index on ascending values.
+int32_t FirstIndexAtOrAbove(const TChartValueList& list, double v, int32_t from)
+{
+    const int32_t count = list.Count();
+    if (std::isnan(v) || from >= count) {
+        return -1;
+    }
+    if (list.Order() == loAscending && list.InOrder()) {
+        int32_t lo = from;
+        int32_t hi = count; // answer in [lo, hi]; hi = none
+        while (lo < hi) {
+            const int32_t mid = lo + (hi - lo) / 2;
+            if (list.Values(mid) >= v) {
+                hi = mid;
+            } else {
+                lo = mid + 1;
+            }
+        }
+        return lo < count ? lo : -1;
+    }
+    for (int32_t i = from; i < count; ++i) {
+        if (list.Values(i) >= v) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+void TChartSeries::CalcVisibleIndices()
+{
+    FFirstVisibleIndex = -1;
+    FLastVisibleIndex = -1;
+    const int32_t count = Count();
+    if (count == 0) {
+        return;
+    }
+    const int32_t n = count - 1;
+    TSeriesAxes* axes = Axes();
+    if (!FCalcVisiblePoints || FXValues.Order() == loNone || !axes) {
+        FFirstVisibleIndex = 0;
+        FLastVisibleIndex = n;
+        return;
+    }
+    double lo = 0;
+    double hi = 0;
+    axes->PlotEdgeValues(FHorizAxis, lo, hi);
+    const int32_t first = FirstIndexAtOrAbove(FXValues, lo, 0);
+    if (first < 0) {
+        return;
+    }
+    FFirstVisibleIndex = first;
+    if (FXValues.LastValue() > hi) {
+        // The first point at or beyond the right edge is drawn too, so the line leaves the plot.
+        const int32_t last = FirstIndexAtOrAbove(FXValues, hi, first);
+        FLastVisibleIndex = last < 0 ? n : last;
+    } else {
+        FLastVisibleIndex = n;
+    }
+}
+
+std::string TChartSeries::XValueText(int32_t index) const
+{
+    if (TSeriesAxes* axes = Axes()) {
+        return axes->AxisLabelText(FHorizAxis, XValue(index));
+    }
+    return FormatNumber(FValueFormat, XValue(index));
 }

@@ -2,7 +2,9 @@
 // Series data of the chart: ordered value lists with lazily computed statistics, the chart
 // element base, and the data side of a chart series (points, per-point labels and colours, value
 // texts, change notification). Free of any toolkit header: a series reaches its chart only through
-// the narrow TChartHost interface, which the chart control implements.
+// the narrow TChartHost interface, and its axes only through TSeriesAxes, both of which the chart
+// control implements.
+#include "chart/AxisMapping.h"
 #include "chart/ValueSummary.h"
 #include "platform/Colors.h"
 #include "platform/Errors.h"
@@ -18,7 +20,7 @@
 
 class TChartSeries;
 class TChartAxis;
-class TAxisOwner;
+class TSeriesAxes;
 
 // The error raised by chart objects for invalid operations and settings.
 class EChartException : public Exception
@@ -149,8 +151,8 @@ public:
     // A series of the chart was switched on or off (legend and axes depend on it).
     virtual void SeriesActiveChanged(TChartSeries& series) = 0;
     // The chart's axes, through which a series finds the pixels of its points; none for a chart
-    // without axes. The chart control answers itself.
-    virtual TAxisOwner* AxisOwner() { return nullptr; }
+    // without axes. The chart control answers itself (as their TAxisOwner).
+    virtual TSeriesAxes* AxisOwner() { return nullptr; }
 
 protected:
     TChartHost() = default;
@@ -260,6 +262,31 @@ enum TVertAxis
     aCustomVertAxis
 };
 
+// What a series reads of its chart's axes, answered by their owner (the chart control, see
+// TAxisOwner in chart/ChartAxis.h): the axis a series names by position, its value-to-pixel
+// mapping, the values at the plot's left and right edges and the text of a value as its labels
+// show it. The data side needs nothing else of the axes.
+class TSeriesAxes
+{
+public:
+    // The axis a series names by position.
+    virtual TChartAxis* HorizAxisAt(THorizAxis which) = 0;
+    virtual TChartAxis* VertAxisAt(TVertAxis which) = 0;
+    // Its value-to-pixel mapping.
+    virtual const TAxisMapping& HorizMapping(THorizAxis which) = 0;
+    virtual const TAxisMapping& VertMapping(TVertAxis which) = 0;
+    // The values of a horizontal axis at the plot's left and right edges, the lower one first.
+    virtual void PlotEdgeValues(THorizAxis which, double& low, double& high) = 0;
+    // The text of a value as the labels of a horizontal axis show it.
+    virtual std::string AxisLabelText(THorizAxis which, double value) = 0;
+
+protected:
+    TSeriesAxes() = default;
+    TSeriesAxes(const TSeriesAxes&) = default;
+    TSeriesAxes& operator=(const TSeriesAxes&) = default;
+    ~TSeriesAxes() = default;
+};
+
 // What happened to a series' data, as told to the series that depend on it.
 enum TSeriesDataChange
 {
@@ -349,7 +376,7 @@ public:
     // The value a mark shows for a point: the mandatory list's value.
     virtual double MarkValueOf(int32_t index) const { return MandatoryValueList().Values(index); }
 
-    // ---- Positions on the axes (defined with the axes, in chart/ChartAxis.cpp) ----
+    // ---- Positions on the axes (through the chart's TSeriesAxes) ----
     // The axis that scales X: the chart's top axis for aTopAxis, its bottom axis otherwise; none
     // while the series belongs to no chart with axes. GetVertAxis likewise: the right axis for
     // aRightAxis, the left axis otherwise.
@@ -493,6 +520,8 @@ private:
     bool FColorEachPoint = false;
     std::string FValueFormat = "#,##0.###";
     std::string FPercentFormat = "##0.## %";
+    // The chart's axes; none while the series belongs to no chart with axes.
+    TSeriesAxes* Axes() const;
     THorizAxis FHorizAxis = aBottomAxis;
     TVertAxis FVertAxis = aLeftAxis;
     TSeriesMarks FMarks{*this};

@@ -182,11 +182,11 @@ void TCustomSeries::DrawMarker(int32_t x, int32_t y, int32_t index, TColor color
 {
     TChartCanvas* canvas = FPass.Canvas;
     if (canvas == nullptr) {
-        TAxisOwner* owner = ParentChart() != nullptr ? ParentChart()->AxisOwner() : nullptr;
-        if (owner == nullptr) {
+        const TChartAxis* axis = GetHorizAxis();
+        if (axis == nullptr) {
             return;
         }
-        canvas = &owner->AxisCanvas();
+        canvas = &axis->Owner().AxisCanvas();
     }
     FPointer.Draw(*canvas, x, y, color, PointerStyleOf(index));
 }
@@ -198,12 +198,12 @@ void TCustomSeries::DrawPointRange()
     if (first < 0 || last < 0 || first > last) {
         return;
     }
-    TAxisOwner* owner = ParentChart() != nullptr ? ParentChart()->AxisOwner() : nullptr;
     const TChartAxis* horizAxis = GetHorizAxis();
     const TChartAxis* vertAxis = GetVertAxis();
-    if (owner == nullptr || horizAxis == nullptr || vertAxis == nullptr) {
+    if (horizAxis == nullptr || vertAxis == nullptr) {
         return;
     }
+    TAxisOwner* owner = &horizAxis->Owner();
     FPass = {};
     // The pass ends with this call, also when a handler raises an exception.
     struct TEndPass

@@ -628,3 +628,82 @@ TEST(ChartValueListTest, RunSummariesFollowEveryChange)
     }
     EXPECT_LE(list.Summary().StorageBytes(), list.Count() * sizeof(double) / 20);
 }
+
+// ---------------------------------------------------------------------------------------------
+// Positions on the axes: the series reads its chart's axes through TSeriesAxes alone
+
+namespace {
+
+// Axes as a series sees them: a mapping per position, the plot's edge values and label texts.
+class TAxesChart : public TCountingChart, public TSeriesAxes
+{
+public:
+    TSeriesAxes* AxisOwner() override { return this; }
+    TChartAxis* HorizAxisAt(THorizAxis) override { return nullptr; }
+    TChartAxis* VertAxisAt(TVertAxis) override { return nullptr; }
+    const TAxisMapping& HorizMapping(THorizAxis which) override
+    {
+        return which == aTopAxis ? Top : Bottom;
+    }
+    const TAxisMapping& VertMapping(TVertAxis which) override
+    {
+        return which == aRightAxis ? Right : Left;
+    }
+    void PlotEdgeValues(THorizAxis which, double& low, double& high) override
+    {
+        const TAxisMapping& m = HorizMapping(which);
+        low = m.PixelToValue(PlotLeft);
+        high = m.PixelToValue(PlotRight);
+    }
+    std::string AxisLabelText(THorizAxis which, double value) override
+    {
+        return (which == aTopAxis ? "top " : "bottom ") + std::to_string(static_cast<int>(value));
+    }
+
+    // Bottom: 0..100 on pixels 0..200; top: 0..100 on 0..100; left and right: 0..10 upwards.
+    TAxisMapping Bottom{0, 200, 0, 100, true, false, false};
+    TAxisMapping Top{0, 100, 0, 100, true, false, false};
+    TAxisMapping Left{0, 100, 0, 10, false, false, false};
+    TAxisMapping Right{0, 100, 0, 10, false, true, false};
+    int32_t PlotLeft = 41;
+    int32_t PlotRight = 120;
+};
+
+} // namespace
+
+TEST(ChartSeriesAxesTest, PixelsVisiblePointsAndXTextComeFromTheChartsAxes)
+{
+    TChartSeries series;
+    for (int i = 0; i <= 100; ++i) {
+        series.AppendPoint(i, i % 11);
+    }
+    series.Marks().SetStyle(smsXValue); // the point text is the text of X
+    // Without a chart: no pixels, every point visible, X formatted with the value format.
+    series.CalcVisibleIndices();
+    EXPECT_EQ(series.PointPixelX(30), 0);
+    EXPECT_EQ(series.FirstVisibleIndex(), 0);
+    EXPECT_EQ(series.LastVisibleIndex(), 100);
+    EXPECT_EQ(series.PointText(30), "30");
+
+    TAxesChart chart;
+    series.SetParentChart(&chart);
+    EXPECT_EQ(series.GetHorizAxis(), nullptr) << "the axes answer, not the series";
+    EXPECT_EQ(series.PointPixelX(30), 60);
+    EXPECT_EQ(series.PointPixelY(30), 20) << "value 8 of 0..10 upwards on 100 pixels";
+    EXPECT_EQ(series.PointText(30), "bottom 30");
+    // The plot shows X from 20.5 to 60: the first point inside, the first at or past the right
+    // edge (so that the line leaves the plot).
+    series.CalcVisibleIndices();
+    EXPECT_EQ(series.FirstVisibleIndex(), 21);
+    EXPECT_EQ(series.LastVisibleIndex(), 60);
+
+    series.SetHorizAxis(aTopAxis);
+    series.SetVertAxis(aRightAxis);
+    EXPECT_EQ(series.PointPixelX(30), 30);
+    EXPECT_EQ(series.PointPixelY(30), 80) << "the right axis runs downwards (inverted)";
+    EXPECT_EQ(series.PointText(30), "top 30");
+    series.CalcVisibleIndices(); // X from 41 to 120: up to the last point
+    EXPECT_EQ(series.FirstVisibleIndex(), 41);
+    EXPECT_EQ(series.LastVisibleIndex(), 100);
+    series.SetParentChart(nullptr);
+}
