@@ -68,14 +68,19 @@ protected:
         window.show();
         window.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     }
 
     QPoint Centre() const { return QPoint(button->Width() / 2, button->Height() / 2); }
+    // The mouse goes to the window, which hands it to the button by position, as a user's does;
+    // positions are in the button's coordinates.
+    QWindow* Handle() { return window.windowHandle(); }
+    QPoint At(QPoint p) const { return button->mapTo(&window, p); }
     // Moves the pointer onto the button and presses the left button there.
     void PressInside()
     {
-        QTest::mouseMove(button, Centre());
-        QTest::mousePress(button, Qt::LeftButton, {}, Centre());
+        QTest::mouseMove(Handle(), At(Centre()));
+        QTest::mousePress(Handle(), Qt::LeftButton, {}, At(Centre()));
     }
     QImage Face() { return button->grab().toImage(); }
 
@@ -151,9 +156,9 @@ TEST_F(PowerButton, EvenSpreadAndEmptyCaptionLayouts)
 
 TEST_F(PowerButton, ClickTogglesThenFiresOnClickAfterTheMouseUpEvent)
 {
-    QTest::mouseClick(button, Qt::LeftButton, {}, Centre());
+    QTest::mouseClick(Handle(), Qt::LeftButton, {}, At(Centre()));
     EXPECT_TRUE(button->Active());
-    QTest::mouseClick(button, Qt::LeftButton, {}, Centre());
+    QTest::mouseClick(Handle(), Qt::LeftButton, {}, At(Centre()));
     EXPECT_FALSE(button->Active());
     EXPECT_EQ(events, (std::vector<std::string>{"up", "click:on", "up", "click:off"}));
     // TabStop false: clicking does not take the focus.
@@ -167,23 +172,23 @@ TEST_F(PowerButton, PressShowsThePressedEdgeInsteadOfTheOutline)
     EXPECT_EQ(PixelOf(up, 1, 1), LightRGB);
     EXPECT_EQ(PixelOf(up, 123, 23), ShadowRGB);
 
-    QTest::mousePress(button, Qt::LeftButton, {}, Centre());
+    QTest::mousePress(Handle(), Qt::LeftButton, {}, At(Centre()));
     EXPECT_TRUE(button->Pressed());
     QImage pressed = Face();
     EXPECT_EQ(PixelOf(pressed, 0, 0), clBlack);
     EXPECT_EQ(PixelOf(pressed, 124, 24), LightRGB);
     EXPECT_EQ(PixelOf(pressed, 1, 1), ShadowRGB);
     EXPECT_EQ(PixelOf(pressed, 123, 23), clBlack);
-    QTest::mouseRelease(button, Qt::LeftButton, {}, Centre());
+    QTest::mouseRelease(Handle(), Qt::LeftButton, {}, At(Centre()));
     EXPECT_FALSE(button->Pressed());
 }
 
 TEST_F(PowerButton, ReleasingOffTheButtonChangesNothing)
 {
     PressInside();
-    QTest::mouseMove(button, QPoint(200, 100));
+    QTest::mouseMove(Handle(), At(QPoint(200, 100)));
     EXPECT_FALSE(button->Pressed());
-    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(200, 100));
+    QTest::mouseRelease(Handle(), Qt::LeftButton, {}, At(QPoint(200, 100)));
     EXPECT_FALSE(button->Active());
     EXPECT_FALSE(button->Pressed());
     EXPECT_EQ(events, (std::vector<std::string>{"up"}));
@@ -193,11 +198,11 @@ TEST_F(PowerButton, ReleasingOffTheButtonChangesNothing)
 TEST_F(PowerButton, DraggingBackOntoTheHeldButtonPressesItAgain)
 {
     PressInside();
-    QTest::mouseMove(button, QPoint(-30, -10));
+    QTest::mouseMove(Handle(), At(QPoint(-30, -10)));
     EXPECT_FALSE(button->Pressed());
-    QTest::mouseMove(button, Centre());
+    QTest::mouseMove(Handle(), At(Centre()));
     EXPECT_TRUE(button->Pressed());
-    QTest::mouseRelease(button, Qt::LeftButton, {}, Centre());
+    QTest::mouseRelease(Handle(), Qt::LeftButton, {}, At(Centre()));
     EXPECT_TRUE(button->Active());
     EXPECT_EQ(events, (std::vector<std::string>{"up", "click:on"}));
 }
@@ -208,15 +213,21 @@ TEST_F(PowerButton, DisablingOrLosingTheFocusMidPressLeavesNoStuckFace)
     button->SetEnabled(false);
     EXPECT_FALSE(button->Pressed());
     button->SetEnabled(true);
-    QTest::mouseRelease(button, Qt::LeftButton, {}, Centre());
+    QTest::mouseRelease(Handle(), Qt::LeftButton, {}, At(Centre()));
     EXPECT_FALSE(button->Active());
 
-    button->SetFocus();
+    // Tab gives the button (a tab stop here) the focus; the space bar goes down on it, and a
+    // click into an edit field beside it takes the focus away before the key comes up.
+    button->SetTabStop(true);
+    auto* edit = new QLineEdit(&window);
+    edit->setGeometry(20, 100, 100, 24);
+    edit->show();
+    QTest::keyClick(Handle(), Qt::Key_Tab);
     ASSERT_TRUE(QTest::qWaitFor([&] { return button->hasFocus(); }));
-    QTest::keyPress(button, Qt::Key_Space);
+    QTest::keyPress(Handle(), Qt::Key_Space);
     EXPECT_TRUE(button->Pressed());
-    window.setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !button->hasFocus(); }));
+    QTest::mouseClick(Handle(), Qt::LeftButton, {}, QPoint(40, 112));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return edit->hasFocus(); }));
     EXPECT_FALSE(button->Pressed());
     EXPECT_EQ(PixelOf(Face(), 1, 1), LightRGB);
     EXPECT_TRUE(std::find(events.begin(), events.end(), "click:on") == events.end());
@@ -224,7 +235,7 @@ TEST_F(PowerButton, DisablingOrLosingTheFocusMidPressLeavesNoStuckFace)
 
 TEST_F(PowerButton, OtherButtonsDoNotPressButTheirReleaseEndsALeftPress)
 {
-    QTest::mouseClick(button, Qt::RightButton, {}, Centre());
+    QTest::mouseClick(Handle(), Qt::RightButton, {}, At(Centre()));
     EXPECT_FALSE(button->Active());
     EXPECT_FALSE(button->Pressed());
     EXPECT_EQ(events, (std::vector<std::string>{"up"}));
@@ -233,12 +244,12 @@ TEST_F(PowerButton, OtherButtonsDoNotPressButTheirReleaseEndsALeftPress)
     // release finds nothing held.
     events.clear();
     PressInside();
-    QTest::mousePress(button, Qt::RightButton, {}, Centre());
-    QTest::mouseRelease(button, Qt::RightButton, {}, Centre());
+    QTest::mousePress(Handle(), Qt::RightButton, {}, At(Centre()));
+    QTest::mouseRelease(Handle(), Qt::RightButton, {}, At(Centre()));
     EXPECT_TRUE(button->Active());
     EXPECT_FALSE(button->Pressed());
     EXPECT_EQ(events, (std::vector<std::string>{"up", "click:on"}));
-    QTest::mouseRelease(button, Qt::LeftButton, {}, Centre());
+    QTest::mouseRelease(Handle(), Qt::LeftButton, {}, At(Centre()));
     EXPECT_TRUE(button->Active());
     EXPECT_EQ(events, (std::vector<std::string>{"up", "click:on", "up"}));
 }
@@ -291,14 +302,12 @@ TEST_F(PowerButton, SpaceBarTogglesOnlyWhileFocused)
 TEST_F(PowerButton, AcceleratorFiresOnClickWithoutToggling)
 {
     button->SetCaption("&Run");
-    QApplication::setActiveWindow(&window);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    QTest::keyClick(&window, Qt::Key_R, Qt::AltModifier);
+    QTest::keyClick(Handle(), Qt::Key_R, Qt::AltModifier);
     EXPECT_FALSE(button->Active());
     EXPECT_EQ(events, (std::vector<std::string>{"click:off"}));
 
     button->SetEnabled(false);
-    QTest::keyClick(&window, Qt::Key_R, Qt::AltModifier);
+    QTest::keyClick(Handle(), Qt::Key_R, Qt::AltModifier);
     EXPECT_EQ(events.size(), 1u);
 }
 
@@ -329,7 +338,7 @@ TEST_F(PowerButton, DisabledButtonShowsTheLedInTheFaceColourAndAnEngravedCaption
             }
         }
 
-    QTest::mouseClick(button, Qt::LeftButton, {}, Centre());
+    QTest::mouseClick(Handle(), Qt::LeftButton, {}, At(Centre()));
     EXPECT_TRUE(button->Active());
     EXPECT_TRUE(events.empty());
 }

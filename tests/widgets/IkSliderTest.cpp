@@ -7,8 +7,10 @@
 #include "widgets/IkSliderThumbs.h"
 #include "widgets/IkSystem.h"
 
+#include <QLineEdit>
 #include <QTest>
 #include <QWidget>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -47,18 +49,41 @@ protected:
         Slider->SetBevel(bevel);
         Slider->EndLoading();
         Slider->OnChange = [this](TControl*) { Changes.push_back(Slider->Position()); };
+        // Shown and active, as the window a user works in.
         Window.show();
+        Window.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
         Slider->Repaint();
     }
     void TearDown() override { UnpinSystemColors(); }
 
-    void Press(int x, int y) { QTest::mousePress(Slider, Qt::LeftButton, {}, QPoint(x, y)); }
-    void MoveTo(int x, int y) { QTest::mouseMove(Slider, QPoint(x, y)); }
-    void Release(int x, int y) { QTest::mouseRelease(Slider, Qt::LeftButton, {}, QPoint(x, y)); }
+    // The mouse and the keys go to the window, which hands them on by position and by focus,
+    // as a user's do; positions are in the slider's coordinates.
+    QWindow* Handle() { return Window.windowHandle(); }
+    QPoint At(int x, int y) const { return Slider->mapTo(&Window, QPoint(x, y)); }
+    void Press(int x, int y, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mousePress(Handle(), button, {}, At(x, y));
+    }
+    void MoveTo(int x, int y) { QTest::mouseMove(Handle(), At(x, y)); }
+    void Release(int x, int y, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseRelease(Handle(), button, {}, At(x, y));
+    }
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
     {
-        QTest::keyClick(Slider, key, modifiers);
+        QTest::keyClick(Handle(), key, modifiers);
+    }
+    // A click on the middle of the thumb: the slider takes the keyboard and stays where it is.
+    void ClickThumb()
+    {
+        const TRect thumb = Slider->ThumbRect();
+        const int x = (thumb.Left + thumb.Right) / 2;
+        const int y = (thumb.Top + thumb.Bottom) / 2;
+        Press(x, y);
+        Release(x, y);
+        ASSERT_TRUE(Slider->Focused());
     }
 
     QWidget Window;
@@ -185,9 +210,9 @@ TEST_F(SliderTest, CheckerFillMixesBarColourAndGaps)
 
 TEST_F(SliderTest, DragPastBothEndsPinsTheThumb)
 {
-    QTest::mousePress(Slider, Qt::RightButton, {}, QPoint(20, 52));
+    Press(20, 52, Qt::RightButton);
     EXPECT_FALSE(Slider->Dragging()); // only the left button drags
-    QTest::mouseRelease(Slider, Qt::RightButton, {}, QPoint(20, 52));
+    Release(20, 52, Qt::RightButton);
     Press(20, 52); // 4 pixels below the thumb's top
     EXPECT_TRUE(Slider->Dragging());
     MoveTo(20, -50);
@@ -237,6 +262,7 @@ TEST_F(SliderTest, ClickBesideTheThumb)
 
 TEST_F(SliderTest, KeysMoveThePositionWithoutModifiers)
 {
+    ClickThumb();
     Key(Qt::Key_Up);
     EXPECT_EQ(Slider->Position(), 405);
     Key(Qt::Key_Down);
@@ -268,6 +294,7 @@ TEST_F(SliderTest, TopRightStyleMirrorsTheTrackAndTheKeys)
     Slider->SetPosition(380);
     // The minimum is at the top.
     EXPECT_EQ(Slider->ThumbRect().Top, 3);
+    ClickThumb();
     Key(Qt::Key_Up);
     EXPECT_EQ(Slider->Position(), 380);
     Key(Qt::Key_Down);
@@ -299,6 +326,7 @@ TEST_F(SliderTest, HorizontalSliderKeysAndLitPart)
     EXPECT_EQ(Slider->ThumbRect(), Rect(47, 7, 60, 37));
     EXPECT_EQ(FacePixel(*Slider, 52, 6), clLime);
     EXPECT_EQ(FacePixel(*Slider, 54, 6), clGray);
+    ClickThumb();
     Key(Qt::Key_Right);
     EXPECT_EQ(Slider->Position(), 405);
     Key(Qt::Key_Left);
@@ -485,6 +513,9 @@ TEST_F(SliderTest, MouseClipConfinesThePointerWhileDragging)
 
 TEST_F(SliderTest, HandCursorOverTheThumb)
 {
+    // The pointer comes from beside the thumb (a move to where it already is reports nothing).
+    MoveTo(20, 90);
+    EXPECT_NE(Slider->cursor().shape(), Qt::BitmapCursor);
     MoveTo(20, 52);
     EXPECT_EQ(Slider->cursor().shape(), Qt::BitmapCursor);
     EXPECT_EQ(Slider->cursor().hotSpot(), QPoint(10, 5));
@@ -495,26 +526,28 @@ TEST_F(SliderTest, HandCursorOverTheThumb)
     EXPECT_NE(Slider->cursor().shape(), Qt::BitmapCursor);
 }
 
+// A click gives the slider the focus and a blue border; a click into an edit field beside it
+// takes the focus away, and the border goes back to silver.
 TEST_F(SliderTest, BorderShowsTheFocus)
 {
-    Window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
-    Slider->SetFocus();
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(Slider->Focused());
-    EXPECT_EQ(FacePixel(*Slider, 0, 50), clBlue);
-    Slider->clearFocus();
-    QCoreApplication::processEvents();
+    auto* edit = new QLineEdit(&Window);
+    edit->setGeometry(100, 100, 80, 24);
+    edit->show();
+    ClickThumb();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return FacePixel(*Slider, 0, 50) == clBlue; }));
+    QTest::mouseClick(Handle(), Qt::LeftButton, {}, QPoint(120, 112));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return edit->hasFocus(); }));
+    EXPECT_FALSE(Slider->Focused());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return FacePixel(*Slider, 0, 50) == clSilver; }));
     EXPECT_EQ(FacePixel(*Slider, 0, 50), clSilver);
 }
 
 // Out of the Tab order, a left click still takes the focus; other buttons do not.
 TEST_F(SliderTest, ALeftClickTakesTheFocusOutsideTheTabOrder)
 {
-    Window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
     ASSERT_FALSE(Slider->TabStop());
-    QTest::mouseClick(Slider, Qt::RightButton, {}, QPoint(20, 90));
+    Press(20, 90, Qt::RightButton);
+    Release(20, 90, Qt::RightButton);
     EXPECT_FALSE(Slider->Focused());
     Press(20, 90);
     Release(20, 90);
