@@ -151,6 +151,7 @@ TCommandLineOutcome ParseCommandLine(const std::vector<std::string>& args)
     std::string profile, out, interval;
     std::array<TValueOption, 3> valueOptions = {
         {{"--simulate", &profile}, {"--out", &out}, {"--interval", &interval}}};
+    TQtOptionValues qtOptions;
 
     // The arguments are looked at in order; the first that ends the program decides.
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -193,7 +194,7 @@ TCommandLineOutcome ParseCommandLine(const std::vector<std::string>& args)
         if (Contains(kQtValueOptions, qt)) {
             if (i + 1 >= args.size())
                 return Failure("option '" + std::string(arg) + "' needs a value");
-            ++i;
+            qtOptions[qt.substr(1)] = args[++i];
             continue;
         }
         return Failure("unrecognized option '" + std::string(arg) + "'");
@@ -204,7 +205,9 @@ TCommandLineOutcome ParseCommandLine(const std::vector<std::string>& args)
         for (const TValueOption& option : valueOptions)
             if (option.Seen)
                 return Failure("option '" + std::string(option.Name) + "' needs --simulate");
-        return {};
+        TCommandLineOutcome run;
+        run.QtOptions = std::move(qtOptions);
+        return run;
     }
     if (!valueOptions[1].Seen)
         return Failure("option '--simulate' needs '--out RESULT.csv'");
@@ -223,14 +226,16 @@ TCommandLineOutcome ParseCommandLine(const std::vector<std::string>& args)
     return outcome;
 }
 
-int HandleCommandLine(int argc, char** argv)
+int HandleCommandLine(int argc, char** argv, TQtOptionValues& qtOptions)
 {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
         args.emplace_back(argv[i] != nullptr ? argv[i] : "");
-    const TCommandLineOutcome outcome = ParseCommandLine(args);
-    if (outcome.Run)
+    TCommandLineOutcome outcome = ParseCommandLine(args);
+    if (outcome.Run) {
+        qtOptions = std::move(outcome.QtOptions);
         return -1;
+    }
     if (outcome.Simulate) {
         const TProfileRunOutcome run =
             RunProfileFile(outcome.ProfilePath, outcome.OutPath, outcome.IntervalMs);

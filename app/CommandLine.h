@@ -5,8 +5,14 @@
 // run of a mains profile without any window. Qt's own options (-platform, -style, ...) pass
 // through to the application object untouched.
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
+
+// The values of the toolkit's options that take one, by name without dashes ("platform",
+// "display", ...); of an option given twice, the last, as the toolkit reads it.
+using TQtOptionValues = std::map<std::string, std::string, std::less<>>;
 
 struct TCommandLineOutcome
 {
@@ -20,6 +26,9 @@ struct TCommandLineOutcome
     std::string ProfilePath;   // --simulate
     std::string OutPath;       // --out
     uint32_t IntervalMs = 200; // --interval
+
+    // The toolkit's options that were given with a value (when Run).
+    TQtOptionValues QtOptions;
 };
 
 // The program's name and version as --version prints them: "OrvexDemo 1.0.0.1".
@@ -29,5 +38,6 @@ std::string ProgramVersionText();
 TCommandLineOutcome ParseCommandLine(const std::vector<std::string>& args);
 
 // Parses argv and prints what the outcome says; runs a mains profile when asked to. Returns the
-// exit code for main() to return, or -1 when the program is to start.
-int HandleCommandLine(int argc, char** argv);
+// exit code for main() to return, or -1 when the program is to start; qtOptions then holds the
+// toolkit's options with their values.
+int HandleCommandLine(int argc, char** argv, TQtOptionValues& qtOptions);

@@ -43,29 +43,21 @@ std::string EnvOrEmpty(const char* name)
     return Env(name).value_or(std::string());
 }
 
-// The value of the last "-name value" (or "--name value") among the arguments, as the
-// application object reads its options.
-std::optional<std::string> OptionValue(int argc, char** argv, std::string_view name)
+// The value of a toolkit option from the command line.
+std::optional<std::string> OptionValue(const TQtOptionValues& options, std::string_view name)
 {
-    std::optional<std::string> value;
-    for (int i = 1; i + 1 < argc; ++i) {
-        std::string_view arg = argv[i] != nullptr ? argv[i] : "";
-        if (arg.substr(0, 2) == "--")
-            arg.remove_prefix(1);
-        if (arg.size() == name.size() + 1 && arg[0] == '-' && arg.substr(1) == name) {
-            value = argv[i + 1] != nullptr ? argv[i + 1] : "";
-            ++i;
-        }
-    }
-    return value;
+    const auto found = options.find(name);
+    if (found == options.end())
+        return std::nullopt;
+    return found->second;
 }
 
 // The platform list the toolkit will try: the argument, then the environment, then the
 // default. The default of this system is X11, with Wayland tried first in a Wayland session
 // (XDG_SESSION_TYPE "wayland", or WAYLAND_DISPLAY present).
-std::string PlatformList(int argc, char** argv)
+std::string PlatformList(const TQtOptionValues& options)
 {
-    if (const std::optional<std::string> arg = OptionValue(argc, argv, "platform"))
+    if (const std::optional<std::string> arg = OptionValue(options, "platform"))
         return *arg;
     if (std::string env = EnvOrEmpty("QT_QPA_PLATFORM"); !env.empty())
         return env;
@@ -75,10 +67,10 @@ std::string PlatformList(int argc, char** argv)
 }
 
 // The folders the toolkit looks for platform plugins in, in its order.
-QStringList PluginFolders(int argc, char** argv)
+QStringList PluginFolders(const TQtOptionValues& options)
 {
     QStringList folders;
-    if (const std::optional<std::string> arg = OptionValue(argc, argv, "platformpluginpath"))
+    if (const std::optional<std::string> arg = OptionValue(options, "platformpluginpath"))
         folders << QString::fromStdString(*arg);
     if (const std::string env = EnvOrEmpty("QT_QPA_PLATFORM_PLUGIN_PATH"); !env.empty())
         folders << QString::fromStdString(env);
@@ -93,10 +85,10 @@ QStringList PluginFolders(int argc, char** argv)
 
 // The keys of the platform plugins installed, read from the plugins' metadata without loading
 // them, in lower case.
-QStringList InstalledPlatforms(int argc, char** argv)
+QStringList InstalledPlatforms(const TQtOptionValues& options)
 {
     QStringList keys;
-    for (const QString& folder : PluginFolders(argc, argv)) {
+    for (const QString& folder : PluginFolders(options)) {
         const QDir dir(folder);
         for (const QString& file : dir.entryList(QDir::Files)) {
             const QJsonObject meta = QPluginLoader(dir.filePath(file)).metaData();
@@ -217,11 +209,11 @@ bool WaylandDisplayAnswers(std::string& name)
 }
 
 // Why the platform cannot start, or nothing when it can.
-std::optional<std::string> PlatformProblem(const std::string& platform, int argc, char** argv)
+std::optional<std::string> PlatformProblem(const std::string& platform,
+                                           const TQtOptionValues& options)
 {
     if (platform == "xcb") {
-        const std::string display =
-            OptionValue(argc, argv, "display").value_or(EnvOrEmpty("DISPLAY"));
+        const std::string display = OptionValue(options, "display").value_or(EnvOrEmpty("DISPLAY"));
         if (display.empty())
             return "OrvexDemo needs a display: " + std::string(kHint);
         if (!XDisplayAnswers(display))
@@ -241,10 +233,10 @@ std::optional<std::string> PlatformProblem(const std::string& platform, int argc
 
 } // namespace
 
-TDisplayCheck CheckDisplay(int argc, char** argv)
+TDisplayCheck CheckDisplay(const TQtOptionValues& options)
 {
-    const std::string list = PlatformList(argc, argv);
-    const QStringList installed = InstalledPlatforms(argc, argv);
+    const std::string list = PlatformList(options);
+    const QStringList installed = InstalledPlatforms(options);
     std::optional<std::string> problem;
     std::string missing;
     for (const QString& entry : QString::fromStdString(list).split(u';')) {
@@ -255,7 +247,7 @@ TDisplayCheck CheckDisplay(int argc, char** argv)
                 missing = entry.section(u':', 0, 0).toStdString();
             continue;
         }
-        const std::optional<std::string> why = PlatformProblem(name, argc, argv);
+        const std::optional<std::string> why = PlatformProblem(name, options);
         if (!why)
             return {true, name, {}};
         if (!problem)
@@ -276,9 +268,9 @@ TDisplayCheck CheckDisplay(int argc, char** argv)
     return check;
 }
 
-int HandleDisplayCheck(int argc, char** argv)
+int HandleDisplayCheck(const TQtOptionValues& options)
 {
-    const TDisplayCheck check = CheckDisplay(argc, argv);
+    const TDisplayCheck check = CheckDisplay(options);
     if (check.Ok)
         return -1;
     std::fprintf(stderr, "%s\n", check.Message.c_str());

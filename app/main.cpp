@@ -11,11 +11,12 @@
 
 int main(int argc, char** argv)
 {
-    if (const int code = HandleCommandLine(argc, argv); code >= 0)
+    TQtOptionValues qtOptions;
+    if (const int code = HandleCommandLine(argc, argv, qtOptions); code >= 0)
         return code;
     // A platform or display that cannot be opened ends the program with a line of its own,
     // before the toolkit would abort on it.
-    if (const int code = HandleDisplayCheck(argc, argv); code >= 0)
+    if (const int code = HandleDisplayCheck(qtOptions); code >= 0)
         return code;
     std::optional<TApplication> app;
     {

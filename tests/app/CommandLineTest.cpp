@@ -142,6 +142,15 @@ TEST(CommandLineTest, QtOptionsAndTheirValuesPassThrough)
         EXPECT_TRUE(outcome.Out.empty());
         EXPECT_TRUE(outcome.Err.empty());
     }
+
+    // The values kept for the display check: by name, with one dash or two, the last of an
+    // option given twice, whatever the value looks like.
+    const TCommandLineOutcome outcome =
+        ParseCommandLine({"-platform", "xcb", "--display", ":3", "--platform", "offscreen",
+                          "-reverse", "-style=fusion", "-qwindowtitle", "--help"});
+    EXPECT_EQ(outcome.QtOptions,
+              (TQtOptionValues{
+                  {"display", ":3"}, {"platform", "offscreen"}, {"qwindowtitle", "--help"}}));
 }
 
 struct TRun
