@@ -3,7 +3,13 @@
 #include "chart/ChartAxis.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -15,6 +21,41 @@ void EndPixelSpan(int32_t lowBefore, int32_t highBefore, int32_t last, int32_t& 
 {
     low = last < lowBefore ? last + 1 : lowBefore;
     high = last > highBefore ? last - 1 : highBefore;
+}
+
+// Folds count values into lowest and highest (values that are not a number only set nan).
+void ValueExtent(const double* values, int32_t count, double& lowest, double& highest, bool& nan)
+{
+    double lo = lowest;
+    double hi = highest;
+    int32_t k = 0;
+#if defined(__SSE2__)
+    // Two values at a time: min(v, lo) is v < lo ? v : lo, as below, not-a-number included.
+    __m128d lo2 = _mm_set1_pd(lo);
+    __m128d hi2 = _mm_set1_pd(hi);
+    __m128d unordered = _mm_setzero_pd();
+    for (; k + 2 <= count; k += 2) {
+        const __m128d v = _mm_loadu_pd(values + k);
+        lo2 = _mm_min_pd(v, lo2);
+        hi2 = _mm_max_pd(v, hi2);
+        unordered = _mm_or_pd(unordered, _mm_cmpunord_pd(v, v));
+    }
+    double los[2];
+    double his[2];
+    _mm_storeu_pd(los, lo2);
+    _mm_storeu_pd(his, hi2);
+    lo = std::min(los[0], los[1]);
+    hi = std::max(his[0], his[1]);
+    nan = nan || _mm_movemask_pd(unordered) != 0;
+#endif
+    for (; k < count; ++k) {
+        const double v = values[k];
+        lo = v < lo ? v : lo;
+        hi = v > hi ? v : hi;
+        nan = nan || std::isnan(v);
+    }
+    lowest = lo;
+    highest = hi;
 }
 
 } // namespace
@@ -244,8 +285,147 @@ TColumnWalk::TColumnWalk(const TChartValueList& xs, const TChartValueList& ys,
                          const TAxisMapping& horiz, const TAxisMapping& vert, int32_t from,
                          int32_t to)
     : FXs(xs), FYs(ys), FXMap(horiz), FYMap(vert), FStep(to >= from ? 1 : -1), FTo(to),
-      FIndex(from), FSummaries(FXMap.KeepsOrder() && FYMap.KeepsOrder())
+      FIndex(from), FSummaries(FXMap.KeepsOrder() && FYMap.KeepsOrder()),
+      FSorted(FSummaries && xs.Order() != loNone && xs.InOrder())
 {
+}
+
+// Sorted X values and a mapping that keeps their order: the pixel columns run monotonically
+// along the indices, so every column is one stretch of indices.
+bool TColumnWalk::NextSorted(TPixelColumn& column)
+{
+    if (FStep > 0 ? FIndex > FTo : FIndex < FTo) {
+        return false;
+    }
+    const int32_t first = FIndex;
+    const int32_t x = FXMap.ValueToPixel(FXs.Values(first));
+    const int32_t last = ColumnEnd(first, x);
+    double lowest = 0;
+    double highest = 0;
+    bool nan = false;
+    YExtent(std::min(first, last), std::max(first, last), lowest, highest, nan);
+    // The Y mapping keeps the order, so the pixels of the lowest and the highest value bound
+    // those of all others (and are the pixels of two of the points); a value that is not a
+    // number maps to the negative pixel limit.
+    int32_t low = 0;
+    int32_t high = 0;
+    if (lowest <= highest) {
+        const int32_t a = FYMap.ValueToPixel(lowest);
+        const int32_t b = FYMap.ValueToPixel(highest);
+        low = std::min(a, b);
+        high = std::max(a, b);
+        if (nan) {
+            low = -AxisPixelLimit;
+        }
+    } else {
+        low = high = -AxisPixelLimit; // no value is a number
+    }
+    column.X = x;
+    column.FirstY = FYMap.ValueToPixel(FYs.Values(first));
+    column.LastY = FYMap.ValueToPixel(FYs.Values(last));
+    column.Low = low;
+    column.High = high;
+    column.FirstIndex = first;
+    column.LastIndex = last;
+    FIndex = last + FStep;
+    return true;
+}
+
+int32_t TColumnWalk::ColumnEnd(int32_t index, int32_t x)
+{
+    // Columns of evenly spaced points are about as long as the one before: the search starts
+    // at that length and widens its strides from there, doubling, in the direction the first
+    // probe points to; then it halves between the last index known on the column and the
+    // first known off it.
+    const double* values = FXs.Data();
+    const auto onColumn = [&](int32_t i) { return FXMap.ValueToPixel(values[i]) == x; };
+    const int32_t room = (FTo - index) * FStep;
+    int32_t on = index;
+    int32_t off = 0;
+    const int32_t guess = index + FStep * std::clamp(FLastLength - 1, 0, room);
+    int32_t stride = 1;
+    if (guess == index || onColumn(guess)) {
+        on = guess;
+        while (true) {
+            const int32_t remaining = (FTo - on) * FStep;
+            if (remaining == 0) {
+                FLastLength = (on - index) * FStep + 1;
+                return on;
+            }
+            const int32_t probe = on + FStep * std::min(stride, remaining);
+            if (!onColumn(probe)) {
+                off = probe;
+                break;
+            }
+            on = probe;
+            stride = std::min(stride, 1 << 29) * 2;
+        }
+    } else {
+        off = guess;
+        while (true) {
+            const int32_t probe = off - FStep * std::min(stride, (off - index) * FStep);
+            if (probe == index || onColumn(probe)) {
+                on = probe;
+                break;
+            }
+            off = probe;
+            stride = std::min(stride, 1 << 29) * 2;
+        }
+    }
+    while ((off - on) * FStep > 1) {
+        const int32_t middle = on + (off - on) / 2;
+        if (FXMap.ValueToPixel(values[middle]) == x) {
+            on = middle;
+        } else {
+            off = middle;
+        }
+    }
+    FLastLength = (on - index) * FStep + 1;
+    return on;
+}
+
+void TColumnWalk::YExtent(int32_t low, int32_t high, double& lowest, double& highest,
+                          bool& nan) const
+{
+    using TRange = TValueSummary::TRange;
+    constexpr int32_t Group = TValueSummary::GroupSize;
+    constexpr int32_t Block = TValueSummary::BlockSize;
+    const TValueSummary& runs = FYs.Summary();
+    const double* values = FYs.Data();
+    double lo = std::numeric_limits<double>::infinity();
+    double hi = -std::numeric_limits<double>::infinity();
+    bool anyNan = false;
+    const auto take = [&](const TRange& run) {
+        lo = std::min(lo, run.Low);
+        hi = std::max(hi, run.High);
+    };
+    int32_t i = low;
+    while (i <= high) {
+        // Whole runs from their summaries where they are usable (no value that is not a
+        // number); the others value by value.
+        if ((i & (Group - 1)) == 0 && high - i >= Group - 1) {
+            const TRange& run = runs.Group(i >> TValueSummary::GroupShift);
+            if (run.Usable()) {
+                take(run);
+                i += Group;
+                continue;
+            }
+        }
+        if ((i & (Block - 1)) == 0 && high - i >= Block - 1) {
+            const TRange& run = runs.Block(i >> TValueSummary::BlockShift);
+            if (run.Usable()) {
+                take(run);
+                i += Block;
+                continue;
+            }
+        }
+        const int32_t end = std::min(high, i | (Block - 1));
+        ValueExtent(values + i, end - i + 1, lo, hi, anyNan);
+        i = end + 1;
+    }
+    lowest = lo;
+    highest = hi;
+    nan = anyNan;
 }
 
 void TColumnWalk::Fill()
@@ -332,6 +512,9 @@ bool TColumnWalk::TakeRun()
 
 bool TColumnWalk::Next(TPixelColumn& column)
 {
+    if (FSorted) {
+        return NextSorted(column);
+    }
     const auto pastEnd = [this] { return FStep > 0 ? FIndex > FTo : FIndex < FTo; };
     while (true) {
         if (pastEnd()) {

@@ -21,6 +21,12 @@
 // the runs where a column ends, are walked point by point. The result is the same either way;
 // only the number of values read differs, so a column of thousands of points costs a few dozen
 // reads.
+//
+// Where the X values are moreover known to be sorted (the list keeps an order and nothing is
+// out of place), the pixel columns follow one another along the indices: a column's end is found
+// by a search over its X values (a few dozen reads whatever its length) and its rows from the
+// summaries of the runs that lie wholly inside it, plus the values of the partial runs at its
+// two ends.
 struct TPixelColumn
 {
     int32_t X = 0;
@@ -43,6 +49,13 @@ public:
     bool Next(TPixelColumn& column);
 
 private:
+    // The walk over sorted X values.
+    bool NextSorted(TPixelColumn& column);
+    // The last index, from index on in walk order, whose X maps to pixel column x.
+    int32_t ColumnEnd(int32_t index, int32_t x);
+    // Lowest and highest Y value of the points low..high; nan when one is not a number.
+    void YExtent(int32_t low, int32_t high, double& lowest, double& highest, bool& nan) const;
+
     void Open(int32_t x, int32_t y, int32_t index);
     void Close(TPixelColumn& column);
     bool TakeRun();
@@ -56,6 +69,8 @@ private:
     int32_t FTo;
     int32_t FIndex; // next point to take
     bool FSummaries;
+    bool FSorted;
+    int32_t FLastLength = 1; // points of the column before (sorted X)
 
     // The open column; value extents of the runs taken from summaries, and whether the row of
     // its last point is still to be mapped (it ended a run taken from a summary).

@@ -410,6 +410,7 @@ struct Scenario
     bool extendedPens = true;
     bool denseEnd = false; // the last points share one X value
     bool bursts = false;   // long runs of points share one X value
+    bool unsorted = false; // the X list keeps no order: columns are found run by run
 };
 
 std::vector<double> MakeY(Data data, int count, std::mt19937& rng)
@@ -459,6 +460,9 @@ std::string CompareMergedWithPlain(const Scenario& sc, int width, unsigned seed)
     s.Pointer().SetHorizSize(2);
     s.Pointer().SetVertSize(3);
     s.SetColorEachLine(sc.colorEachLine);
+    if (sc.unsorted) {
+        s.XValues().SetOrder(loNone);
+    }
     if (sc.outline) {
         s.OutLine().SetVisible(true);
         s.OutLine().SetColor(clYellow);
@@ -562,8 +566,16 @@ TEST(LineSeries, MergedDenseColumnsSetExactlyThePixelsOfThePlainWalk)
          esRound, true, true},
         {"dense-pointers", Data::Steady, 1500, true},
         // Hundreds to thousands of points per column: whole runs come from the value lists'
-        // summaries, the rest point by point.
+        // summaries, the rest point by point; sorted X values are searched for each column's
+        // end, unsorted ones are taken run by run.
         {.name = "runs-steady", .data = Data::Steady, .count = 120000},
+        {.name = "runs-unsorted", .data = Data::Steady, .count = 120000, .unsorted = true},
+        {.name = "runs-wild-unsorted",
+         .data = Data::Wild,
+         .count = 60000,
+         .inverted = true,
+         .bursts = true,
+         .unsorted = true},
         {.name = "runs-noisy", .data = Data::Noisy, .count = 120000, .hiddenEnds = true},
         {.name = "runs-wild", .data = Data::Wild, .count = 60000, .bursts = true},
         {.name = "runs-inverted",
