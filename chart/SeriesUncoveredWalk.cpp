@@ -83,19 +83,6 @@ bool TUncoveredItemWalk::Run()
         return false;
     }
 
-    // Pixels and colours of all points, in index order.
-    const int32_t low = FLow;
-    FArrays.emplace(FCache.SpareArrays, static_cast<size_t>(FCount));
-    FXs = FArrays->Xs();
-    FYs = FArrays->Ys();
-    FColors = FArrays->Colors();
-    FDrawn = FArrays->Drawn();
-    FXMap.Map(FSeries.XValues().Data() + low, FCount, FXs);
-    FYMap.Map(FSeries.YValues().Data() + low, FCount, FYs);
-    for (int32_t k = 0; k < FCount; ++k) {
-        FColors[static_cast<size_t>(k)] = FSeries.PassColorOf(low + k);
-    }
-
     FCover.emplace(TRect{plot.Left - margin, plot.Top - margin,
                          static_cast<int32_t>(plot.Left - margin + areaWidth),
                          static_cast<int32_t>(plot.Top - margin + areaHeight)});
@@ -106,129 +93,250 @@ bool TUncoveredItemWalk::Run()
     return true;
 }
 
+TUncoveredItemWalk::TWalkPoint TUncoveredItemWalk::PointAt(int32_t q)
+{
+    const int32_t index = IndexOf(q);
+    for (const TMappedBlock& block : FBlocks) {
+        if (block.First >= 0 && index >= block.First && index < block.First + block.Count) {
+            const auto k = static_cast<size_t>(index - block.First);
+            return {block.Xs[k], block.Ys[k], block.Colors[k]};
+        }
+    }
+    // The run of 8 that holds index (as far as it lies in the pass) replaces the one mapped
+    // earlier: the walk needs at most two neighbouring runs at a time.
+    constexpr int32_t Size = TMappedBlock::Size;
+    TMappedBlock& block = FBlocks[FNextBlock];
+    FNextBlock ^= 1;
+    block.First = std::max(FLow, index & ~(Size - 1));
+    block.Count = std::min(FLow + FCount - 1, index | (Size - 1)) - block.First + 1;
+    FXMap.Map(FSeries.XValues().Data() + block.First, block.Count, block.Xs);
+    FYMap.Map(FSeries.YValues().Data() + block.First, block.Count, block.Ys);
+    for (int32_t k = 0; k < block.Count; ++k) {
+        block.Colors[k] = FSeries.PassColorOf(block.First + k);
+    }
+    const auto k = static_cast<size_t>(index - block.First);
+    return {block.Xs[k], block.Ys[k], block.Colors[k]};
+}
+
 // Back from the last item: step q draws the segment into point q, then the pointer of point
-// q - 1 (and, for the last point, its own pointer).
+// q - 1 (and, for the last point, its own pointer). The steps that draw are kept for the forward
+// pass, and so is every step from the last pointer on (they leave the canvas as the plain walk
+// does).
 void TUncoveredItemWalk::MarkBackward()
 {
-    // Blocks are passed over only where every point has the pass' series colour (no gaps, no
-    // colour changes) and both axes keep the order of the values.
+    // Runs are taken from the value lists' summaries only where every point has the pass'
+    // series colour (no gaps, no colour changes) and both axes keep the order of the values.
     if (FSeries.FPass.OneColor && FSeries.FPass.SeriesColor != clNone && FXMap.KeepsOrder() &&
         FYMap.KeepsOrder()) {
         FXRuns = &FSeries.XValues().Summary();
         FYRuns = &FSeries.YValues().Summary();
     }
+    const TWalkPoint last = PointAt(FCount - 1);
+    PointerItem(FCount - 1, last); // the last point's own pointer
     for (int32_t q = FCount - 1; q >= 1; --q) {
-        if (q == FCount - 1) {
-            PointerItem(q, q);
-        } else if (FXRuns != nullptr && FPointerSeen && FSegmentSeen) {
-            if (const int32_t first = CoveredBlock(q); first >= 0) {
+        if (q != FCount - 1 && FPointerSeen && FSegmentSeen) {
+            if (const int32_t first = CoveredRun(q); first >= 0) {
                 q = first + 1; // steps first + 1 .. q are covered
                 continue;
             }
         }
-        PointerItem(q - 1, q);
-        SegmentItem(q);
+        const TWalkPoint to = PointAt(q);
+        const TWalkPoint from = PointAt(q - 1);
+        uint8_t flags = 0;
+        if (PointerItem(q, from)) {
+            flags |= PointerDrawn;
+        }
+        if (SegmentItem(from, to)) {
+            flags |= SegmentDrawn;
+        }
+        // Before the last pointer is found, FTailStep is 0.
+        if (flags != 0 || q >= FTailStep) {
+            FSteps.push_back({q, flags, to.X, to.Y, from.X, from.Y, to.Color, from.Color});
+        }
     }
 }
 
-// A block of 64 points on one pixel column (from the value lists' summaries): its inner steps
-// draw pointers on that column at rows between its lowest and highest, and vertical segments
-// between such rows. When later items cover every pixel any of those can set, the steps are
-// passed over at once.
-int32_t TUncoveredItemWalk::CoveredBlock(int32_t q)
+// The inner steps of a run of points on one pixel column draw pointers on that column at rows
+// between the run's lowest and highest and vertical segments between such rows. Runs of 1024
+// and 64 points come from the value lists' summaries (X: both ends map to the column; Y: the
+// rows of the lowest and the highest value bound all others), runs of 8 from their mapped
+// points.
+int32_t TUncoveredItemWalk::CoveredRun(int32_t q)
 {
-    const int32_t index = FLow + static_cast<int32_t>(At(q));
-    constexpr int32_t Size = TValueSummary::BlockSize;
-    const bool blockEnd = FStep > 0 ? (index & (Size - 1)) == Size - 1 : (index & (Size - 1)) == 0;
-    if (!blockEnd || q < Size - 1) {
-        return -1;
-    }
-    const TValueSummary::TRange& xr = FXRuns->Block(index >> TValueSummary::BlockShift);
-    const TValueSummary::TRange& yr = FYRuns->Block(index >> TValueSummary::BlockShift);
-    if (!xr.Usable() || !yr.Usable()) {
-        return -1;
-    }
-    const int32_t x = FXMap.ValueToPixel(xr.Low);
-    if (FXMap.ValueToPixel(xr.High) != x) {
-        return -1;
-    }
-    const int32_t a = FYMap.ValueToPixel(yr.Low);
-    const int32_t b = FYMap.ValueToPixel(yr.High);
-    const int32_t top = std::min(a, b);
-    const int32_t rows = std::max(a, b) - top;
-    constexpr int32_t MaxRows = 64;
-    if (rows > MaxRows || !StretchedCovers(*FPointer, x, top, rows)) {
-        return -1;
-    }
-    for (int32_t dy = -rows; dy <= rows; ++dy) {
-        if (dy == 0) {
-            continue;
+    const int32_t index = IndexOf(q);
+    const auto endsRun = [&](int32_t size) {
+        return q >= size - 1 &&
+               (FStep > 0 ? (index & (size - 1)) == size - 1 : (index & (size - 1)) == 0);
+    };
+    if (FXRuns != nullptr) {
+        for (const int32_t shift : {TValueSummary::GroupShift, TValueSummary::BlockShift}) {
+            if (!endsRun(1 << shift)) {
+                continue;
+            }
+            const bool group = shift == TValueSummary::GroupShift;
+            const int32_t run = index >> shift;
+            const TValueSummary::TRange& xr = group ? FXRuns->Group(run) : FXRuns->Block(run);
+            const TValueSummary::TRange& yr = group ? FYRuns->Group(run) : FYRuns->Block(run);
+            if (!xr.Usable() || !yr.Usable()) {
+                continue;
+            }
+            const int32_t x = FXMap.ValueToPixel(xr.Low);
+            if (FXMap.ValueToPixel(xr.High) != x) {
+                continue;
+            }
+            const int32_t a = FYMap.ValueToPixel(yr.Low);
+            const int32_t b = FYMap.ValueToPixel(yr.High);
+            if (ColumnRowsCovered(x, std::min(a, b), std::max(a, b))) {
+                return q - ((1 << shift) - 1);
+            }
         }
-        const int32_t* slot = FSegments->Slot(0, dy);
-        if (slot == nullptr || *slot < 0) {
-            return -1; // not traced (yet): the steps are walked one by one
-        }
-        // Segments of this extent start at rows from..from + span.
-        const int32_t from = std::max(top, top - dy);
-        const int32_t span = std::min(top + rows, top + rows - dy) - from;
-        if (!StretchedCovers(FSegments->Footprints[static_cast<size_t>(*slot)], x, from, span)) {
+    }
+    constexpr int32_t Small = 8;
+    if (!endsRun(Small)) {
+        return -1;
+    }
+    const TWalkPoint end = PointAt(q);
+    int32_t low = end.Y;
+    int32_t high = end.Y;
+    for (int32_t r = q - 1; r > q - Small; --r) {
+        const TWalkPoint point = PointAt(r);
+        if (point.X != end.X) {
             return -1;
         }
+        low = std::min(low, point.Y);
+        high = std::max(high, point.Y);
     }
-    return q - (Size - 1);
+    return ColumnRowsCovered(end.X, low, high) ? q - (Small - 1) : -1;
 }
 
-bool TUncoveredItemWalk::StretchedCovers(const TFootprint& footprint, int32_t x, int32_t y,
-                                         int32_t rows)
+bool TUncoveredItemWalk::ColumnRowsCovered(int32_t x, int32_t low, int32_t high)
 {
-    FStretched.Runs.clear();
-    for (const TColumnRun& run : footprint.Runs) {
-        FStretched.Add({run.Dx, run.Y0, run.Y1 + rows});
+    // Later items only ever cover more: rows known covered stay covered, and the rows of the
+    // column (the last one checked) known so far are tried together with the new ones first.
+    if (x == FKnownX && FKnownLow <= FKnownHigh) {
+        if (low >= FKnownLow && high <= FKnownHigh) {
+            return true;
+        }
+        const int32_t lower = std::min(low, FKnownLow);
+        const int32_t higher = std::max(high, FKnownHigh);
+        if (RowsCovered(x, lower, higher)) {
+            FKnownLow = lower;
+            FKnownHigh = higher;
+            return true;
+        }
     }
-    return FCover->Covers(FStretched, x, y);
+    if (!RowsCovered(x, low, high)) {
+        return false;
+    }
+    if (x != FKnownX || FKnownLow > FKnownHigh || high - low > FKnownHigh - FKnownLow) {
+        FKnownX = x;
+        FKnownLow = low;
+        FKnownHigh = high;
+    }
+    return true;
 }
 
-void TUncoveredItemWalk::PointerItem(int32_t q, int32_t inStep)
+bool TUncoveredItemWalk::KnownCovered(int32_t x, int32_t low, int32_t high) const
 {
-    const size_t k = At(q);
-    if (FColors[k] == clNone) {
-        return;
+    return x == FKnownX && low >= FKnownLow && high <= FKnownHigh;
+}
+
+bool TUncoveredItemWalk::RowsCovered(int32_t x, int32_t low, int32_t high)
+{
+    constexpr int32_t MaxRows = 64;
+    const int32_t rows = high - low;
+    if (rows > MaxRows || !FCover->CoversStretched(*FPointer, x, low, rows)) {
+        return false;
     }
-    const int32_t x = FXs[k];
-    const int32_t y = FYs[k];
+    if (rows == 0) {
+        return true; // no segment joins two points on one pixel
+    }
+    const TSegmentFootprints::TReach* reach = VerticalReach(rows);
+
+    return reach != nullptr &&
+           FCover->CoversBox(int64_t{x} + reach->Left, int64_t{x} + reach->Right,
+                             int64_t{low} + reach->Top, int64_t{high} + reach->Bottom);
+}
+
+const TSegmentFootprints::TReach* TUncoveredItemWalk::VerticalReach(int32_t rows)
+{
+    std::vector<TSegmentFootprints::TReach>& reach = FSegments->Reach;
+    while (static_cast<int32_t>(reach.size()) < rows && !FSegments->ReachEnds) {
+        const int32_t r = static_cast<int32_t>(reach.size()) + 1;
+        TSegmentFootprints::TReach next =
+            reach.empty() ? TSegmentFootprints::TReach{INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN}
+                          : reach.back();
+        for (const int32_t dy : {-r, r}) {
+            int32_t* slot = FSegments->Slot(0, dy);
+            if (slot == nullptr) {
+                FSegments->ReachEnds = true;
+                return nullptr;
+            }
+            if (*slot == TSegmentFootprints::Untraced) {
+                if (FTraceBudget <= 0) {
+                    return nullptr; // traced on a later paint
+                }
+                TraceSegment(slot, 0, dy);
+            }
+            if (*slot < 0) {
+                FSegments->ReachEnds = true;
+                return nullptr;
+            }
+            const TFootprint& footprint = FSegments->Footprints[static_cast<size_t>(*slot)];
+            if (footprint.Runs.empty()) {
+                continue;
+            }
+            next.Left = std::min(next.Left, footprint.MinDx);
+            next.Right = std::max(next.Right, footprint.MaxDx);
+            next.Top = std::min(next.Top, footprint.MinY0 - std::min(0, dy));
+            next.Bottom = std::max(next.Bottom, footprint.MaxY1 - std::max(0, dy));
+        }
+        reach.push_back(next);
+    }
+    return static_cast<int32_t>(reach.size()) >= rows ? &reach[static_cast<size_t>(rows - 1)]
+                                                      : nullptr;
+}
+
+bool TUncoveredItemWalk::PointerItem(int32_t inStep, const TWalkPoint& point)
+{
+    if (point.Color == clNone) {
+        return false;
+    }
     if (!FPointerSeen) {
         FPointerSeen = true;
         FTailStep = inStep;
-    } else if ((x == FLastPointerX && y == FLastPointerY) || FCover->Covers(*FPointer, x, y)) {
+    } else if ((point.X == FLastPointerX && point.Y == FLastPointerY) ||
+               KnownCovered(point.X, point.Y, point.Y) ||
+               FCover->Covers(*FPointer, point.X, point.Y)) {
         // The same pointer lies on this spot later on, or later items cover it.
-        return;
+        return false;
     }
-    FLastPointerX = x;
-    FLastPointerY = y;
-    FDrawn[k] |= PointerDrawn;
-    FCover->Add(*FPointer, x, y);
+    FLastPointerX = point.X;
+    FLastPointerY = point.Y;
+    FCover->Add(*FPointer, point.X, point.Y);
+    return true;
 }
 
-void TUncoveredItemWalk::SegmentItem(int32_t q)
+bool TUncoveredItemWalk::SegmentItem(const TWalkPoint& from, const TWalkPoint& to)
 {
-    const size_t k = At(q);
-    const size_t kp = At(q - 1);
-    if (FColors[k] == clNone || FColors[kp] == clNone || (FXs[k] == FXs[kp] && FYs[k] == FYs[kp])) {
-        return;
+    if (to.Color == clNone || from.Color == clNone || (to.X == from.X && to.Y == from.Y)) {
+        return false;
     }
-    const int32_t x0 = FXs[kp];
-    const int32_t y0 = FYs[kp];
-    const int64_t dx = int64_t{FXs[k]} - x0;
-    const int64_t dy = int64_t{FYs[k]} - y0;
-    const TFootprint* footprint = SegmentFootprint(x0, y0, dx, dy, FXs[k], FYs[k]);
-    if (FSegmentSeen && footprint != nullptr && FCover->Covers(*footprint, x0, y0)) {
-        return;
+    if (FSegmentSeen && from.X == to.X &&
+        KnownCovered(from.X, std::min(from.Y, to.Y), std::max(from.Y, to.Y))) {
+        return false;
+    }
+    const int64_t dx = int64_t{to.X} - from.X;
+    const int64_t dy = int64_t{to.Y} - from.Y;
+    const TFootprint* footprint = SegmentFootprint(from.X, from.Y, dx, dy, to.X, to.Y);
+    if (FSegmentSeen && footprint != nullptr && FCover->Covers(*footprint, from.X, from.Y)) {
+        return false;
     }
     FSegmentSeen = true;
-    FDrawn[k] |= SegmentDrawn;
     if (footprint != nullptr) {
-        FCover->Add(*footprint, x0, y0);
+        FCover->Add(*footprint, from.X, from.Y);
     }
+    return true;
 }
 
 const TFootprint* TUncoveredItemWalk::SegmentFootprint(int32_t x0, int32_t y0, int64_t dx,
@@ -244,64 +352,64 @@ const TFootprint* TUncoveredItemWalk::SegmentFootprint(int32_t x0, int32_t y0, i
     // A shape not seen yet is traced when the segment may well be covered: both its ends are.
     if (*slot == TSegmentFootprints::Untraced && FTraceBudget > 0 && FSegmentSeen &&
         FCover->Covers(x0, y0) && FCover->Covers(x1, y1)) {
-        --FTraceBudget;
-        const bool stairs = FSeries.FStairs;
-        const bool invertedStairs = FSeries.FInvertedStairs;
-        const int32_t ax = FSegmentPad + static_cast<int32_t>(std::max<int64_t>(0, -dx));
-        const int32_t ay = FSegmentPad + static_cast<int32_t>(std::max<int64_t>(0, -dy));
-        const auto traced = FTracer.Trace(
-            static_cast<int32_t>(std::abs(dx)) + 2 * FSegmentPad + 1,
-            static_cast<int32_t>(std::abs(dy)) + 2 * FSegmentPad + 1, ax, ay,
-            [&](TChartCanvas& c, int32_t x, int32_t y) {
-                StrokeSegment(c, FPen, TraceColor, stairs, invertedStairs, x, y,
-                              x + static_cast<int32_t>(dx), y + static_cast<int32_t>(dy));
-            });
-        if (traced) {
-            *slot = static_cast<int32_t>(FSegments->Footprints.size());
-            FSegments->Footprints.push_back(*traced);
-        } else {
-            *slot = TSegmentFootprints::Unknown;
-        }
+        return TraceSegment(slot, dx, dy);
     }
     return *slot >= 0 ? &FSegments->Footprints[static_cast<size_t>(*slot)] : nullptr;
 }
 
+const TFootprint* TUncoveredItemWalk::TraceSegment(int32_t* slot, int64_t dx, int64_t dy)
+{
+    --FTraceBudget;
+    const bool stairs = FSeries.FStairs;
+    const bool invertedStairs = FSeries.FInvertedStairs;
+    const int32_t ax = FSegmentPad + static_cast<int32_t>(std::max<int64_t>(0, -dx));
+    const int32_t ay = FSegmentPad + static_cast<int32_t>(std::max<int64_t>(0, -dy));
+    const auto traced =
+        FTracer.Trace(static_cast<int32_t>(std::abs(dx)) + 2 * FSegmentPad + 1,
+                      static_cast<int32_t>(std::abs(dy)) + 2 * FSegmentPad + 1, ax, ay,
+                      [&](TChartCanvas& c, int32_t x, int32_t y) {
+                          StrokeSegment(c, FPen, TraceColor, stairs, invertedStairs, x, y,
+                                        x + static_cast<int32_t>(dx), y + static_cast<int32_t>(dy));
+                      });
+    if (!traced) {
+        *slot = TSegmentFootprints::Unknown;
+        return nullptr;
+    }
+    *slot = static_cast<int32_t>(FSegments->Footprints.size());
+    FSegments->Footprints.push_back(*traced);
+    return &FSegments->Footprints.back();
+}
+
 void TUncoveredItemWalk::DrawForward()
 {
-    int32_t index = FSeries.FPass.FirstDrawn;
-    TColor color = FColors[At(0)];
+    const TWalkPoint first = PointAt(0);
+    TColor color = first.Color;
     if (FCanvas.Pen().Color() != clBlack) {
         FCanvas.Pen().SetColor(clBlack);
     }
     FCanvas.Brush().SetColor(color);
-    FSeries.StartAtFirstIndex(index, FXs[At(0)], FYs[At(0)], color);
-    for (int32_t q = 1; q < FCount; ++q) {
-        index += FStep;
-        const size_t k = At(q);
-        const size_t kp = At(q - 1);
-        const bool segment = (FDrawn[k] & SegmentDrawn) != 0;
-        const bool previousPointer = (FDrawn[kp] & PointerDrawn) != 0;
-        if (!segment && !previousPointer && q < FTailStep) {
-            continue;
-        }
-        color = FColors[k];
+    FSeries.StartAtFirstIndex(FSeries.FPass.FirstDrawn, first.X, first.Y, color);
+    for (auto step = FSteps.rbegin(); step != FSteps.rend(); ++step) {
+        const int32_t index = IndexOf(step->Q);
+        color = step->Color;
         if (FCanvas.Pen().Color() != clBlack) {
             FCanvas.Pen().SetColor(clBlack);
         }
         FCanvas.Brush().SetColor(color);
-        if (segment) {
-            FSeries.FPrevX = FXs[kp];
-            FSeries.FPrevY = FYs[kp];
-            FSeries.DrawSegment(FXs[k], FYs[k], color);
+        if ((step->Flags & SegmentDrawn) != 0) {
+            FSeries.FPrevX = step->PrevX;
+            FSeries.FPrevY = step->PrevY;
+            FSeries.DrawSegment(step->X, step->Y, color);
         }
-        if (previousPointer) {
-            FSeries.DrawMarker(FXs[kp], FYs[kp], index - FStep, FColors[kp]);
+        if ((step->Flags & PointerDrawn) != 0) {
+            FSeries.DrawMarker(step->PrevX, step->PrevY, index - FStep, step->PrevColor);
         }
-        if (q == FCount - 1 && color != clNone) {
-            FSeries.DrawMarker(FXs[k], FYs[k], index, color);
+        if (step->Q == FCount - 1 && color != clNone) {
+            FSeries.DrawMarker(step->X, step->Y, index, color);
         }
     }
-    FSeries.FPrevX = FXs[At(FCount - 1)];
-    FSeries.FPrevY = FYs[At(FCount - 1)];
-    FSeries.FPrevColor = FColors[At(FCount - 1)];
+    const TWalkPoint last = PointAt(FCount - 1);
+    FSeries.FPrevX = last.X;
+    FSeries.FPrevY = last.Y;
+    FSeries.FPrevColor = last.Color;
 }

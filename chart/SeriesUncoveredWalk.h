@@ -156,6 +156,49 @@ public:
         return true;
     }
 
+    // All pixels of the footprint anchored at (x, y), each of its runs stretched down by rows,
+    // are set: the footprint anchored at every row y..y+rows is covered.
+    bool CoversStretched(const TFootprint& footprint, int32_t x, int32_t y, int32_t rows) const
+    {
+        if (footprint.Runs.empty()) {
+            return true;
+        }
+        const int64_t left = int64_t{x} + footprint.MinDx - FLeft;
+        const int64_t right = int64_t{x} + footprint.MaxDx - FLeft;
+        const int64_t top = int64_t{y} + footprint.MinY0 - FTop;
+        const int64_t bottom = int64_t{y} + footprint.MaxY1 + rows - FTop;
+        if (left < 0 || right >= FWidth || top < 0 || bottom > FHeight) {
+            return false;
+        }
+        const int32_t column = static_cast<int32_t>(int64_t{x} - FLeft);
+        const int32_t row = static_cast<int32_t>(int64_t{y} - FTop);
+        for (const TColumnRun& run : footprint.Runs) {
+            if (!AllSet(Column(column + run.Dx), row + run.Y0, row + run.Y1 + rows)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // All pixels of columns left..right, rows top..bottom-1 are set.
+    bool CoversBox(int64_t left, int64_t right, int64_t top, int64_t bottom) const
+    {
+        left -= FLeft;
+        right -= FLeft;
+        top -= FTop;
+        bottom -= FTop;
+        if (left < 0 || right >= FWidth || top < 0 || bottom > FHeight) {
+            return false;
+        }
+        for (int64_t column = left; column <= right; ++column) {
+            if (!AllSet(Column(static_cast<int32_t>(column)), static_cast<int32_t>(top),
+                        static_cast<int32_t>(bottom))) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     bool Covers(int32_t x, int32_t y) const
     {
         const int64_t column = int64_t{x} - FLeft;
@@ -267,6 +310,19 @@ struct TSegmentFootprints
     std::vector<int32_t> Slots = std::vector<int32_t>((2 * MaxDx + 1) * (2 * MaxDy + 1), Untraced);
     std::vector<TFootprint> Footprints;
 
+    // Where the vertical segments (dx 0) of at most R rows reach, as offsets from the column and
+    // from the upper and the lower of their two end rows: Reach[R - 1] covers every such segment
+    // of 1..R rows, up or down. Made as far as the segments have been traced.
+    struct TReach
+    {
+        int32_t Left;
+        int32_t Right;
+        int32_t Top;    // rows above the upper end row (negative above)
+        int32_t Bottom; // one past the last row, from the lower end row
+    };
+    std::vector<TReach> Reach;
+    bool ReachEnds = false; // a vertical segment could not be traced: Reach grows no further
+
     // The slot of (dx, dy), or nullptr outside the table.
     int32_t* Slot(int32_t dx, int32_t dy)
     {
@@ -277,73 +333,27 @@ struct TSegmentFootprints
     }
 };
 
-// The per-point arrays of the walk. A day of points needs megabytes of them; allocated afresh on
-// every paint, their page faults and zeroing cost more than the walk itself, so one set is kept
-// between paints and lent to one walk at a time (a walk started while another holds them, from
-// an event handler, allocates its own).
-struct TWalkArrays
+// A step of the walk that draws something (or that the canvas state needs): the points it
+// joins and what it draws. The backward pass collects them, the forward pass draws them.
+struct TWalkStep
 {
-    std::vector<int32_t> Xs;
-    std::vector<int32_t> Ys;
-    std::vector<TColor> Colors;
-    std::vector<uint8_t> Drawn;
-};
-
-class TWalkArraysLease
-{
-public:
-    // Arrays of at least count elements, taken from spare; Drawn's first count elements are
-    // zero.
-    TWalkArraysLease(TWalkArrays& spare, size_t count)
-        : FSpare(spare), FArrays(std::exchange(spare, {}))
-    {
-        Fit(FArrays.Xs, count);
-        Fit(FArrays.Ys, count);
-        Fit(FArrays.Colors, count);
-        Fit(FArrays.Drawn, count);
-        std::fill_n(FArrays.Drawn.begin(), count, uint8_t{0});
-    }
-    ~TWalkArraysLease()
-    {
-        if (FSpare.Xs.capacity() <= FArrays.Xs.capacity()) {
-            FSpare = std::move(FArrays);
-        }
-    }
-    TWalkArraysLease(const TWalkArraysLease&) = delete;
-    TWalkArraysLease& operator=(const TWalkArraysLease&) = delete;
-
-    int32_t* Xs() { return FArrays.Xs.data(); }
-    int32_t* Ys() { return FArrays.Ys.data(); }
-    TColor* Colors() { return FArrays.Colors.data(); }
-    uint8_t* Drawn() { return FArrays.Drawn.data(); }
-
-private:
-    // Grows the array to count elements; one far larger than needed (the series were cleared)
-    // is given back first, so that a long run's arrays do not outlive its points.
-    template <typename T> static void Fit(std::vector<T>& array, size_t count)
-    {
-        constexpr size_t KeepBytes = size_t{1} << 20;
-        if (array.capacity() > 4 * count && array.capacity() * sizeof(T) > KeepBytes) {
-            array = {};
-        }
-        if (array.size() < count) {
-            array.resize(count);
-        }
-    }
-
-    TWalkArrays& FSpare;
-    TWalkArrays FArrays;
+    int32_t Q;     // position in drawing order
+    uint8_t Flags; // TUncoveredItemWalk::SegmentDrawn, PointerDrawn (the previous point's)
+    int32_t X;
+    int32_t Y;
+    int32_t PrevX;
+    int32_t PrevY;
+    TColor Color;
+    TColor PrevColor;
 };
 
 // What the walk keeps between the paints of one series: the traced segment shapes of the pens it
-// drew with lately (its line pen, its outline) and the spare per-point arrays.
+// drew with lately (its line pen, its outline).
 class TUncoveredWalkCache
 {
 public:
     // The table of the segment shapes of a pen (and stairs setting), made when first needed.
     TSegmentFootprints& SegmentFootprintsOf(const TChartPen& pen, bool stairs, bool invertedStairs);
-
-    TWalkArrays SpareArrays;
 
 private:
     std::vector<std::unique_ptr<TSegmentFootprints>> FTables;
@@ -366,20 +376,49 @@ private:
     static constexpr uint8_t SegmentDrawn = 1;
     static constexpr uint8_t PointerDrawn = 2;
 
-    // Array position of the q-th point in drawing order.
-    size_t At(int32_t q) const { return static_cast<size_t>(FStep > 0 ? q : FCount - 1 - q); }
+    // A point of the walk: its pixel and colour.
+    struct TWalkPoint
+    {
+        int32_t X;
+        int32_t Y;
+        TColor Color;
+    };
+    // Points are mapped a run of 8 at a time as the backward pass reaches them; runs it passes
+    // over are never mapped.
+    struct TMappedBlock
+    {
+        static constexpr int32_t Size = 8;
+        int32_t First = -1; // lowest index held; -1: none
+        int32_t Count = 0;
+        int32_t Xs[Size];
+        int32_t Ys[Size];
+        TColor Colors[Size];
+    };
+
+    int32_t IndexOf(int32_t q) const { return FSeries.FPass.FirstDrawn + FStep * q; }
+    // The point at position q in drawing order.
+    TWalkPoint PointAt(int32_t q);
     // Marks the items that draw, from the last one back.
     void MarkBackward();
-    // The first position of the block of 64 points whose last position is q, when later items
-    // cover every pixel the block's inner steps can set; -1 otherwise.
-    int32_t CoveredBlock(int32_t q);
-    // The footprint stretched down by rows lies wholly under later items at (x, y).
-    bool StretchedCovers(const TFootprint& footprint, int32_t x, int32_t y, int32_t rows);
-    void PointerItem(int32_t q, int32_t inStep);
-    void SegmentItem(int32_t q);
+    // The first position of the longest run that ends at position q, starts at a run boundary
+    // (1024, 64 or 8 points) and lies on one pixel column, when later items cover every pixel
+    // the run's inner steps can set; -1 otherwise.
+    int32_t CoveredRun(int32_t q);
+    // Later items cover every pointer on column x at rows low..high and every vertical segment
+    // between two such rows.
+    bool ColumnRowsCovered(int32_t x, int32_t low, int32_t high);
+    // The same, from the rows of column x already found covered (FKnown...) alone.
+    bool KnownCovered(int32_t x, int32_t low, int32_t high) const;
+    // The same, from the coverage.
+    bool RowsCovered(int32_t x, int32_t low, int32_t high);
+    // Where the vertical segments of 1..rows rows reach; nullptr when unknown.
+    const TSegmentFootprints::TReach* VerticalReach(int32_t rows);
+    bool PointerItem(int32_t inStep, const TWalkPoint& point);
+    bool SegmentItem(const TWalkPoint& from, const TWalkPoint& to);
     // The traced pixels of a segment from (x0, y0) by (dx, dy); nullptr when unknown.
     const TFootprint* SegmentFootprint(int32_t x0, int32_t y0, int64_t dx, int64_t dy, int32_t x1,
                                        int32_t y1);
+    const TFootprint* TraceSegment(int32_t* slot, int64_t dx, int64_t dy);
     // Draws the first point as the plain walk does, then the steps that draw.
     void DrawForward();
 
@@ -394,13 +433,8 @@ private:
     const TAxisMapping& FYMap;
     TPixelTracer FTracer;
     std::optional<TFootprint> FPointer;
-    std::optional<TWalkArraysLease> FArrays;
     std::optional<TCoverage> FCover;
     TSegmentFootprints* FSegments = nullptr;
-    int32_t* FXs = nullptr;
-    int32_t* FYs = nullptr;
-    TColor* FColors = nullptr;
-    uint8_t* FDrawn = nullptr;
     int32_t FSegmentPad = 0;
     int32_t FTraceBudget = 256; // new segment shapes traced in one walk
     bool FPointerSeen = false;
@@ -408,8 +442,17 @@ private:
     int32_t FTailStep = 0;
     int32_t FLastPointerX = 0;
     int32_t FLastPointerY = 0;
-    // Blocks of points are passed over from the value lists' summaries (CoveredBlock).
+    // What the current step draws: SegmentDrawn, PointerDrawn.
+    uint8_t FStepFlags = 0;
+    std::vector<TWalkStep> FSteps; // in backward order
+    TMappedBlock FBlocks[2];
+    int32_t FNextBlock = 0;
+    // Runs of points are passed over from the value lists' summaries (CoveredRun).
     const TValueSummary* FXRuns = nullptr;
     const TValueSummary* FYRuns = nullptr;
-    TFootprint FStretched;
+    // Rows FKnownLow..FKnownHigh of pixel column FKnownX are covered for every pointer on them
+    // and every vertical segment between two of them (none while Low > High).
+    int32_t FKnownX = 0;
+    int32_t FKnownLow = 0;
+    int32_t FKnownHigh = -1;
 };

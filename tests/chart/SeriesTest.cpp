@@ -682,6 +682,7 @@ struct PointerScenario
     int pointerPenWidth = 1;       //
     bool colorEachLine = true;     //
     bool ownPointerColors = false; // pointer pen and fill in colours of their own
+    bool bursts = false;           // long runs of points share one X value
 };
 
 std::string StateText(const TChartCanvas3D::TDrawingState& st)
@@ -736,6 +737,7 @@ std::string CompareUncoveredWithPlain(const PointerScenario& sc, int width, TPen
     const TColor palette[3] = {clRed, clGreen, clNavy};
     const std::vector<double> ys = MakeY(sc.data, sc.count, rng);
     double x = 0;
+    int burst = 0;
     for (int i = 0; i < sc.count; ++i) {
         TColor color = clDefault;
         if (sc.pointColors) {
@@ -746,7 +748,11 @@ std::string CompareUncoveredWithPlain(const PointerScenario& sc, int width, TPen
         }
         s.AppendPoint(x, ys[static_cast<size_t>(i)], {}, color);
         below.AppendPoint(x, unit(rng) * 100);
-        const bool stay = sc.data == Data::Wild && unit(rng) < 0.3;
+        if (sc.bursts && burst == 0 && unit(rng) < 0.002) {
+            burst = static_cast<int>(unit(rng) * 3000);
+        }
+        const bool stay =
+            (sc.data == Data::Wild && unit(rng) < 0.3) || (sc.bursts && burst > 0 && --burst > 0);
         // Dense data: many points per pixel column; sparse: a few points far apart.
         const double spacing = sc.data == Data::Sparse ? 20.0 : 1.0;
         x += stay ? 0 : spacing * (0.5 + unit(rng));
@@ -832,6 +838,30 @@ TEST(LineSeries, LeavingOutCoveredPointersAndSegmentsKeepsThePixelsOfThePlainWal
          false, false, true, false, 3},
         {"series-colour", Data::Steady, 1500, psRectangle, 4, 4, true, true, false, false, false,
          false, false, true, false, 1, false, true},
+        // A hundred points and more per column: runs of 1024, 64 and 8 points that later items
+        // cover are passed over as a whole (from the value lists' summaries, or from the
+        // mapped points where points differ in colour).
+        {.name = "runs", .data = Data::Dense, .count = 30000},
+        {.name = "runs-inverted", .data = Data::Dense, .count = 30000, .inverted = true},
+        {.name = "runs-circle-wide-pointer-pen",
+         .data = Data::Dense,
+         .count = 30000,
+         .style = psCircle,
+         .pointerPenWidth = 3},
+        {.name = "runs-bursts", .data = Data::Steady, .count = 20000, .bursts = true},
+        {.name = "runs-stairs-gaps",
+         .data = Data::Dense,
+         .count = 20000,
+         .gaps = true,
+         .stairs = true,
+         .bursts = true},
+        {.name = "runs-colours-clear-fill",
+         .data = Data::Dense,
+         .count = 20000,
+         .pointColors = true,
+         .inverted = true,
+         .clearFill = true,
+         .bursts = true},
     };
     // Wide pens take each of the three end styles in turn over the scenarios; the second way
     // converts the points by the scalar loop (one pen width).
