@@ -831,6 +831,28 @@ void TCanvas::FillWithBrush(const QPainterPath& area, TPenMode mode)
     p->fillPath(area, c);
 }
 
+void TCanvas::FillRectWithBrush(int x, int y, int width, int height, TPenMode mode)
+{
+    constexpr int64_t Limit = int64_t{1} << 28; // far outside any device, no int overflow
+    const auto within = [](int64_t v) { return v > -Limit && v < Limit; };
+    if (FBrush.Style() == bsSolid && FBrush.Bitmap() == nullptr && FImpl->fastPaths && within(x) &&
+        within(y) && within(int64_t{x} + width) && within(int64_t{y} + height)) {
+        // Whole pixels in one colour: the painter's rectangle fill sets the pixels its area fill
+        // sets, without building and scanning an area (a point marker is such a rectangle).
+        QPainter* p = Painter();
+        if (p == nullptr)
+            return;
+        QColor c = ColorToQColor(FBrush.Color());
+        if (!ApplyMode(p, mode, c))
+            return;
+        p->fillRect(QRect(x, y, width, height), c);
+        return;
+    }
+    QPainterPath area;
+    area.addRect(QRectF(x, y, width, height));
+    FillWithBrush(area, mode);
+}
+
 void TCanvas::Polygon(const TPoint* points, int count)
 {
     if (points == nullptr || count < 2)
@@ -867,20 +889,14 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2)
     const bool outline = FPen.Style() != psClear;
     if (!outline) {
         // Without an outline the classic rectangle is one pixel smaller.
-        QPainterPath area;
-        area.addRect(QRectF(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
         if (x2 - x1 > 1 && y2 - y1 > 1)
-            FillWithBrush(area, FPen.Mode());
+            FillRectWithBrush(x1, y1, x2 - x1 - 1, y2 - y1 - 1, FPen.Mode());
         return;
     }
     if (x2 - x1 > 2 && y2 - y1 > 2 && IsThinPen(FPen)) {
-        QPainterPath inner;
-        inner.addRect(QRectF(x1 + 1, y1 + 1, x2 - x1 - 2, y2 - y1 - 2));
-        FillWithBrush(inner, FPen.Mode());
+        FillRectWithBrush(x1 + 1, y1 + 1, x2 - x1 - 2, y2 - y1 - 2, FPen.Mode());
     } else if (!IsThinPen(FPen) && x2 - x1 > 1 && y2 - y1 > 1) {
-        QPainterPath area;
-        area.addRect(QRectF(x1, y1, x2 - x1, y2 - y1));
-        FillWithBrush(area, FPen.Mode());
+        FillRectWithBrush(x1, y1, x2 - x1, y2 - y1, FPen.Mode());
     }
     if (x2 - x1 < 1 || y2 - y1 < 1)
         return;
@@ -954,10 +970,8 @@ void TCanvas::FillRect(const TRect& r)
 {
     if (IsRectEmpty(r))
         return;
-    QPainterPath area;
-    area.addRect(QRectF(r.Left, r.Top, r.Width(), r.Height()));
     // FillRect copies the brush whatever the pen's mode.
-    FillWithBrush(area, pmCopy);
+    FillRectWithBrush(r.Left, r.Top, r.Width(), r.Height(), pmCopy);
 }
 
 void TCanvas::FrameRect(const TRect& r)

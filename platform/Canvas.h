@@ -234,9 +234,10 @@ public:
     void SelectClipPath(int mode);
 
     // ---- Speed ----
-    // Lines of solid pens on 32-bit bitmaps are written straight into the pixels; the result
-    // is exactly that of the plain path through the painter. Switching the fast paths off
-    // draws everything the plain way (for comparisons).
+    // Lines of solid pens on 32-bit bitmaps are written straight into the pixels, and solid
+    // fills of rectangles (Rectangle, FillRect) are filled as rectangles rather than as areas;
+    // the result is exactly that of the plain path through the painter. Switching the fast
+    // paths off draws everything the plain way (for comparisons).
     void SetFastPaths(bool enabled);
     bool FastPaths() const;
 
@@ -262,6 +263,8 @@ private:
     void FlushPixels();
     void FillArea(const QPainterPath& area, TColor color, TPenMode mode);
     void FillWithBrush(const QPainterPath& area, TPenMode mode);
+    // FillWithBrush for the pixels x..x+width-1, y..y+height-1.
+    void FillRectWithBrush(int x, int y, int width, int height, TPenMode mode);
     void DrawShape(const QPainterPath& shape);
     void StrokeRecorded();
     QFont DrawingFont() const;

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <random>
 #include <string>
 
 namespace {
@@ -361,6 +362,54 @@ TEST(CanvasShapes, RectangleOutlinesAndFillsInsideTheExclusiveEdges)
         EXPECT_EQ(s.c.Pixel(4, y), clBlack);
         for (int x = 1; x <= 3; ++x)
             EXPECT_EQ(s.c.Pixel(x, y), clRed) << x << "," << y;
+    }
+}
+
+TEST(CanvasShapes, RectanglesFilledAsRectanglesSetThePixelsOfAnAreaFill)
+{
+    // Random rectangles (reversed corners, one pixel thin, reaching past the bitmap) with
+    // random pens, brushes, modes, clips and window origins, filled the fast way and as general
+    // areas: the pictures must be equal.
+    std::mt19937 rng(11);
+    const auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(rng);
+    };
+    const TPenMode modes[] = {pmCopy, pmXor, pmNotXor, pmNot, pmMerge, pmMask, pmBlack, pmNop};
+    const TBrushStyle brushes[] = {bsSolid, bsSolid, bsClear, bsCross};
+    const TPenStyle pens[] = {psSolid, psSolid, psClear, psInsideFrame, psDash};
+    for (int round = 0; round < 300; ++round) {
+        const unsigned seed = static_cast<unsigned>(rng());
+        QImage pictures[2];
+        for (int way = 0; way < 2; ++way) {
+            rng.seed(seed);
+            Surface s(60, 50);
+            s.c.SetFastPaths(way == 0);
+            s.c.Brush().SetColor(clYellow);
+            s.c.FillRect({0, 0, 60, 50});
+            if (pick(0, 2) == 0)
+                s.c.IntersectClipRect({pick(0, 30), pick(0, 25), pick(30, 60), pick(25, 50)});
+            if (pick(0, 3) == 0)
+                s.c.SetWindowOrg(pick(-5, 5), pick(-5, 5));
+            for (int n = 0; n < 6; ++n) {
+                s.c.Pen().SetStyle(pens[pick(0, 4)]);
+                s.c.Pen().SetWidth(pick(1, 3));
+                s.c.Pen().SetMode(modes[pick(0, 7)]);
+                s.c.Pen().SetColor(static_cast<TColor>(rng() & 0xFFFFFF));
+                s.c.Brush().SetStyle(brushes[pick(0, 3)]);
+                s.c.Brush().SetColor(static_cast<TColor>(rng() & 0xFFFFFF));
+                const int x1 = pick(-10, 70);
+                const int y1 = pick(-10, 60);
+                const int x2 = pick(0, 2) == 0 ? x1 + pick(-3, 3) : pick(-10, 70);
+                const int y2 = pick(0, 2) == 0 ? y1 + pick(-3, 3) : pick(-10, 60);
+                if (pick(0, 3) == 0)
+                    s.c.FillRect(
+                        {std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)});
+                else
+                    s.c.Rectangle(x1, y1, x2, y2);
+            }
+            pictures[way] = s.bitmap.Image().copy();
+        }
+        ASSERT_EQ(pictures[0], pictures[1]) << "round " << round << ", seed " << seed;
     }
 }
 
