@@ -239,7 +239,7 @@ void TCustomSeries::DrawPass(const TChartPen& pen, TColor seriesColor)
     FPass.OneColor = !ColorList().has_value() && !ColorEachPoint();
     if (!FPointer.Visible()) {
         // Without pointers the uncovered walk is not taken: what it kept for this series (the
-        // per-point arrays of a long run, the traced shapes) goes, rather than outliving its use.
+        // traced shapes) goes, rather than outliving its use.
         FWalkCache.reset();
     }
     if (FMergeDenseColumns && CanMergeColumns()) {

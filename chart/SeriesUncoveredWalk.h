@@ -3,9 +3,9 @@
 // pixels later items of the same walk all draw over again: they do not change the picture. The
 // pixels of each item come from drawing it once on a scratch bitmap through the same canvas
 // calls, so the picture stays exactly that of the plain walk (TCustomSeries::DrawOnePoint, point
-// by point), and the canvas is left as that walk leaves it. What the walk keeps between paints
-// (traced segment shapes, per-point arrays) belongs to the series that paints. Included by
-// Series.cpp only.
+// by point), and the canvas is left as that walk leaves it. The walk reads only the points it
+// cannot pass over as whole runs, and keeps only the steps that draw. What it keeps between
+// paints (traced segment shapes) belongs to the series that paints. Included by Series.cpp only.
 #include "chart/AxisMapping.h"
 #include "chart/Series.h"
 #include "chart/ValueSummary.h"
