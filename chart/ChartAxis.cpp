@@ -13,9 +13,6 @@ namespace {
 // Grey of ticks and of a grid whose colour is clDefault.
 constexpr TColor AxisGrey = 0x808080;
 
-// Label caches are dropped whole once they hold this many entries.
-constexpr size_t MaxCachedLabels = 4096;
-
 // A double rounded to the nearest integer, halves to even, saturated to the 32-bit range (0 for
 // not-a-number).
 int32_t RoundToInt32(double x)
@@ -922,12 +919,12 @@ void TChartAxis::ProduceLogLabelValues(const std::function<void(double)>& visit)
 
 void TChartAxis::ClearTextCache() const
 {
-    FTextCache.clear();
+    FLabelCache.ClearTexts();
 }
 
 void TChartAxis::ClearSizeCache()
 {
-    FWidthCache.clear();
+    FLabelCache.ClearWidths();
 }
 
 std::string TChartAxis::DateTimeLabelText(double v) const
@@ -960,22 +957,13 @@ std::string TChartAxis::MakeLabelText(double v) const
 
 std::string TChartAxis::LabelText(double v) const
 {
-    // The separators are process-wide and may change; texts written with others are dropped.
-    if (FTextCacheDecimal != DecimalMark() || FTextCacheGrouping != GroupingMark()) {
-        FTextCache.clear();
-        FTextCacheDecimal = DecimalMark();
-        FTextCacheGrouping = GroupingMark();
-    }
     std::string text;
     if (std::isnan(v)) {
         text = MakeLabelText(v);
-    } else if (const auto found = FTextCache.find(v); found != FTextCache.end()) {
-        text = found->second;
+    } else if (const std::string* kept = FLabelCache.Text(v)) {
+        text = *kept;
     } else {
-        if (FTextCache.size() >= MaxCachedLabels) {
-            FTextCache.clear();
-        }
-        text = FTextCache.emplace(v, MakeLabelText(v)).first->second;
+        text = FLabelCache.KeepText(v, MakeLabelText(v));
     }
     if (!FLabelEventSuspended) {
         FOwner.GetAxisLabel(*this, v, text);
@@ -995,17 +983,13 @@ void TChartAxis::SelectLabelsFont()
     std::string key = std::to_string(reinterpret_cast<uintptr_t>(&canvas)) + '|' +
                       f.Name().toStdString() + '|' + std::to_string(f.Height()) + '|' +
                       std::to_string(f.Style()) + '|' + std::to_string(FLabelsFont.InterCharSize());
-    if (key != FWidthCacheKey) {
-        FWidthCache.clear();
-        FWidthCacheKey = std::move(key);
-    }
+    FLabelCache.SetWidthKey(std::move(key));
 }
 
 int32_t TChartAxis::LabelWidth(const std::string& text)
 {
-    const auto found = FWidthCache.find(text);
-    if (found != FWidthCache.end()) {
-        return found->second;
+    if (const int32_t* kept = FLabelCache.Width(text)) {
+        return *kept;
     }
     TChartCanvas& canvas = FOwner.AxisCanvas();
     int32_t width = 0;
@@ -1016,10 +1000,7 @@ int32_t TChartAxis::LabelWidth(const std::string& text)
             width = std::max(width, static_cast<int32_t>(canvas.MeasureTextWidth(line)));
         }
     }
-    if (FWidthCache.size() >= MaxCachedLabels) {
-        FWidthCache.clear();
-    }
-    FWidthCache.emplace(text, width);
+    FLabelCache.KeepWidth(text, width);
     return width;
 }
 

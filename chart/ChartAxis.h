@@ -5,8 +5,9 @@
 // through TAxisOwner, which the chart control implements.
 //
 // Inside, the work is split by job: range and pixel mapping (pure arithmetic, the linear mapping
-// inline), step and label values (pure arithmetic apart from measuring two label texts), a cache
-// of label texts and sizes, and the drawing.
+// inline), step and label values (pure arithmetic apart from measuring two label texts), the
+// cache of label texts and sizes (TAxisLabelCache), and the drawing.
+#include "chart/AxisLabelCache.h"
 #include "chart/AxisMapping.h"
 #include "chart/ChartCanvas.h"
 #include "chart/ChartEngine.h"
@@ -451,9 +452,5 @@ private:
     TAxisMapping FMapping;
 
     // Label texts by value and label widths by text; see LabelText and LabelWidth.
-    mutable std::unordered_map<double, std::string> FTextCache;
-    mutable char FTextCacheDecimal = 0;
-    mutable char FTextCacheGrouping = 0;
-    std::unordered_map<std::string, int32_t> FWidthCache;
-    std::string FWidthCacheKey; // canvas and realised font the widths were measured with
+    mutable TAxisLabelCache FLabelCache;
 };
