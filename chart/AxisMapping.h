@@ -2,8 +2,8 @@
 // The value-to-pixel mapping of an axis as one small value type: the axis computes it when its
 // range or its placement changes and hands it to whoever converts many values (the series walks,
 // the point search), so that every conversion maps exactly as the axis does. Also the integer
-// helpers all pixel arithmetic of the chart shares: saturation to 32 bits and the rounded pixel
-// distance. Needs no toolkit.
+// helpers all pixel arithmetic of the chart shares: saturation and rounding to 32 bits and the
+// rounded pixel distance. Needs no toolkit.
 #include <cmath>
 #include <cstdint>
 
@@ -14,6 +14,23 @@ constexpr int32_t AxisPixelLimit = 67108863;
 inline int32_t SaturateInt32(int64_t v)
 {
     return v > INT32_MAX ? INT32_MAX : (v < INT32_MIN ? INT32_MIN : static_cast<int32_t>(v));
+}
+
+// x rounded to the nearest integer, halves to even, saturated to the 32-bit range (0 for
+// not-a-number).
+inline int32_t RoundToInt32(double x)
+{
+    if (std::isnan(x)) {
+        return 0;
+    }
+    const double r = std::nearbyint(x);
+    if (r >= 2147483647.0) {
+        return INT32_MAX;
+    }
+    if (r <= -2147483648.0) {
+        return INT32_MIN;
+    }
+    return static_cast<int32_t>(r);
 }
 
 // The rounded distance of a pixel offset: the square root of dx^2 + dy^2 rounded to the nearest

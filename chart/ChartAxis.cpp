@@ -13,29 +13,6 @@ namespace {
 // Grey of ticks and of a grid whose colour is clDefault.
 constexpr TColor AxisGrey = 0x808080;
 
-// A double rounded to the nearest integer, halves to even, saturated to the 32-bit range (0 for
-// not-a-number).
-int32_t RoundToInt32(double x)
-{
-    if (std::isnan(x)) {
-        return 0;
-    }
-    const double r = std::nearbyint(x);
-    if (r >= 2147483647.0) {
-        return INT32_MAX;
-    }
-    if (r <= -2147483648.0) {
-        return INT32_MIN;
-    }
-    return static_cast<int32_t>(r);
-}
-
-// The general form of a number (the empty pattern writes it).
-std::string GeneralText(double v)
-{
-    return FormatNumber("", v);
-}
-
 // The lines of a label text, split at the chart's line separator.
 std::vector<std::string> SplitLines(const std::string& text)
 {
@@ -74,168 +51,6 @@ bool IsQuarterTurn(int32_t angle)
 bool TakesLinesAcross(bool horizontal, int32_t angle)
 {
     return horizontal ? IsUprightAngle(angle) : IsQuarterTurn(angle);
-}
-
-// ---- Date-times: days since 30 December 1899, the fraction is the time of day ----
-
-constexpr double OneSecond = 1.0 / 86400.0;
-constexpr int64_t UnixEpochDay = 25569; // 1 January 1970 as a date-time day
-
-struct TCivilDate
-{
-    int64_t Year;
-    int32_t Month; // 1..12
-    int32_t Day;   // 1..31
-};
-
-// Days since 1 January 1970 of a proleptic Gregorian date, and back.
-int64_t DaysFromCivil(int64_t y, int32_t m, int32_t d)
-{
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yoe = y - era * 400;
-    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-TCivilDate CivilFromDays(int64_t z)
-{
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    const int32_t d = static_cast<int32_t>(doy - (153 * mp + 2) / 5 + 1);
-    const int32_t m = static_cast<int32_t>(mp < 10 ? mp + 3 : mp - 9);
-    return {yoe + era * 400 + (m <= 2), m, d};
-}
-
-double EncodeDate(int64_t year, int32_t month)
-{
-    return static_cast<double>(DaysFromCivil(year, month, 1) + UnixEpochDay);
-}
-
-// Writes a date-time under a pattern: yyyy yy (year), mm m (month; minutes right after an hour),
-// dd d (day), hh h (hour), nn n (minute), ss s (second), zzz z (millisecond), quoted literals;
-// every other character is copied.
-std::string FormatDateTime(const std::string& pattern, double value)
-{
-    const double dayPart = std::floor(value);
-    int64_t ms = static_cast<int64_t>(std::llround((value - dayPart) * 86400000.0));
-    int64_t day = static_cast<int64_t>(dayPart);
-    if (ms >= 86400000) {
-        ms -= 86400000;
-        ++day;
-    }
-    const TCivilDate date = CivilFromDays(day - UnixEpochDay);
-    const int64_t hour = ms / 3600000;
-    const int64_t minute = ms / 60000 % 60;
-    const int64_t second = ms / 1000 % 60;
-    const int64_t milli = ms % 1000;
-
-    auto number = [](int64_t v, int width) {
-        std::string s = std::to_string(v);
-        if (static_cast<int>(s.size()) < width) {
-            s.insert(0, static_cast<size_t>(width) - s.size(), '0');
-        }
-        return s;
-    };
-    std::string out;
-    bool afterHour = false;
-    size_t i = 0;
-    while (i < pattern.size()) {
-        const char c = pattern[i];
-        size_t run = 1;
-        while (i + run < pattern.size() && std::tolower(pattern[i + run]) == std::tolower(c)) {
-            ++run;
-        }
-        switch (std::tolower(c)) {
-        case 'y':
-            out += run >= 3 ? number(date.Year, 4) : number(date.Year % 100, 2);
-            break;
-        case 'm':
-            if (afterHour) {
-                out += number(minute, run >= 2 ? 2 : 1);
-            } else {
-                out += number(date.Month, run >= 2 ? 2 : 1);
-            }
-            afterHour = false;
-            break;
-        case 'd':
-            out += number(date.Day, run >= 2 ? 2 : 1);
-            break;
-        case 'h':
-            out += number(hour, run >= 2 ? 2 : 1);
-            afterHour = true;
-            i += run;
-            continue;
-        case 'n':
-            out += number(minute, run >= 2 ? 2 : 1);
-            break;
-        case 's':
-            out += number(second, run >= 2 ? 2 : 1);
-            break;
-        case 'z':
-            out += number(milli, run >= 3 ? 3 : 1);
-            break;
-        case '\'':
-        case '"': {
-            const size_t close = pattern.find(c, i + 1);
-            const size_t end = close == std::string::npos ? pattern.size() : close;
-            out += pattern.substr(i + 1, end - i - 1);
-            i = close == std::string::npos ? pattern.size() : close + 1;
-            continue;
-        }
-        default:
-            out.append(run, c);
-            i += run;
-            continue;
-        }
-        i += run;
-    }
-    return out;
-}
-
-// Date-time steps in days, from a millisecond to a year.
-constexpr std::array<double, 26> DateTimeSteps = {OneSecond / 1000,
-                                                  OneSecond,
-                                                  5 * OneSecond,
-                                                  10 * OneSecond,
-                                                  15 * OneSecond,
-                                                  30 * OneSecond,
-                                                  60 * OneSecond,
-                                                  300 * OneSecond,
-                                                  600 * OneSecond,
-                                                  900 * OneSecond,
-                                                  1800 * OneSecond,
-                                                  1.0 / 24,
-                                                  2.0 / 24,
-                                                  6.0 / 24,
-                                                  12.0 / 24,
-                                                  1,
-                                                  2,
-                                                  3,
-                                                  7,
-                                                  15,
-                                                  30,
-                                                  61,
-                                                  91,
-                                                  122,
-                                                  183,
-                                                  365};
-
-// Whole months of a calendar step (0 below about four weeks).
-int32_t StepMonths(double step)
-{
-    if (step < 28) {
-        return 0;
-    }
-    if (step >= 365) {
-        return 12 * std::max(1, RoundToInt32(step / 365.25));
-    }
-    return std::max(1, RoundToInt32(step / 30.4375));
 }
 
 } // namespace
@@ -719,90 +534,40 @@ int32_t TChartAxis::MaxLabelCount(int32_t size) const
 
 double TChartAxis::NextNiceStep(double x)
 {
-    if (!(x > 0)) {
-        return AxisSmallestStep; // zero, negative or not a number: start from the bottom
-    }
-    if (std::isinf(x)) {
-        return x;
-    }
-    // Equal to 10 * NextNiceStep(x * 0.1) for x >= 10 and 0.1 * NextNiceStep(x * 10) for x < 1,
-    // unrolled: the same multiplications in the same order.
-    int up = 0;
-    int down = 0;
-    while (x >= 10) {
-        x *= 0.1;
-        ++up;
-    }
-    while (x < 1) {
-        x *= 10;
-        ++down;
-    }
-    double result = x < 2 ? 2 : (x < 5 ? 5 : 10);
-    for (int i = 0; i < up; ++i) {
-        result = 10 * result;
-    }
-    for (int i = 0; i < down; ++i) {
-        result = 0.1 * result;
-    }
-    return result;
+    return ::NextNiceStep(x);
 }
 
 double TChartAxis::IncrementForLabelCount(int32_t labelCount) const
 {
-    if (labelCount < 1) {
-        return FIsDateTimeAxis ? OneSecond : AxisSmallestStep;
-    }
-    if (FIsDateTimeAxis) {
-        return DateTimeIncrement(labelCount);
-    }
-    double step;
-    if (FIncrement > 0) {
-        step = FIncrement;
-    } else if (ScaleRange() == 0) {
-        step = 1;
-    } else {
-        step = std::fabs(ScaleRange()) / (static_cast<double>(labelCount) + 1);
-        // Few points along the axis: no step below one, so labels do not fall between points.
+    // Few points along the axis: no automatic step below one, so labels do not fall between
+    // points.
+    bool atLeastOne = false;
+    if (labelCount >= 1 && !FIsDateTimeAxis && !(FIncrement > 0) && ScaleRange() != 0) {
         for (int32_t i = 0; i < FOwner.SeriesCount(); ++i) {
             const TChartSeries& s = FOwner.SeriesAt(i);
             const bool freeAlongAxis = FHorizontal ? s.YMandatory() : !s.YMandatory();
             if (s.Active() && freeAlongAxis && s.Count() <= labelCount && SeriesOnAxis(s)) {
-                step = std::max(step, 1.0);
+                atLeastOne = true;
                 break;
             }
         }
     }
-    if (FLabelsSeparation >= 0) {
-        int64_t k = static_cast<int64_t>(labelCount) + 1;
-        for (;;) {
-            const double q = ScaleRange() / step;
-            if (std::fabs(q) < 2147483647.0) {
-                k = static_cast<int64_t>(std::nearbyint(q));
-                if (k > labelCount) {
-                    step = NextNiceStep(step);
-                }
-            } else {
-                step = NextNiceStep(step);
-            }
-            if (k <= labelCount || step > ScaleRange() || std::isinf(step)) {
-                break;
-            }
-        }
-    }
-    return std::isinf(step) ? ScaleRange() : std::max(AxisSmallestStep, step);
+    return LabelStep(Scale(), labelCount, atLeastOne);
 }
 
-double TChartAxis::DateTimeIncrement(int32_t labelCount) const
+TAxisScale TChartAxis::Scale() const
 {
-    const double range = std::fabs(ScaleRange());
-    const double wanted = std::max(FIncrement, range / labelCount);
-    for (const double step : DateTimeSteps) {
-        if (step >= wanted) {
-            return step;
-        }
-    }
-    // Longer than a year: whole nice numbers of years.
-    return 365 * NextNiceStep(wanted / 365);
+    TAxisScale scale;
+    scale.Minimum = FScaleMinimum;
+    scale.Maximum = FScaleMaximum;
+    scale.Logarithmic = FMapping.Logarithmic();
+    scale.LogarithmicBase = FLogarithmicBase;
+    scale.DateTime = FIsDateTimeAxis;
+    scale.ExactDateTime = FExactDateTime;
+    scale.RoundFirstLabel = FRoundFirstLabel;
+    scale.Increment = FIncrement;
+    scale.LabelsSeparation = FLabelsSeparation;
+    return scale;
 }
 
 double TChartAxis::ComputeIncrement()
@@ -840,81 +605,7 @@ TAxisLabelStyle TChartAxis::ResolvedLabelStyle() const
 
 void TChartAxis::ProduceLabelValues(double step, const std::function<void(double)>& visit) const
 {
-    if (!(step > 0) || !(FScaleMaximum >= FScaleMinimum)) {
-        return;
-    }
-    if (!(std::fabs(ScaleRange() / step) < AxisMaxLabelPositions)) {
-        return;
-    }
-    if (FMapping.Logarithmic()) {
-        ProduceLogLabelValues(visit);
-        return;
-    }
-    const int32_t months = FIsDateTimeAxis && FExactDateTime ? StepMonths(step) : 0;
-    if (months > 0) {
-        // Calendar steps: the first days of every months-th month (of every year for yearly
-        // steps), from the highest down.
-        const TCivilDate top =
-            CivilFromDays(static_cast<int64_t>(std::floor(FScaleMaximum)) - UnixEpochDay);
-        int64_t index = top.Year * 12 + (top.Month - 1);
-        index -= ((index % months) + months) % months;
-        for (int32_t n = 0; n <= AxisMaxLabelPositions; ++n, index -= months) {
-            const int64_t year = index >= 0 ? index / 12 : (index - 11) / 12;
-            const double t = EncodeDate(year, static_cast<int32_t>(index - year * 12) + 1);
-            if (t > FScaleMaximum) {
-                continue;
-            }
-            if (t < FScaleMinimum) {
-                break;
-            }
-            visit(t);
-        }
-        return;
-    }
-    double t = FScaleMaximum / step;
-    if (FRoundFirstLabel && GeneralText(FScaleMinimum) != GeneralText(FScaleMaximum)) {
-        t = std::trunc(t) * step;
-    } else {
-        t = FScaleMaximum;
-    }
-    while (t > FScaleMaximum) {
-        const double next = t - step;
-        if (!(next < t)) {
-            break;
-        }
-        t = next;
-    }
-    if (RangeIsZero() || std::fabs(FScaleMaximum - FScaleMinimum) < AxisSmallestRange ||
-        GeneralText(t) == GeneralText(t - step)) {
-        visit(t);
-        return;
-    }
-    const double limit = (FScaleMinimum - AxisSmallestStep) / (1 + AxisSmallestStep);
-    while (t >= limit) {
-        visit(t);
-        const double next = t - step;
-        if (!(next < t)) {
-            break; // the step no longer changes t
-        }
-        t = next;
-    }
-}
-
-void TChartAxis::ProduceLogLabelValues(const std::function<void(double)>& visit) const
-{
-    // Powers of the base, from the highest inside the range down.
-    const double base = FLogarithmicBase;
-    double t = std::pow(base, std::floor(std::log(FScaleMaximum) / std::log(base)));
-    while (t * base <= FScaleMaximum) {
-        t *= base;
-    }
-    while (t > FScaleMaximum) {
-        t /= base;
-    }
-    for (int32_t n = 0; n < AxisMaxLabelPositions && t >= FScaleMinimum && t > 0; ++n) {
-        visit(t);
-        t /= base;
-    }
+    VisitLabelValues(Scale(), step, visit);
 }
 
 void TChartAxis::ClearTextCache() const
@@ -927,28 +618,12 @@ void TChartAxis::ClearSizeCache()
     FLabelCache.ClearWidths();
 }
 
-std::string TChartAxis::DateTimeLabelText(double v) const
-{
-    if (!FDateTimeFormat.empty()) {
-        return FormatDateTime(FDateTimeFormat, v);
-    }
-    const double step = FLastIncrement;
-    const char* pattern = step < OneSecond        ? "hh:nn:ss.zzz"
-                          : step < 60 * OneSecond ? "hh:nn:ss"
-                          : step < 1              ? "hh:nn"
-                          : step < 28             ? "dd/mm/yyyy"
-                          : step < 365            ? "mm/yyyy"
-                                                  : "yyyy";
-    return FormatDateTime(pattern, v);
-}
-
 std::string TChartAxis::MakeLabelText(double v) const
 {
     std::string text;
     if (FIsDateTimeAxis) {
-        if (v >= 0 && v < 3e6) { // up to the year 9999 and a little more
-            text = DateTimeLabelText(v);
-        }
+        // Empty outside the date-times that have a text (up to the year 9999 and a little more).
+        text = DateTimeLabelText(FDateTimeFormat, FLastIncrement, v);
     } else {
         text = FormatNumber(FAxisValuesFormat, v);
     }

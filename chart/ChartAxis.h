@@ -4,11 +4,13 @@
 // the axis (title, labels, line, ticks, grid, minor ticks). The axis reaches its chart only
 // through TAxisOwner, which the chart control implements.
 //
-// Inside, the work is split by job: range and pixel mapping (pure arithmetic, the linear mapping
-// inline), step and label values (pure arithmetic apart from measuring two label texts), the
-// cache of label texts and sizes (TAxisLabelCache), and the drawing.
+// Inside, the work is split by job: range and pixel mapping (TAxisMapping, chart/AxisMapping.h),
+// step and label values (free functions of the scale, chart/AxisSteps.h; the axis measures two
+// label texts), label texts (number formats and date-times, chart/NumberFormat.h) and their
+// cache (TAxisLabelCache), and the drawing, which is the axis' own.
 #include "chart/AxisLabelCache.h"
 #include "chart/AxisMapping.h"
+#include "chart/AxisSteps.h"
 #include "chart/ChartCanvas.h"
 #include "chart/ChartEngine.h"
 #include "platform/Types.h"
@@ -19,13 +21,6 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
-
-// Lower bound of an automatic step between labels.
-constexpr double AxisSmallestStep = 1e-12;
-// Smallest range SetScaleRange accepts, and the range below which a single label is produced.
-constexpr double AxisSmallestRange = 1e-10;
-// More label positions than this produce no labels at all.
-constexpr int32_t AxisMaxLabelPositions = 10000;
 
 // Units of a position or margin: percent of an extent, or pixels.
 enum TChartUnits
@@ -372,9 +367,8 @@ private:
     void ClearTextCache() const;
     void ClearSizeCache();
     std::string MakeLabelText(double v) const;
-    std::string DateTimeLabelText(double v) const;
-    double DateTimeIncrement(int32_t labelCount) const;
-    void ProduceLogLabelValues(const std::function<void(double)>& visit) const;
+    // The numbers the label steps and values depend on (AxisSteps).
+    TAxisScale Scale() const;
     void ProduceTextLabels(TAxisLabelStyle style);
     void VisitLabel(double value, const std::string& text);
     void DrawTicks(const std::vector<int32_t>& positions, int64_t offset, int64_t length,

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -547,4 +548,142 @@ double TextToFloat(std::string_view text)
         throw invalid();
     }
     return value;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Date-times
+
+namespace {
+
+constexpr int64_t UnixEpochDay = 25569; // 1 January 1970 as a date-time day
+
+// Days since 1 January 1970 of a proleptic Gregorian date, and back.
+int64_t DaysFromCivil(int64_t y, int32_t m, int32_t d)
+{
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+TCivilDate CivilFromDays(int64_t z)
+{
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    const int32_t d = static_cast<int32_t>(doy - (153 * mp + 2) / 5 + 1);
+    const int32_t m = static_cast<int32_t>(mp < 10 ? mp + 3 : mp - 9);
+    return {yoe + era * 400 + (m <= 2), m, d};
+}
+
+} // namespace
+
+TCivilDate DateOfDay(int64_t day)
+{
+    return CivilFromDays(day - UnixEpochDay);
+}
+
+double FirstDayOfMonth(int64_t year, int32_t month)
+{
+    return static_cast<double>(DaysFromCivil(year, month, 1) + UnixEpochDay);
+}
+
+std::string FormatDateTime(std::string_view pattern, double value)
+{
+    if (!(value >= 0 && value < MaxDateTimeText)) {
+        return {};
+    }
+    const double dayPart = std::floor(value);
+    int64_t ms = static_cast<int64_t>(std::llround((value - dayPart) * 86400000.0));
+    int64_t day = static_cast<int64_t>(dayPart);
+    if (ms >= 86400000) {
+        ms -= 86400000;
+        ++day;
+    }
+    const TCivilDate date = CivilFromDays(day - UnixEpochDay);
+    const int64_t hour = ms / 3600000;
+    const int64_t minute = ms / 60000 % 60;
+    const int64_t second = ms / 1000 % 60;
+    const int64_t milli = ms % 1000;
+
+    auto number = [](int64_t v, int width) {
+        std::string s = std::to_string(v);
+        if (static_cast<int>(s.size()) < width) {
+            s.insert(0, static_cast<size_t>(width) - s.size(), '0');
+        }
+        return s;
+    };
+    std::string out;
+    bool afterHour = false;
+    size_t i = 0;
+    while (i < pattern.size()) {
+        const char c = pattern[i];
+        size_t run = 1;
+        while (i + run < pattern.size() && std::tolower(pattern[i + run]) == std::tolower(c)) {
+            ++run;
+        }
+        switch (std::tolower(c)) {
+        case 'y':
+            out += run >= 3 ? number(date.Year, 4) : number(date.Year % 100, 2);
+            break;
+        case 'm':
+            if (afterHour) {
+                out += number(minute, run >= 2 ? 2 : 1);
+            } else {
+                out += number(date.Month, run >= 2 ? 2 : 1);
+            }
+            afterHour = false;
+            break;
+        case 'd':
+            out += number(date.Day, run >= 2 ? 2 : 1);
+            break;
+        case 'h':
+            out += number(hour, run >= 2 ? 2 : 1);
+            afterHour = true;
+            i += run;
+            continue;
+        case 'n':
+            out += number(minute, run >= 2 ? 2 : 1);
+            break;
+        case 's':
+            out += number(second, run >= 2 ? 2 : 1);
+            break;
+        case 'z':
+            out += number(milli, run >= 3 ? 3 : 1);
+            break;
+        case '\'':
+        case '"': {
+            const size_t close = pattern.find(c, i + 1);
+            const size_t end = close == std::string_view::npos ? pattern.size() : close;
+            out += std::string(pattern.substr(i + 1, end - i - 1));
+            i = close == std::string_view::npos ? pattern.size() : close + 1;
+            continue;
+        }
+        default:
+            out.append(run, c);
+            i += run;
+            continue;
+        }
+        i += run;
+    }
+    return out;
+}
+
+std::string DateTimeLabelText(std::string_view pattern, double step, double value)
+{
+    if (!pattern.empty()) {
+        return FormatDateTime(pattern, value);
+    }
+    const char* automatic = step < DateTimeSecond        ? "hh:nn:ss.zzz"
+                            : step < 60 * DateTimeSecond ? "hh:nn:ss"
+                            : step < 1                   ? "hh:nn"
+                            : step < 28                  ? "dd/mm/yyyy"
+                            : step < 365                 ? "mm/yyyy"
+                                                         : "yyyy";
+    return FormatDateTime(automatic, value);
 }

@@ -1,4 +1,5 @@
-// Feeds arbitrary patterns and values to the number formatter and the text-to-number conversion.
+// Feeds arbitrary patterns and values to the number formatter, the text-to-number conversion and
+// the date-time texts.
 // Input layout: byte 0 picks the separators, bytes 1..8 are the double's bits, the rest is the
 // pattern.
 #include "chart/NumberFormat.h"
@@ -73,5 +74,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const EConvertError&) {
         // Most patterns write text that is no number.
     }
+
+    // Date-times under the same pattern, and the automatic label pattern for a step of the
+    // value's size: only the values that have a text give one.
+    const std::string dateTime = FormatDateTime(pattern, value);
+    if (!(value >= 0 && value < MaxDateTimeText) && !dateTime.empty()) {
+        std::abort();
+    }
+    DateTimeLabelText({}, std::fabs(value), value);
     return 0;
 }

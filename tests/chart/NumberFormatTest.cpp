@@ -353,3 +353,45 @@ TEST_F(NumberFormatTest, TextToFloatRejectsWhatIsNoNumber)
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Date-time texts
+
+namespace {
+
+struct DateTimeCase
+{
+    double Step;
+    const char* Text;
+};
+
+} // namespace
+
+TEST(DateTimeText, PatternFieldsAutomaticPatternsAndValuesWithoutAText)
+{
+    // 15 March 2023, 12:34:56.789 (day 45000 after 30 December 1899).
+    const double t = 45000 + (12 * 3600 + 34 * 60 + 56.789) / 86400;
+    EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:mm:ss.zzz 'at' d/m/yy", t),
+              "2023-03-15 12:34:56.789 at 15/3/23")
+        << "mm right after an hour is the minute";
+    EXPECT_EQ(FormatDateTime("dd.mm.yyyy", 2958465), "31.12.9999");
+    const DateTimeCase automatic[] = {{DateTimeSecond / 10, "12:34:56.789"},
+                                      {30 * DateTimeSecond, "12:34:56"},
+                                      {0.5, "12:34"},
+                                      {7, "15/03/2023"},
+                                      {30, "03/2023"},
+                                      {400, "2023"}};
+    for (const DateTimeCase& c : automatic) {
+        EXPECT_EQ(DateTimeLabelText("", c.Step, t), c.Text) << "labels " << c.Step << " days apart";
+    }
+    EXPECT_EQ(DateTimeLabelText("yy", 7, t), "23") << "a given pattern, whatever the step";
+    EXPECT_EQ(DateOfDay(45000).Year * 10000 + DateOfDay(45000).Month * 100 + DateOfDay(45000).Day,
+              20230315);
+    EXPECT_EQ(FirstDayOfMonth(2023, 3), 44986);
+    // No text (and no undefined conversion) for values before day 0, beyond the year 9999 or
+    // not a number.
+    for (double v : {-0.5, MaxDateTimeText, 1e300, -1e300, std::numeric_limits<double>::infinity(),
+                     std::numeric_limits<double>::quiet_NaN()}) {
+        EXPECT_EQ(FormatDateTime("yyyy-mm-dd", v), "") << v;
+    }
+}
