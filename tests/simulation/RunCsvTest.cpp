@@ -90,4 +90,20 @@ TEST(RunCsvTest, RowsReadBackToTheEnginesSamplesInPhysicalUnits)
     EXPECT_EQ(lines[3].substr(0, lines[3].find(',')), "0.6000000000000001");
 }
 
+// Plain decimals only, also where the shortest text would take an exponent: a run of a long
+// profile passes 1000000 s ("1e+06"), and a value can come close to zero.
+TEST(RunCsvTest, NumbersAreWrittenWithoutAnExponent)
+{
+    std::string text;
+    TLampSample sample;
+    sample.Time = 100000.0;
+    sample.Mains = 100.0;
+    AppendRunCsvRow(text, sample);
+    sample.Time = 1000000.0;
+    sample.Power = 0.5;
+    sample.CtrlCurrent = 0.0001;
+    AppendRunCsvRow(text, sample);
+    EXPECT_EQ(text, "100000,400,0,0,0,0,0,0\r\n1000000,400,0,0,50,0.00001,0,0\r\n");
+}
+
 } // namespace
