@@ -818,9 +818,10 @@ TEST(ChartAxisDrawing, TitlesAreDrawnAtTheirAngleCentredInTheirBand)
             ASSERT_NE(box, TRect{}) << what;
             for (int y = 0; y < 300; ++y)
                 for (int x = 0; x < 400; ++x)
-                    if (x < band.Left || x >= band.Right || y < band.Top || y >= band.Bottom)
+                    if (x < band.Left || x >= band.Right || y < band.Top || y >= band.Bottom) {
                         ASSERT_GE(GetGValue(chart.At(x, y)), GetGValue(clSilver) * 3 / 4)
                             << what << " " << x << "," << y;
+                    }
             EXPECT_GE(box.Left, band.Left) << what;
             EXPECT_GE(box.Top, band.Top) << what;
             EXPECT_LE(box.Right, band.Right) << what;
