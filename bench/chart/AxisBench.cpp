@@ -5,6 +5,7 @@
 #include "chart/ChartAxis.h"
 #include "chart/ChartTools.h"
 #include "tests/support/FakeAxisChart.h"
+#include "tests/support/PlainNearest.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
