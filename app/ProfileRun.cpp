@@ -16,7 +16,9 @@ TProfileRunOutcome Failed(int code, std::string message)
 {
     TProfileRunOutcome outcome;
     outcome.ExitCode = code;
-    outcome.Err = "OrvexDemo: " + std::move(message) + "\n";
+    outcome.Err = "OrvexDemo: ";
+    outcome.Err += message;
+    outcome.Err += '\n';
     return outcome;
 }
 } // namespace
@@ -47,7 +49,8 @@ TProfileRunOutcome RunProfileFile(const std::string& profilePath, const std::str
             error)) {
         std::string where = profilePath;
         if (error.Line > 0) {
-            where += ":" + std::to_string(error.Line);
+            where += ':';
+            where += std::to_string(error.Line);
         }
         if (error.Field > 0) {
             where +=
