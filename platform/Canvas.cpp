@@ -358,6 +358,16 @@ bool ApplyMode(QPainter* p, TPenMode mode, QColor& color)
     }
 }
 
+// A fill in one colour under a raster mode: the colour as the painter takes it, set up on the
+// painter; false when there is no painter or the mode draws nothing.
+bool PrepareFill(QPainter* p, TColor color, TPenMode mode, QColor& qcolor)
+{
+    if (p == nullptr)
+        return false;
+    qcolor = ColorToQColor(color);
+    return ApplyMode(p, mode, qcolor);
+}
+
 } // namespace
 
 // ---- Lines ------------------------------------------------------------------------------------
@@ -795,12 +805,9 @@ void TCanvas::FlushPixels()
 void TCanvas::FillArea(const QPainterPath& area, TColor color, TPenMode mode)
 {
     QPainter* p = Painter();
-    if (p == nullptr)
-        return;
-    QColor c = ColorToQColor(color);
-    if (!ApplyMode(p, mode, c))
-        return;
-    p->fillPath(area, c);
+    QColor c;
+    if (PrepareFill(p, color, mode, c))
+        p->fillPath(area, c);
 }
 
 // ---- Shapes -------------------------------------------------------------------------------
@@ -812,10 +819,8 @@ void TCanvas::FillWithBrush(const QPainterPath& area, TPenMode mode)
     // The pattern's pixels first: reading them may end painting on this very bitmap.
     const QImage pattern = FBrush.Bitmap() != nullptr ? FBrush.Bitmap()->Image() : QImage();
     QPainter* p = Painter();
-    if (p == nullptr)
-        return;
-    QColor c = ColorToQColor(FBrush.Color());
-    if (!ApplyMode(p, mode, c))
+    QColor c;
+    if (!PrepareFill(p, FBrush.Color(), mode, c))
         return;
     if (!pattern.isNull() && !pattern.size().isEmpty()) {
         p->fillPath(area, QBrush(pattern));
@@ -840,12 +845,9 @@ void TCanvas::FillRectWithBrush(int x, int y, int width, int height, TPenMode mo
         // Whole pixels in one colour: the painter's rectangle fill sets the pixels its area fill
         // sets, without building and scanning an area (a point marker is such a rectangle).
         QPainter* p = Painter();
-        if (p == nullptr)
-            return;
-        QColor c = ColorToQColor(FBrush.Color());
-        if (!ApplyMode(p, mode, c))
-            return;
-        p->fillRect(QRect(x, y, width, height), c);
+        QColor c;
+        if (PrepareFill(p, FBrush.Color(), mode, c))
+            p->fillRect(QRect(x, y, width, height), c);
         return;
     }
     QPainterPath area;
