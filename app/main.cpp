@@ -6,6 +6,7 @@
 #include "app/DisplayCheck.h"
 #include "app/Startup.h"
 #include "app/TerminationSignals.h"
+#include "platform/WindowFrame.h"
 
 #include <optional>
 
@@ -25,6 +26,9 @@ int main(int argc, char** argv)
     }
     QuitOnTerminationSignals();
     InitializeUnits();
+    // For checks of the running program: which frame each window got (see ReportWindowFramesTo).
+    if (const QString report = qEnvironmentVariable("ORVEX_FRAME_REPORT"); !report.isEmpty())
+        ReportWindowFramesTo(report);
 
     // The five windows in their order; the message loop runs until the main window closes.
     TAppForms forms;

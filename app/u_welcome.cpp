@@ -53,24 +53,25 @@ constexpr int ProgressMax = 100;
 } // namespace
 
 TfrmWelcome::TfrmWelcome(QWidget* mainForm, QWidget* parent)
-    : QDialog(parent, DialogFrameFlags(true)), FMainForm(mainForm)
+    : TFramedDialog(parent, true), FMainForm(mainForm)
 {
     setWindowTitle(QStringLiteral("Welcome"));
     setFont(FormFont("MS Sans Serif", 13));
-    SetFormColors(this, clBtnFace);
-    setFixedSize(ClientWidth, ClientHeight);
+    SetFormColors(Client(), clBtnFace);
+    SetClientSize(ClientWidth, ClientHeight);
 
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(Client());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    Label1 = new QLabel(QStringLiteral("BEEING INDEPENDENT FROM VARIATIONS IN GRID SUPPLY"), this);
+    Label1 =
+        new QLabel(QStringLiteral("BEEING INDEPENDENT FROM VARIATIONS IN GRID SUPPLY"), Client());
     Label1->setFont(FormFont("MS Sans Serif", 25, fsBold));
     Label1->setFixedHeight(Label1Height);
     SetFormColors(Label1, clWhite);
     layout->addWidget(Label1);
 
-    Memo1 = new QPlainTextEdit(this);
+    Memo1 = new QPlainTextEdit(Client());
     Memo1->setReadOnly(true);
     Memo1->setFrameStyle(QFrame::NoFrame);
     Memo1->setFont(FormFont("MS Sans Serif", 20));
@@ -91,7 +92,7 @@ TfrmWelcome::TfrmWelcome(QWidget* mainForm, QWidget* parent)
     SetFormColors(Memo1, clWindow, clWindowText);
     layout->addWidget(Memo1, 1);
 
-    Panel1 = new QFrame(this);
+    Panel1 = new QFrame(Client());
     static_cast<QFrame*>(Panel1)->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setFixedHeight(Panel1Height);
     SetFormColors(Panel1, clBtnFace);

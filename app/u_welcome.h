@@ -3,7 +3,7 @@
 // explains the demonstration and counts a progress bar up over about ten seconds before its
 // OK button may be pressed. OK hides it and maximises the main window. Later it can be shown
 // again modally ("Introduction screen..."), but not while it is still shown from the start.
-#include <QDialog>
+#include "platform/WindowFrame.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -12,7 +12,7 @@ class QPushButton;
 class QTimer;
 class QWidget;
 
-class TfrmWelcome : public QDialog
+class TfrmWelcome : public TFramedDialog
 {
 public:
     // mainForm: the window that OK maximises (may be nullptr).

@@ -39,15 +39,15 @@ QLineEdit* RowEdit(QGroupBox* box, int top, TColor color)
 }
 } // namespace
 
-TfrmWerte::TfrmWerte(QWidget* parent) : QDialog(parent, DialogFrameFlags(true))
+TfrmWerte::TfrmWerte(QWidget* parent) : TFramedDialog(parent, true)
 {
     setWindowTitle(QStringLiteral("Values"));
     setFont(FormFont("MS Sans Serif", 13));
-    SetFormColors(this, clBtnFace);
-    setFixedSize(ClientWidth, ClientHeight);
+    SetFormColors(Client(), clBtnFace);
+    SetClientSize(ClientWidth, ClientHeight);
     move(DesignLeft, DesignTop);
 
-    auto* panel = new QFrame(this);
+    auto* panel = new QFrame(Client());
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setLineWidth(1);
     panel->setGeometry(0, 8, 97, 176);
@@ -58,14 +58,14 @@ TfrmWerte::TfrmWerte(QWidget* parent) : QDialog(parent, DialogFrameFlags(true))
     Label3 = RowLabel(Panel1, "voltage:", 105, clBlue);
     Label4 = RowLabel(Panel1, "power :", 145, clYellow);
 
-    GroupBox1 = new QGroupBox(QStringLiteral("uncontrolled"), this);
+    GroupBox1 = new QGroupBox(QStringLiteral("uncontrolled"), Client());
     GroupBox1->setGeometry(96, 0, 110, 185);
     edtNetzspannung = RowEdit(GroupBox1, 30, clAqua);
     edtStrom = RowEdit(GroupBox1, 70, clRed);
     edtSpannung = RowEdit(GroupBox1, 110, clBlue);
     edtLeistung = RowEdit(GroupBox1, 150, clYellow);
 
-    GroupBox2 = new QGroupBox(QStringLiteral("controlled"), this);
+    GroupBox2 = new QGroupBox(QStringLiteral("controlled"), Client());
     GroupBox2->setGeometry(204, 0, 110, 185);
     edtNetzspannungR = RowEdit(GroupBox2, 30, clAqua);
     edtStromr = RowEdit(GroupBox2, 70, clRed);
@@ -170,7 +170,7 @@ void TfrmWerte::changeEvent(QEvent* event)
         // Where the platform allows it, the activation goes back as well.
         FKeyboardOwner->activateWindow();
     }
-    QDialog::changeEvent(event);
+    TFramedDialog::changeEvent(event);
 }
 
 void TfrmWerte::hideEvent(QHideEvent* event)

@@ -2,7 +2,8 @@
 // The values window: a small stay-on-top dialog without system buttons that shows the eight
 // values of the sample nearest to the mouse in physical units. The main window's crosshair
 // fills the edits and shows or hides the window; this class only lays it out.
-#include <QDialog>
+#include "platform/WindowFrame.h"
+
 #include <QPointer>
 
 #include <optional>
@@ -16,7 +17,7 @@ class QLabel;
 class QLineEdit;
 class QWidget;
 
-class TfrmWerte : public QDialog
+class TfrmWerte : public TFramedDialog
 {
 public:
     explicit TfrmWerte(QWidget* parent = nullptr);
