@@ -133,10 +133,22 @@ void TUncoveredItemWalk::MarkBackward()
     }
     const TWalkPoint last = PointAt(FCount - 1);
     PointerItem(FCount - 1, last); // the last point's own pointer
+    // The rows of the run passed over last, while its first point is point q: the step into it
+    // is passed over together with the run before it when both lie on one column and later items
+    // cover the rows of both.
+    std::optional<TColumnRows> passed;
     for (int32_t q = FCount - 1; q >= 1; --q) {
         if (q != FCount - 1 && FPointerSeen && FSegmentSeen) {
-            if (const int32_t first = CoveredRun(q); first >= 0) {
-                q = first + 1; // steps first + 1 .. q are covered
+            std::optional<TColumnRows> run;
+            if (passed) {
+                run = CoveredRun(q - 1, &*passed); // steps run->First + 1 .. q
+            }
+            if (!run) {
+                run = CoveredRun(q, nullptr); // steps run->First + 1 .. q
+            }
+            passed = run;
+            if (run) {
+                q = run->First + 1;
                 continue;
             }
         }
@@ -160,13 +172,32 @@ void TUncoveredItemWalk::MarkBackward()
 // between the run's lowest and highest and vertical segments between such rows. Runs of 1024
 // and 64 points come from the value lists' summaries (X: both ends map to the column; Y: the
 // rows of the lowest and the highest value bound all others), runs of 8 from their mapped
-// points.
-int32_t TUncoveredItemWalk::CoveredRun(int32_t q)
+// points. With joined, the step from the run's last point into the run passed over just before
+// (whose first point is q + 1) counts as an inner step too: both runs must lie on one column,
+// and the rows of both are checked together.
+std::optional<TUncoveredItemWalk::TColumnRows>
+TUncoveredItemWalk::CoveredRun(int32_t q, const TColumnRows* joined)
 {
     const int32_t index = IndexOf(q);
     const auto endsRun = [&](int32_t size) {
         return q >= size - 1 &&
                (FStep > 0 ? (index & (size - 1)) == size - 1 : (index & (size - 1)) == 0);
+    };
+    // The run from q - (size - 1) on column x at rows a..b (either order), when covered.
+    const auto covered = [&](int32_t size, int32_t x, int32_t a,
+                             int32_t b) -> std::optional<TColumnRows> {
+        TColumnRows rows{q - (size - 1), x, std::min(a, b), std::max(a, b)};
+        if (joined != nullptr) {
+            if (joined->X != x) {
+                return std::nullopt;
+            }
+            rows.Low = std::min(rows.Low, joined->Low);
+            rows.High = std::max(rows.High, joined->High);
+        }
+        if (!ColumnRowsCovered(x, rows.Low, rows.High)) {
+            return std::nullopt;
+        }
+        return rows;
     };
     if (FXRuns != nullptr) {
         for (const int32_t shift : {TValueSummary::GroupShift, TValueSummary::BlockShift}) {
@@ -184,16 +215,15 @@ int32_t TUncoveredItemWalk::CoveredRun(int32_t q)
             if (FXMap.ValueToPixel(xr.High) != x) {
                 continue;
             }
-            const int32_t a = FYMap.ValueToPixel(yr.Low);
-            const int32_t b = FYMap.ValueToPixel(yr.High);
-            if (ColumnRowsCovered(x, std::min(a, b), std::max(a, b))) {
-                return q - ((1 << shift) - 1);
+            if (auto rows = covered(1 << shift, x, FYMap.ValueToPixel(yr.Low),
+                                    FYMap.ValueToPixel(yr.High))) {
+                return rows;
             }
         }
     }
     constexpr int32_t Small = 8;
     if (!endsRun(Small)) {
-        return -1;
+        return std::nullopt;
     }
     const TWalkPoint end = PointAt(q);
     int32_t low = end.Y;
@@ -201,12 +231,12 @@ int32_t TUncoveredItemWalk::CoveredRun(int32_t q)
     for (int32_t r = q - 1; r > q - Small; --r) {
         const TWalkPoint point = PointAt(r);
         if (point.X != end.X) {
-            return -1;
+            return std::nullopt;
         }
         low = std::min(low, point.Y);
         high = std::max(high, point.Y);
     }
-    return ColumnRowsCovered(end.X, low, high) ? q - (Small - 1) : -1;
+    return covered(Small, end.X, low, high);
 }
 
 bool TUncoveredItemWalk::ColumnRowsCovered(int32_t x, int32_t low, int32_t high)

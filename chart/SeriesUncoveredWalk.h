@@ -400,10 +400,19 @@ private:
     TWalkPoint PointAt(int32_t q);
     // Marks the items that draw, from the last one back.
     void MarkBackward();
-    // The first position of the longest run that ends at position q, starts at a run boundary
-    // (1024, 64 or 8 points) and lies on one pixel column, when later items cover every pixel
-    // the run's inner steps can set; -1 otherwise.
-    int32_t CoveredRun(int32_t q);
+    // A run of points passed over: its first position, its pixel column and its rows.
+    struct TColumnRows
+    {
+        int32_t First;
+        int32_t X;
+        int32_t Low;
+        int32_t High;
+    };
+    // The longest run that ends at position q, starts at a run boundary (1024, 64 or 8 points)
+    // and lies on one pixel column, when later items cover every pixel the run's inner steps can
+    // set; nothing otherwise. With joined (the run passed over just before, from position q + 1
+    // on), the step into that run counts among the inner steps.
+    std::optional<TColumnRows> CoveredRun(int32_t q, const TColumnRows* joined);
     // Later items cover every pointer on column x at rows low..high and every vertical segment
     // between two such rows.
     bool ColumnRowsCovered(int32_t x, int32_t low, int32_t high);

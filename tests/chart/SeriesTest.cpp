@@ -391,7 +391,9 @@ enum class Data
     Noisy,  // uniform noise over the whole range
     Dense,  // many points per pixel column
     Sparse, // a few points far apart
-    Wild    // values far outside the range, repeated X values
+    Wild,   // values far outside the range, repeated X values
+    Levels, // a few levels held for a while each, as a voltage moved by a slider
+    Returns // runs of 64 points, every other one far to the right, then back a row lower
 };
 
 struct Scenario
@@ -417,6 +419,7 @@ std::vector<double> MakeY(Data data, int count, std::mt19937& rng)
 {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     std::vector<double> y(static_cast<size_t>(count));
+    double level = 50;
     for (int i = 0; i < count; ++i) {
         const double t = static_cast<double>(i) / count;
         double v = 0;
@@ -428,6 +431,15 @@ std::vector<double> MakeY(Data data, int count, std::mt19937& rng)
         case Data::Noisy:
         case Data::Sparse:
             v = unit(rng) * 100;
+            break;
+        case Data::Levels:
+            if (i == 0 || unit(rng) < 0.01) {
+                level = 20 + 15 * std::floor(unit(rng) * 5);
+            }
+            v = level;
+            break;
+        case Data::Returns:
+            v = (i / 64) % 2 != 0 ? 20 : 50 + (i / 128) % 2;
             break;
         case Data::Wild: {
             // Far outside the range, infinite, not a number, or inside.
@@ -683,6 +695,7 @@ struct PointerScenario
     bool colorEachLine = true;     //
     bool ownPointerColors = false; // pointer pen and fill in colours of their own
     bool bursts = false;           // long runs of points share one X value
+    bool returns = false;          // now and then X goes back to columns drawn before
 };
 
 std::string StateText(const TChartCanvas3D::TDrawingState& st)
@@ -756,6 +769,12 @@ std::string CompareUncoveredWithPlain(const PointerScenario& sc, int width, TPen
         // Dense data: many points per pixel column; sparse: a few points far apart.
         const double spacing = sc.data == Data::Sparse ? 20.0 : 1.0;
         x += stay ? 0 : spacing * (0.5 + unit(rng));
+        if (sc.returns && unit(rng) < 0.002) {
+            x *= unit(rng);
+        }
+        if (sc.data == Data::Returns) {
+            x = (i / 64) % 2 != 0 ? 900 : 100;
+        }
     }
     if (sc.hiddenEnds) {
         chart.BottomAxis().SetScaleRange(x * 0.2, x * 0.8);
@@ -849,6 +868,21 @@ TEST(LineSeries, LeavingOutCoveredPointersAndSegmentsKeepsThePixelsOfThePlainWal
          .style = psCircle,
          .pointerPenWidth = 3},
         {.name = "runs-bursts", .data = Data::Steady, .count = 20000, .bursts = true},
+        // Steps between levels inside runs and where two runs meet on one column, runs that
+        // meet across columns, and columns drawn again later.
+        {.name = "runs-levels", .data = Data::Levels, .count = 20000},
+        {.name = "runs-levels-small-pointers",
+         .data = Data::Levels,
+         .count = 10000,
+         .horizSize = 1,
+         .vertSize = 1},
+        {.name = "runs-levels-returns",
+         .data = Data::Levels,
+         .count = 20000,
+         .inverted = true,
+         .bursts = true,
+         .returns = true},
+        {.name = "runs-returns", .data = Data::Returns, .count = 1024},
         {.name = "runs-stairs-gaps",
          .data = Data::Dense,
          .count = 20000,
