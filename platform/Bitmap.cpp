@@ -5,16 +5,37 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
-QImage WhiteImage(int width, int height)
+QImage WhiteImage(int width, int height, double ratio = 1.0)
 {
     if (width <= 0 || height <= 0)
         return QImage();
     QImage image(width, height, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::white);
     return image;
+}
+
+constexpr double MinRatio = 1.0;
+constexpr double MaxRatio = 8.0;
+
+double ClampRatio(double ratio)
+{
+    return std::isfinite(ratio) ? std::clamp(ratio, MinRatio, MaxRatio) : MinRatio;
+}
+
+int ScaledLength(int length, double ratio)
+{
+    return ratio == 1.0 ? length : static_cast<int>(std::lround(length * ratio));
+}
+
+// The logical length of a device length: the inverse of ScaledLength for ratios of 1 and more.
+int LogicalLength(int device, double ratio)
+{
+    return ratio == 1.0 ? device : static_cast<int>(std::lround(device / ratio));
 }
 
 void CheckDimensions(int width, int height)
@@ -34,11 +55,14 @@ TBitmap::TBitmap(int width, int height)
     height = std::max(height, 0);
     CheckDimensions(width, height);
     FImage = WhiteImage(width, height);
+    FWidth = FImage.isNull() ? 0 : width;
+    FHeight = FImage.isNull() ? 0 : height;
 }
 
 TBitmap::TBitmap(const TBitmap& other)
-    : FImage(other.Image()), FTransparentMode(other.FTransparentMode),
-      FTransparentColor(other.FTransparentColor), FTransparent(other.FTransparent)
+    : FImage(other.Image()), FRatio(other.FRatio), FWidth(other.FWidth), FHeight(other.FHeight),
+      FTransparentMode(other.FTransparentMode), FTransparentColor(other.FTransparentColor),
+      FTransparent(other.FTransparent)
 {
 }
 
@@ -66,6 +90,10 @@ void TBitmap::ReplaceImage(QImage image)
     if (FCanvas)
         FCanvas->ReleasePainter();
     FImage = std::move(image);
+    if (!FImage.isNull())
+        FImage.setDevicePixelRatio(FRatio);
+    FWidth = FImage.isNull() ? 0 : LogicalLength(FImage.width(), FRatio);
+    FHeight = FImage.isNull() ? 0 : LogicalLength(FImage.height(), FRatio);
     if (FCanvas)
         FCanvas->Attach(Empty() ? nullptr : &FImage);
 }
@@ -86,17 +114,43 @@ void TBitmap::SetSize(int width, int height)
     height = std::max(height, 0);
     if (width == Width() && height == Height())
         return;
-    CheckDimensions(width, height);
-    QImage resized = WhiteImage(width, height);
+    const int deviceWidth = ScaledLength(width, FRatio);
+    const int deviceHeight = ScaledLength(height, FRatio);
+    CheckDimensions(deviceWidth, deviceHeight);
+    QImage resized = WhiteImage(deviceWidth, deviceHeight, FRatio);
     if (!resized.isNull() && !Empty()) {
-        const int w = std::min(width, Width());
-        const int h = std::min(height, Height());
         const QImage& old = Image();
+        const int w = std::min(deviceWidth, old.width());
+        const int h = std::min(deviceHeight, old.height());
         for (int y = 0; y < h; ++y)
             std::copy_n(reinterpret_cast<const QRgb*>(old.constScanLine(y)), w,
                         reinterpret_cast<QRgb*>(resized.scanLine(y)));
     }
     ReplaceImage(std::move(resized));
+    Changed();
+}
+
+int TBitmap::DeviceLength(int logical) const
+{
+    return ScaledLength(logical, FRatio);
+}
+
+void TBitmap::SetPixelRatio(double ratio)
+{
+    ratio = ClampRatio(ratio);
+    if (ratio == FRatio)
+        return;
+    const int width = FWidth;
+    const int height = FHeight;
+    FRatio = ratio;
+    if (Empty()) {
+        ReplaceImage(QImage());
+    } else {
+        CheckDimensions(ScaledLength(width, ratio), ScaledLength(height, ratio));
+        QImage scaled = Image().scaled(ScaledLength(width, ratio), ScaledLength(height, ratio),
+                                       Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        ReplaceImage(std::move(scaled));
+    }
     Changed();
 }
 
@@ -126,6 +180,7 @@ void TBitmap::SetImage(const QImage& image)
 {
     if (!image.isNull())
         CheckDimensions(image.width(), image.height());
+    FRatio = image.isNull() ? FRatio : ClampRatio(image.devicePixelRatio());
     ReplaceImage(image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32));
     Changed();
 }
@@ -136,7 +191,8 @@ TColor TBitmap::TransparentColor() const
         return FTransparentColor;
     if (Empty())
         return clNone;
-    return QColorToColor(QColor(Image().pixel(0, Height() - 1)));
+    const QImage& image = Image();
+    return QColorToColor(QColor(image.pixel(0, image.height() - 1)));
 }
 
 void TBitmap::SetTransparentColor(TColor color)
@@ -174,6 +230,7 @@ void TBitmap::Assign(const TBitmap* source)
         FTransparentColor = clNone;
         FTransparent = false;
     } else {
+        FRatio = source->FRatio;
         ReplaceImage(source->Image());
         FTransparentMode = source->FTransparentMode;
         FTransparentColor = source->FTransparentColor;

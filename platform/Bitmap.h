@@ -1,6 +1,8 @@
 #pragma once
 // An off-screen bitmap: a 32-bit QImage with its own canvas, a transparent colour and a stream
-// form (a 32-bit little-endian byte count followed by a standard BMP file image).
+// form (a 32-bit little-endian byte count followed by a standard BMP file image). Sizes are in
+// logical pixels; at a device pixel ratio above 1 the image holds round(size x ratio) device
+// pixels and carries the ratio, and its canvas draws at device resolution.
 #include "platform/Canvas.h"
 #include "platform/Colors.h"
 
@@ -36,8 +38,8 @@ public:
     TBitmap& operator=(const TBitmap& other);
     ~TBitmap();
 
-    int Width() const { return FImage.width(); }
-    int Height() const { return FImage.height(); }
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
     // Resizes keeping the top-left pixels; new area is white. Negative sizes count as 0;
     // sizes above MaxBitmapDimension raise EInvalidOperation.
     void SetWidth(int value);
@@ -45,13 +47,22 @@ public:
     void SetSize(int width, int height);
     bool Empty() const { return FImage.isNull() || Width() == 0 || Height() == 0; }
 
+    // Device pixels per logical pixel (1 to 8; other values are clamped). A change keeps the
+    // logical size and scales the contents to the new device size (owners usually redraw).
+    double PixelRatio() const { return FRatio; }
+    void SetPixelRatio(double ratio);
+    // Device pixels of a logical length at the bitmap's ratio.
+    int DeviceLength(int logical) const;
+
     // The bitmap's own canvas (bound to the image while the bitmap is not empty).
     TCanvas& Canvas();
     const TCanvas& Canvas() const;
 
-    // The pixels (Format_RGB32). Image() ends any open painting first.
+    // The pixels (Format_RGB32, device size, carrying the ratio). Image() ends any open painting
+    // first.
     const QImage& Image() const;
-    // Replaces the contents by a copy of the image converted to 32 bits.
+    // Replaces the contents by a copy of the image converted to 32 bits; the bitmap takes the
+    // image's device pixel ratio (1 for images read from files).
     void SetImage(const QImage& image);
 
     // Pixels of this colour are see-through when Transparent is set. tmAuto: the bottom-left
@@ -88,6 +99,9 @@ private:
     void ReplaceImage(QImage image);
 
     QImage FImage;
+    double FRatio = 1.0;
+    int FWidth = 0;
+    int FHeight = 0;
     mutable std::unique_ptr<TCanvas> FCanvas;
     TTransparentMode FTransparentMode = tmAuto;
     TColor FTransparentColor = clNone;

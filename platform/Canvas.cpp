@@ -14,6 +14,35 @@
 
 namespace {
 
+// The device pixel where logical coordinate v (relative to the device's top left) starts.
+int DevicePosition(int64_t v, double ratio)
+{
+    constexpr int64_t Limit = int64_t{1} << 30;
+    return static_cast<int>(
+        std::clamp<int64_t>(std::llround(static_cast<double>(v) * ratio), -Limit, Limit));
+}
+
+// Device pixels of a logical rectangle of an image at the ratio.
+QRect DeviceRectOf(const QRect& logical, double ratio)
+{
+    if (ratio == 1.0)
+        return logical;
+    const int left = DevicePosition(logical.x(), ratio);
+    const int top = DevicePosition(logical.y(), ratio);
+    return QRect(left, top, DevicePosition(int64_t{logical.x()} + logical.width(), ratio) - left,
+                 DevicePosition(int64_t{logical.y()} + logical.height(), ratio) - top);
+}
+
+// The logical size of an image (its device size at a ratio above 1).
+QSize LogicalSizeOf(const QImage& image)
+{
+    const double ratio = image.devicePixelRatio();
+    if (ratio == 1.0)
+        return image.size();
+    return QSize(static_cast<int>(std::lround(image.width() / ratio)),
+                 static_cast<int>(std::lround(image.height() / ratio)));
+}
+
 int ClampCoordinate(int v)
 {
     return std::clamp(v, -CoordinateLimit, CoordinateLimit);
@@ -304,6 +333,23 @@ QPainter* TCanvas::Painter()
     p->setTransform(QTransform::fromTranslate(-FWindowOrg.X, -FWindowOrg.Y));
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
     p->setBrushOrigin(FWindowOrg.X, FWindowOrg.Y);
+    return p;
+}
+
+double TCanvas::Ratio() const
+{
+    if (FImpl->image != nullptr)
+        return FImpl->image->devicePixelRatio();
+    return FDevice != nullptr ? FDevice->devicePixelRatioF() : 1.0;
+}
+
+QPainter* TCanvas::DevicePainter()
+{
+    QPainter* p = Painter();
+    if (p != nullptr) {
+        const double ratio = Ratio();
+        p->setTransform(QTransform::fromScale(1.0 / ratio, 1.0 / ratio));
+    }
     return p;
 }
 
@@ -606,7 +652,7 @@ bool TCanvas::BeginDirectLines()
 {
     Impl& d = *FImpl;
     if (!d.fastPaths || FRecording || d.image == nullptr || d.image->isNull() ||
-        !IsDirectFormat(*d.image))
+        !IsDirectFormat(*d.image) || d.image->devicePixelRatio() != 1.0)
         return false;
     if (IsThinPen(FPen)) {
         if (FPen.Kind() == pkAlternate ||
@@ -782,6 +828,13 @@ void TCanvas::FlushPixels()
     if (w.Empty())
         return;
     const QImage* image = FImpl->image;
+    const double ratio = Ratio();
+    if (ratio != 1.0) {
+        if (QPainter* p = DevicePainter())
+            w.PaintBlocks(*p, ratio, FWindowOrg);
+        w.Clear();
+        return;
+    }
     const bool direct =
         image != nullptr &&
         (image->format() == QImage::Format_RGB32 || image->format() == QImage::Format_ARGB32 ||
@@ -840,6 +893,19 @@ void TCanvas::FillRectWithBrush(int x, int y, int width, int height, TPenMode mo
 {
     constexpr int64_t Limit = int64_t{1} << 28; // far outside any device, no int overflow
     const auto within = [](int64_t v) { return v > -Limit && v < Limit; };
+    const double ratio = Ratio();
+    if (ratio != 1.0 && FBrush.Style() == bsSolid && FBrush.Bitmap() == nullptr && within(x) &&
+        within(y) && within(int64_t{x} + width) && within(int64_t{y} + height)) {
+        // Whole logical pixels become whole device pixels, edges rounded, so that neighbouring
+        // fills meet without gap or overlap at any ratio.
+        const QRect device =
+            DeviceRectOf(QRect(x - FWindowOrg.X, y - FWindowOrg.Y, width, height), ratio);
+        QPainter* p = DevicePainter();
+        QColor c;
+        if (PrepareFill(p, FBrush.Color(), mode, c))
+            p->fillRect(device, c);
+        return;
+    }
     if (FBrush.Style() == bsSolid && FBrush.Bitmap() == nullptr && FImpl->fastPaths && within(x) &&
         within(y) && within(int64_t{x} + width) && within(int64_t{y} + height)) {
         // Whole pixels in one colour: the painter's rectangle fill sets the pixels its area fill
@@ -998,7 +1064,10 @@ TColor TCanvas::Pixel(int x, int y) const
     const QImage* image = FImpl->image;
     if (image == nullptr || image->isNull())
         return clNone;
-    const TPoint d = LPtoDP({x, y});
+    TPoint d = LPtoDP({x, y});
+    const double ratio = image->devicePixelRatio();
+    if (ratio != 1.0)
+        d = {DevicePosition(d.X, ratio), DevicePosition(d.Y, ratio)};
     if (d.X < 0 || d.Y < 0 || d.X >= image->width() || d.Y >= image->height())
         return clNone;
     return QColorToColor(QColor(image->pixel(d.X, d.Y)));
@@ -1244,7 +1313,7 @@ void TCanvas::SelectClipRegion(const TRegion* rgn)
 QRegion TCanvas::DeviceRegion() const
 {
     if (FImpl->image != nullptr)
-        return QRegion(FImpl->image->rect());
+        return QRegion(QRect(QPoint(0, 0), LogicalSizeOf(*FImpl->image)));
     if (FDevice != nullptr)
         return QRegion(0, 0, FDevice->width(), FDevice->height());
     return QRegion();
@@ -1254,7 +1323,7 @@ QRect TCanvas::LogicalDeviceRect() const
 {
     QRect device;
     if (FImpl->image != nullptr)
-        device = FImpl->image->rect();
+        device = QRect(QPoint(0, 0), LogicalSizeOf(*FImpl->image));
     else if (FDevice != nullptr)
         device = QRect(0, 0, FDevice->width(), FDevice->height());
     if (device.isEmpty())
@@ -1410,11 +1479,12 @@ void TCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRect& sr
         return;
     // Only the part of the source that exists is copied, from a snapshot (the source may be
     // this very image), to where it lands in the scaled destination.
-    const QRect visible = from & sourceImage->rect();
+    const QRect visible = from & QRect(QPoint(0, 0), LogicalSizeOf(*sourceImage));
     if (visible.isEmpty())
         return;
-    const QImage part = sourceImage->copy(visible);
-    if (to.size() == from.size()) {
+    const double sourceRatio = sourceImage->devicePixelRatio();
+    const QImage part = sourceImage->copy(DeviceRectOf(visible, sourceRatio));
+    if (to.size() == from.size() && sourceRatio == 1.0) {
         p->drawImage(to.topLeft() + (visible.topLeft() - from.topLeft()), part);
         return;
     }
@@ -1453,12 +1523,13 @@ void TCanvas::BrushCopy(const TRect& dest, const TBitmap& bitmap, const TRect& s
     if (bitmap.Empty() || IsRectEmpty(dest))
         return;
     const QImage& source = bitmap.Image(); // before the painter, as in StretchDraw
-    const QRect from = ToQRect(srcRect).normalized() & source.rect();
+    const QRect from = ToQRect(srcRect).normalized() & QRect(QPoint(0, 0), LogicalSizeOf(source));
     if (from.isEmpty())
         return;
     const bool clear = FBrush.Style() == bsClear && FBrush.Bitmap() == nullptr;
     const QColor fill = ColorToQColor(FBrush.Color());
-    const QImage masked = MaskColor(source.copy(from), transparentColor, clear ? nullptr : &fill);
+    const QImage masked = MaskColor(source.copy(DeviceRectOf(from, source.devicePixelRatio())),
+                                    transparentColor, clear ? nullptr : &fill);
     if (QPainter* p = Painter())
         p->drawImage(ToQRect(dest), masked);
 }

@@ -4,6 +4,11 @@
 // desktop: integer pixels, right and bottom edges exclusive, a line's end point not drawn.
 // Lines and shapes are never antialiased; glyphs are (grayscale, whole-pixel advances). Unbound
 // canvases measure text but draw nothing.
+// Every coordinate is a logical pixel. On a device with a pixel ratio above 1 (a bitmap made for
+// a high-density screen, or a widget there) the canvas draws at device resolution: logical
+// pixel x covers the device pixels from round(x x ratio); fills span round(left x ratio) to
+// round(right x ratio); one-pixel lines are round(ratio) device pixels wide; wide pens and
+// text are drawn at their device size.
 #include "platform/Graphics.h"
 #include "platform/Types.h"
 
@@ -175,7 +180,8 @@ public:
     void FrameRect(const TRect& r);
 
     // Pixels read and write (colour as 0x00BBGGRR). Reading outside the device, from an
-    // unbound canvas or from a widget gives clNone; writing there does nothing.
+    // unbound canvas or from a widget gives clNone; writing there does nothing. Above ratio 1 a
+    // read gives the first device pixel of the logical pixel.
     TColor Pixel(int x, int y) const;
     void SetPixel(int x, int y, TColor color);
 
@@ -261,6 +267,10 @@ private:
     void DirectSegment(const TPoint& a, const TPoint& b);
     bool NewSegmentSpans(int dx, int dy);
     void FlushPixels();
+    // Device pixels per logical pixel of the bound device (1 when unbound).
+    double Ratio() const;
+    // The painter with a transform that draws in device pixels of the image or widget.
+    QPainter* DevicePainter();
     void FillArea(const QPainterPath& area, TColor color, TPenMode mode);
     void FillWithBrush(const QPainterPath& area, TPenMode mode);
     // FillWithBrush for the pixels x..x+width-1, y..y+height-1.

@@ -504,6 +504,7 @@ TGraphicControl::TGraphicControl(QWidget* parent) : TControl(parent)
 
 void GrabParentBackground(const TControl& control, TBitmap& bitmap)
 {
+    bitmap.SetPixelRatio(control.devicePixelRatioF());
     bitmap.SetSize(control.Width(), control.Height());
     QWidget* parent = control.parentWidget();
     if (parent == nullptr || bitmap.Empty()) {
@@ -513,7 +514,9 @@ void GrabParentBackground(const TControl& control, TBitmap& bitmap)
         canvas.FillRect(Rect(0, 0, bitmap.Width(), bitmap.Height()));
         return;
     }
-    QImage image(control.Width(), control.Height(), QImage::Format_RGB32);
+    QImage image(bitmap.DeviceLength(control.Width()), bitmap.DeviceLength(control.Height()),
+                 QImage::Format_RGB32);
+    image.setDevicePixelRatio(bitmap.PixelRatio());
     image.fill(ColorToQColor(control.Color()));
     {
         QPainter painter(&image);

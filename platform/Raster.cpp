@@ -372,13 +372,13 @@ void TPixelWriter::WriteTo(QImage& image, TPoint origin, const QRegion* clip) co
     write(FOn, FOnColor);
 }
 
-void TPixelWriter::PaintWith(QPainter& painter) const
+bool TPixelWriter::Colors(QPainter& painter, QColor& on, QColor& off) const
 {
-    QColor on = QColor::fromRgb(FOnColor);
-    QColor off = QColor::fromRgb(FOffColor);
+    on = QColor::fromRgb(FOnColor);
+    off = QColor::fromRgb(FOffColor);
     switch (FMode) {
     case pmNop:
-        return;
+        return false;
     case pmBlack:
         on = off = Qt::black;
         break;
@@ -389,6 +389,15 @@ void TPixelWriter::PaintWith(QPainter& painter) const
         painter.setCompositionMode(QtRasterMode(FMode));
         break;
     }
+    return true;
+}
+
+void TPixelWriter::PaintWith(QPainter& painter) const
+{
+    QColor on;
+    QColor off;
+    if (!Colors(painter, on, off))
+        return;
     if (!FOff.empty()) {
         painter.setPen(QPen(off, 1));
         painter.drawPoints(FOff.data(), static_cast<int>(FOff.size()));
@@ -397,6 +406,45 @@ void TPixelWriter::PaintWith(QPainter& painter) const
         painter.setPen(QPen(on, 1));
         painter.drawPoints(FOn.data(), static_cast<int>(FOn.size()));
     }
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void TPixelWriter::PaintBlocks(QPainter& painter, double ratio, TPoint origin) const
+{
+    QColor on;
+    QColor off;
+    if (!Colors(painter, on, off))
+        return;
+    const int size = std::max(1, static_cast<int>(std::lround(ratio)));
+    const auto place = [ratio](int64_t v) {
+        return static_cast<int>(std::clamp<int64_t>(std::llround(static_cast<double>(v) * ratio),
+                                                    -(int64_t{1} << 30), int64_t{1} << 30));
+    };
+    // Blocks of neighbouring pixels may overlap at fractional ratios: copies paint them one by
+    // one, other raster modes paint their union once so that no device pixel is changed twice.
+    const bool idempotent = FMode == pmCopy || FMode == pmBlack || FMode == pmWhite;
+    const auto paint = [&](const std::vector<QPoint>& points, const QColor& color) {
+        if (points.empty())
+            return;
+        std::vector<QRect> blocks;
+        blocks.reserve(points.size());
+        for (const QPoint& p : points)
+            blocks.emplace_back(place(int64_t{p.x()} - origin.X), place(int64_t{p.y()} - origin.Y),
+                                size, size);
+        if (idempotent) {
+            for (const QRect& r : blocks)
+                painter.fillRect(r, color);
+            return;
+        }
+        QRegion all;
+        for (const QRect& r : blocks)
+            all += r;
+        QPainterPath area;
+        area.addRegion(all);
+        painter.fillPath(area, color);
+    };
+    paint(FOff, off);
+    paint(FOn, on);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 

@@ -43,8 +43,14 @@ public:
     void WriteTo(QImage& image, TPoint origin, const QRegion* clip) const;
     // Paints the pixels with the painter (its transform maps logical coordinates).
     void PaintWith(QPainter& painter) const;
+    // Paints each pixel as the block of device pixels it becomes at the ratio: from
+    // round((p - origin) x ratio), round(ratio) device pixels wide and high, so that every line
+    // has one device width. The painter draws in device pixels.
+    void PaintBlocks(QPainter& painter, double ratio, TPoint origin) const;
 
 private:
+    // Pen and gap colours under the raster mode, the painter's composition set; false for pmNop.
+    bool Colors(QPainter& painter, QColor& on, QColor& off) const;
     void Step(int x, int y);
 
     std::vector<QPoint> FOn;

@@ -1,0 +1,211 @@
+// Drawing on bitmaps of a device pixel ratio above 1: the same logical picture as at ratio 1,
+// drawn at device resolution.
+#include "platform/Bitmap.h"
+#include "platform/Canvas.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+constexpr int W = 60;
+constexpr int H = 40;
+// Where the scene's text goes; everything else is axis-aligned or one-pixel geometry.
+const TRect TextArea = Rect(4, 24, W, H);
+
+// A picture of lines, outlines, fills, a clip, a copied 1x bitmap and text.
+void DrawScene(TCanvas& c)
+{
+    c.Brush().SetColor(clWhite);
+    c.FillRect(Rect(0, 0, W, H));
+    c.Pen().SetColor(clBlack);
+    c.MoveTo(2, 2);
+    c.LineTo(30, 2); // horizontal
+    c.MoveTo(2, 4);
+    c.LineTo(2, 20); // vertical
+    c.MoveTo(5, 5);
+    c.LineTo(25, 13); // slanted
+    c.Pen().SetColor(clRed);
+    c.Brush().SetColor(clYellow);
+    c.Rectangle(32, 3, 45, 12);
+    c.Brush().SetColor(clBlue);
+    c.FillRect(Rect(47, 3, 58, 9));
+    c.Brush().SetStyle(bsClear);
+    c.Pen().SetColor(clGreen);
+    c.Ellipse(32, 13, 50, 22);
+    c.Brush().SetStyle(bsSolid);
+    c.SaveClip();
+    c.IntersectClipRect(Rect(8, 15, 20, 19));
+    c.Brush().SetColor(clFuchsia);
+    c.FillRect(Rect(4, 14, 28, 22)); // only the clip's part
+    c.RestoreClip();
+    TBitmap stamp(4, 3);
+    stamp.Canvas().Brush().SetColor(clNavy);
+    stamp.Canvas().FillRect(Rect(1, 1, 3, 2));
+    c.Draw(52, 13, stamp);
+    c.SetPixel(55, 20, clMaroon);
+    c.Font().SetColor(clBlack);
+    c.SetBackgroundMode(TRANSPARENT);
+    c.TextOut(TextArea.Left, TextArea.Top, "10000W = 100%");
+}
+
+bool InText(int x, int y)
+{
+    return x >= TextArea.Left && x < TextArea.Right && y >= TextArea.Top && y < TextArea.Bottom;
+}
+
+TColor DevicePixel(const QImage& image, int x, int y)
+{
+    return QColorToColor(QColor(image.pixel(x, y)));
+}
+
+} // namespace
+
+TEST(CanvasPixelRatio, AtRatioTwoTheLogicalPictureIsThatOfRatioOneAndTextIsFiner)
+{
+    TBitmap plain(W, H);
+    DrawScene(plain.Canvas());
+    TBitmap dense(W, H);
+    dense.SetPixelRatio(2);
+    EXPECT_EQ(dense.Width(), W);
+    EXPECT_EQ(dense.Height(), H);
+    DrawScene(dense.Canvas());
+    const QImage& one = plain.Image();
+    const QImage& two = dense.Image();
+    ASSERT_EQ(two.size(), QSize(2 * W, 2 * H));
+    EXPECT_EQ(two.devicePixelRatio(), 2.0);
+
+    // Outside the text every logical pixel is a uniform 2x2 block of the ratio-1 colour.
+    std::string wrong;
+    int textBlocksSplit = 0;
+    int textInk = 0;
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            const TColor a = DevicePixel(two, 2 * x, 2 * y);
+            const bool uniform = a == DevicePixel(two, 2 * x + 1, 2 * y) &&
+                                 a == DevicePixel(two, 2 * x, 2 * y + 1) &&
+                                 a == DevicePixel(two, 2 * x + 1, 2 * y + 1);
+            if (InText(x, y)) {
+                textBlocksSplit += uniform ? 0 : 1;
+                textInk += DevicePixel(one, x, y) != clWhite ? 1 : 0;
+            } else if (!uniform || a != DevicePixel(one, x, y)) {
+                wrong += "(" + std::to_string(x) + "," + std::to_string(y) + ")";
+            }
+            EXPECT_EQ(dense.Canvas().Pixel(x, y), a);
+        }
+    EXPECT_EQ(wrong, "");
+    // The text is drawn with the device size of its font, not as doubled 1x glyphs.
+    EXPECT_GT(textInk, 20);
+    EXPECT_GT(textBlocksSplit, 20);
+}
+
+TEST(CanvasPixelRatio, AtRatioOneAndAHalfLinesHaveOneWidthAndFillsTile)
+{
+    TBitmap b(W, H);
+    b.SetPixelRatio(1.5);
+    ASSERT_EQ(b.Image().size(), QSize(90, 60));
+    TCanvas& c = b.Canvas();
+    c.Brush().SetColor(clWhite);
+    c.FillRect(Rect(0, 0, W, H));
+    c.Pen().SetColor(clBlack);
+    // Horizontal lines at odd and even rows, vertical lines at odd and even columns, and the
+    // sides of an outlined rectangle.
+    for (int y = 3; y <= 12; y += 3) {
+        c.MoveTo(1, y);
+        c.LineTo(20, y);
+    }
+    for (int x = 30; x <= 39; x += 3) {
+        c.MoveTo(x, 1);
+        c.LineTo(x, 20);
+    }
+    c.Brush().SetStyle(bsClear);
+    c.Rectangle(43, 2, 56, 17);
+    const QImage& image = b.Image();
+    const auto runs = [&](bool across, int fixed, int from, int to) {
+        // Lengths of the black runs along a device row (across) or column.
+        std::string lengths;
+        int run = 0;
+        for (int i = from; i <= to; ++i) {
+            const bool black =
+                (across ? image.pixel(i, fixed) : image.pixel(fixed, i)) == QColor(Qt::black).rgb();
+            if (black) {
+                ++run;
+            } else if (run > 0) {
+                lengths += std::to_string(run);
+                run = 0;
+            }
+        }
+        return lengths;
+    };
+    EXPECT_EQ(runs(false, 15, 0, 25), "2222"); // down through the horizontal lines
+    EXPECT_EQ(runs(true, 15, 40, 65), "2222"); // across the vertical lines
+    EXPECT_EQ(runs(true, 15, 62, 89), "22");   // across the rectangle's sides
+    EXPECT_EQ(runs(false, 75, 0, 30), "22");   // down through its top and bottom
+    // Every line keeps its width along its whole length.
+    for (int x = 3; x < 29; ++x)
+        EXPECT_EQ(runs(false, x, 0, 25), "2222") << x;
+
+    // Neighbouring fills meet without gap or overlap.
+    c.Brush().SetStyle(bsSolid);
+    c.Brush().SetColor(clRed);
+    c.FillRect(Rect(1, 25, 6, 30));
+    c.Brush().SetColor(clBlue);
+    c.FillRect(Rect(6, 25, 11, 30));
+    const QImage& filled = b.Image();
+    int red = 0;
+    int blue = 0;
+    for (int x = 0; x < 20; ++x) {
+        red += filled.pixel(x, 40) == QColor(Qt::red).rgb() ? 1 : 0;
+        blue += filled.pixel(x, 40) == QColor(Qt::blue).rgb() ? 1 : 0;
+    }
+    EXPECT_EQ(red + blue, 15); // ten logical pixels, fifteen device pixels
+    EXPECT_EQ(filled.pixel(2, 40), QColor(Qt::red).rgb());
+    EXPECT_EQ(filled.pixel(16, 40), QColor(Qt::blue).rgb());
+}
+
+TEST(CanvasPixelRatio, BitmapsKeepTheirLogicalSizeAndCopyBetweenRatios)
+{
+    TBitmap dense(W, H);
+    dense.SetPixelRatio(2);
+    DrawScene(dense.Canvas());
+    // A copy at the same ratio keeps every device pixel (the text's detail too).
+    TBitmap copy(W, H);
+    copy.SetPixelRatio(2);
+    BitBlt(copy.Canvas(), 0, 0, W, H, dense.Canvas(), 0, 0);
+    EXPECT_EQ(copy.Image(), dense.Image());
+    // Part of it lands at the logical place.
+    TBitmap part(20, 10);
+    part.SetPixelRatio(2);
+    BitBlt(part.Canvas(), 0, 0, 20, 10, dense.Canvas(), 30, 2);
+    EXPECT_EQ(part.Image(), dense.Image().copy(60, 4, 40, 20));
+    // Down to ratio 1 it is the logical picture outside the text.
+    TBitmap plain(W, H);
+    DrawScene(plain.Canvas());
+    TBitmap reduced(W, H);
+    reduced.Canvas().StretchDraw(Rect(0, 0, W, H), dense);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            if (!InText(x, y)) {
+                ASSERT_EQ(reduced.Canvas().Pixel(x, y), plain.Canvas().Pixel(x, y))
+                    << x << "," << y;
+            }
+        }
+
+    // A change of ratio keeps the logical size and the picture; a resize keeps the ratio.
+    dense.SetPixelRatio(1);
+    EXPECT_EQ(dense.Image().size(), QSize(W, H));
+    EXPECT_EQ(dense.Canvas().Pixel(40, 5), clYellow);
+    dense.SetPixelRatio(1.5);
+    dense.SetSize(10, 8);
+    EXPECT_EQ(dense.Image().size(), QSize(15, 12));
+    EXPECT_EQ(dense.Width(), 10);
+    EXPECT_EQ(dense.Canvas().ClipRect(), Rect(0, 0, 10, 8));
+    // Out-of-range ratios are clamped.
+    dense.SetPixelRatio(100);
+    EXPECT_EQ(dense.PixelRatio(), 8.0);
+    dense.SetPixelRatio(-1);
+    EXPECT_EQ(dense.PixelRatio(), 1.0);
+}
