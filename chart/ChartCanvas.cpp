@@ -1,5 +1,7 @@
 #include "chart/ChartCanvas.h"
 
+#include <QPaintDevice>
+
 #include <algorithm>
 #include <cmath>
 
@@ -519,6 +521,9 @@ TRect TChartCanvas3D::BeginDraw(TCanvas& target, TView3DOptions* options, bool i
         FBuffer = std::make_unique<TBitmap>();
     const int width = std::clamp(bounds.Width(), 0, MaxBitmapDimension);
     const int height = std::clamp(bounds.Height(), 0, MaxBitmapDimension);
+    // The buffer has the device resolution of the target (a widget on a dense screen).
+    if (target.Device() != nullptr)
+        FBuffer->SetPixelRatio(target.Device()->devicePixelRatioF());
     FBuffer->SetSize(width, height);
     AttachSurface(FBuffer->Canvas());
     return {0, 0, width, height};

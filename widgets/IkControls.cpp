@@ -141,6 +141,8 @@ TCanvas& TIkCustomImageControl::BitmapCanvas()
 
 void TIkCustomImageControl::ClearBitmapCanvas()
 {
+    // The buffer follows the screen's pixel ratio (also after a move to another screen).
+    FBitmap->SetPixelRatio(devicePixelRatioF());
     FBitmap->SetSize(Width(), Height());
     TCanvas& canvas = FBitmap->Canvas();
     canvas.Brush().SetStyle(bsSolid);
@@ -229,12 +231,14 @@ void TIkGraphicImageControl::UpdateControlCanvas()
 
 void TIkGraphicImageControl::paintEvent(QPaintEvent* event)
 {
+    FBitmap->SetPixelRatio(devicePixelRatioF());
     FBitmap->SetSize(Width(), Height());
     TIkGraphicControl::paintEvent(event);
 }
 
 void TIkGraphicImageControl::ClearBitmapCanvas()
 {
+    FBitmap->SetPixelRatio(devicePixelRatioF());
     FBitmap->SetSize(Width(), Height());
     TCanvas& canvas = FBitmap->Canvas();
     canvas.Brush().SetStyle(bsSolid);

@@ -337,6 +337,8 @@ void TIkSlider::UpdateTrack()
     FBevel->GetVisibleArea(r);
     const int width = std::max(0, r.Width());
     const int height = std::max(0, r.Height());
+    FTrackLow->SetPixelRatio(devicePixelRatioF());
+    FTrackHigh->SetPixelRatio(devicePixelRatioF());
     FTrackLow->SetSize(width, height);
     FTrackHigh->SetSize(width, height);
     if (width == 0 || height == 0)
@@ -443,6 +445,11 @@ void TIkSlider::DrawThumb(TCanvas& canvas)
 
 void TIkSlider::Paint()
 {
+    // The track bars are drawn again at a new pixel ratio (a move to another screen).
+    const double ratio = FTrackLow->PixelRatio();
+    FTrackLow->SetPixelRatio(devicePixelRatioF());
+    if (FTrackLow->PixelRatio() != ratio)
+        UpdateTrack();
     ClearBitmapCanvas();
     TCanvas& canvas = BitmapCanvas();
     TRect r = ClientRect();
