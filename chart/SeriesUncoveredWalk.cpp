@@ -109,8 +109,23 @@ TUncoveredItemWalk::TWalkPoint TUncoveredItemWalk::PointAt(int32_t q)
     FNextBlock ^= 1;
     block.First = std::max(FLow, index & ~(Size - 1));
     block.Count = std::min(FLow + FCount - 1, index | (Size - 1)) - block.First + 1;
-    FXMap.Map(FSeries.XValues().Data() + block.First, block.Count, block.Xs);
-    FYMap.Map(FSeries.YValues().Data() + block.First, block.Count, block.Ys);
+    const double* xs = FSeries.XValues().Data();
+    const double* ys = FSeries.YValues().Data();
+    // The walk goes on to the runs before this one in drawing order, reading them from memory
+    // that is rarely cached at a week of points: ask for them now so that they arrive while this
+    // run is being checked.
+    for (int32_t ahead = 1; ahead <= PrefetchRuns; ++ahead) {
+        const int64_t next = int64_t{block.First} - int64_t{FStep} * Size * ahead;
+        if (next < FLow || next >= int64_t{FLow} + FCount) {
+            break;
+        }
+        __builtin_prefetch(xs + next);
+        __builtin_prefetch(ys + next);
+        __builtin_prefetch(xs + next + Size - 1);
+        __builtin_prefetch(ys + next + Size - 1);
+    }
+    FXMap.Map(xs + block.First, block.Count, block.Xs);
+    FYMap.Map(ys + block.First, block.Count, block.Ys);
     for (int32_t k = 0; k < block.Count; ++k) {
         block.Colors[k] = FSeries.PassColorOf(block.First + k);
     }

@@ -395,6 +395,9 @@ private:
         TColor Colors[Size];
     };
 
+    // Runs of 8 requested from memory ahead of the one being mapped.
+    static constexpr int32_t PrefetchRuns = 4;
+
     int32_t IndexOf(int32_t q) const { return FSeries.FPass.FirstDrawn + FStep * q; }
     // The point at position q in drawing order.
     TWalkPoint PointAt(int32_t q);
