@@ -1,5 +1,6 @@
 #include "platform/Bitmap.h"
 
+#include "platform/Raster.h"
 #include "platform/Streams.h"
 
 #include <QImageReader>
@@ -25,17 +26,6 @@ constexpr double MaxRatio = 8.0;
 double ClampRatio(double ratio)
 {
     return std::isfinite(ratio) ? std::clamp(ratio, MinRatio, MaxRatio) : MinRatio;
-}
-
-int ScaledLength(int length, double ratio)
-{
-    return ratio == 1.0 ? length : static_cast<int>(std::lround(length * ratio));
-}
-
-// The logical length of a device length: the inverse of ScaledLength for ratios of 1 and more.
-int LogicalLength(int device, double ratio)
-{
-    return ratio == 1.0 ? device : static_cast<int>(std::lround(device / ratio));
 }
 
 void CheckDimensions(int width, int height)
@@ -114,8 +104,8 @@ void TBitmap::SetSize(int width, int height)
     height = std::max(height, 0);
     if (width == Width() && height == Height())
         return;
-    const int deviceWidth = ScaledLength(width, FRatio);
-    const int deviceHeight = ScaledLength(height, FRatio);
+    const int deviceWidth = DevicePosition(width, FRatio);
+    const int deviceHeight = DevicePosition(height, FRatio);
     CheckDimensions(deviceWidth, deviceHeight);
     QImage resized = WhiteImage(deviceWidth, deviceHeight, FRatio);
     if (!resized.isNull() && !Empty()) {
@@ -132,7 +122,7 @@ void TBitmap::SetSize(int width, int height)
 
 int TBitmap::DeviceLength(int logical) const
 {
-    return ScaledLength(logical, FRatio);
+    return DevicePosition(logical, FRatio);
 }
 
 void TBitmap::SetPixelRatio(double ratio)
@@ -146,9 +136,11 @@ void TBitmap::SetPixelRatio(double ratio)
     if (Empty()) {
         ReplaceImage(QImage());
     } else {
-        CheckDimensions(ScaledLength(width, ratio), ScaledLength(height, ratio));
-        QImage scaled = Image().scaled(ScaledLength(width, ratio), ScaledLength(height, ratio),
-                                       Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        const int deviceWidth = DevicePosition(width, ratio);
+        const int deviceHeight = DevicePosition(height, ratio);
+        CheckDimensions(deviceWidth, deviceHeight);
+        QImage scaled = Image().scaled(deviceWidth, deviceHeight, Qt::IgnoreAspectRatio,
+                                       Qt::FastTransformation);
         ReplaceImage(std::move(scaled));
     }
     Changed();

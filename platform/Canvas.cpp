@@ -14,14 +14,6 @@
 
 namespace {
 
-// The device pixel where logical coordinate v (relative to the device's top left) starts.
-int DevicePosition(int64_t v, double ratio)
-{
-    constexpr int64_t Limit = int64_t{1} << 30;
-    return static_cast<int>(
-        std::clamp<int64_t>(std::llround(static_cast<double>(v) * ratio), -Limit, Limit));
-}
-
 // Device pixels of a logical rectangle of an image at the ratio.
 QRect DeviceRectOf(const QRect& logical, double ratio)
 {
@@ -37,10 +29,7 @@ QRect DeviceRectOf(const QRect& logical, double ratio)
 QSize LogicalSizeOf(const QImage& image)
 {
     const double ratio = image.devicePixelRatio();
-    if (ratio == 1.0)
-        return image.size();
-    return QSize(static_cast<int>(std::lround(image.width() / ratio)),
-                 static_cast<int>(std::lround(image.height() / ratio)));
+    return QSize(LogicalLength(image.width(), ratio), LogicalLength(image.height(), ratio));
 }
 
 int ClampCoordinate(int v)

@@ -416,10 +416,6 @@ void TPixelWriter::PaintBlocks(QPainter& painter, double ratio, TPoint origin) c
     if (!Colors(painter, on, off))
         return;
     const int size = std::max(1, static_cast<int>(std::lround(ratio)));
-    const auto place = [ratio](int64_t v) {
-        return static_cast<int>(std::clamp<int64_t>(std::llround(static_cast<double>(v) * ratio),
-                                                    -(int64_t{1} << 30), int64_t{1} << 30));
-    };
     // Blocks of neighbouring pixels may overlap at fractional ratios: copies paint them one by
     // one, other raster modes paint their union once so that no device pixel is changed twice.
     const bool idempotent = FMode == pmCopy || FMode == pmBlack || FMode == pmWhite;
@@ -429,8 +425,8 @@ void TPixelWriter::PaintBlocks(QPainter& painter, double ratio, TPoint origin) c
         std::vector<QRect> blocks;
         blocks.reserve(points.size());
         for (const QPoint& p : points)
-            blocks.emplace_back(place(int64_t{p.x()} - origin.X), place(int64_t{p.y()} - origin.Y),
-                                size, size);
+            blocks.emplace_back(DevicePosition(int64_t{p.x()} - origin.X, ratio),
+                                DevicePosition(int64_t{p.y()} - origin.Y, ratio), size, size);
         if (idempotent) {
             for (const QRect& r : blocks)
                 painter.fillRect(r, color);
@@ -446,6 +442,18 @@ void TPixelWriter::PaintBlocks(QPainter& painter, double ratio, TPoint origin) c
     paint(FOff, off);
     paint(FOn, on);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+int DevicePosition(int64_t v, double ratio)
+{
+    constexpr int64_t Limit = int64_t{1} << 30;
+    return static_cast<int>(
+        std::clamp<int64_t>(std::llround(static_cast<double>(v) * ratio), -Limit, Limit));
+}
+
+int LogicalLength(int device, double ratio)
+{
+    return ratio == 1.0 ? device : static_cast<int>(std::lround(device / ratio));
 }
 
 // ---- Direct writers -----------------------------------------------------------------------------

@@ -20,6 +20,13 @@ QPainter::CompositionMode QtRasterMode(TPenMode mode);
 // Result of a raster mode on 0xRRGGBB values.
 uint32_t ApplyRop(TPenMode mode, uint32_t pen, uint32_t dest);
 
+// The device pixel where logical coordinate v starts at a device pixel ratio: v x ratio rounded,
+// clamped far outside any device. Lengths scale the same way.
+int DevicePosition(int64_t v, double ratio);
+// The logical length of a device length at the ratio: the inverse of DevicePosition for lengths
+// at ratios of 1 and more.
+int LogicalLength(int device, double ratio);
+
 // Device pixels whose centres lie inside the path (its fill rule applies).
 QRegion RasterizeRegion(const QPainterPath& path);
 
