@@ -121,6 +121,8 @@ public:
     void Detach() { Attach(nullptr); }
     QPaintDevice* Device() const { return FDevice; }
     bool IsBound() const { return FDevice != nullptr; }
+    // Device pixels per logical pixel of the bound device (1 when unbound).
+    double Ratio() const;
     // Ends the painter on the device (the next drawing call opens it again); a bitmap calls this
     // before it resizes or replaces its image.
     void ReleasePainter();
@@ -267,8 +269,6 @@ private:
     void DirectSegment(const TPoint& a, const TPoint& b);
     bool NewSegmentSpans(int dx, int dy);
     void FlushPixels();
-    // Device pixels per logical pixel of the bound device (1 when unbound).
-    double Ratio() const;
     // The painter with a transform that draws in device pixels of the image or widget.
     QPainter* DevicePainter();
     void FillArea(const QPainterPath& area, TColor color, TPenMode mode);

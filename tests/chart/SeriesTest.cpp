@@ -30,10 +30,12 @@ constexpr TColor Background = clWhite;
 class TestChart : public TChartHost, public TAxisOwner
 {
 public:
-    TestChart(int width, int height, TRect plot)
+    // Drawn at the given device pixel ratio (logical coordinates stay those of ratio 1).
+    TestChart(int width, int height, TRect plot, double ratio = 1)
         : FBitmap(width, height), FPlot(plot), FBottom(*this, true, false), FTop(*this, true, true),
           FLeft(*this, false, false), FRight(*this, false, true)
     {
+        FBitmap.SetPixelRatio(ratio);
         FCanvas.AttachSurface(FBitmap.Canvas());
     }
 
@@ -713,11 +715,11 @@ std::string StateText(const TChartCanvas3D::TDrawingState& st)
 // once plain; returns a description of the first pixel that differs, or of the differing
 // drawing state left on the canvas (empty when both agree).
 std::string CompareUncoveredWithPlain(const PointerScenario& sc, int width, TPenEndStyle end,
-                                      unsigned seed)
+                                      unsigned seed, double ratio = 1)
 {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
-    TestChart chart(300, 200, {10, 10, 290, 190});
+    TestChart chart(300, 200, {10, 10, 290, 190}, ratio);
     // Underneath: a noisy line in another colour, so that covered items lie over a picture.
     TLineSeries& below = chart.Add();
     below.SetSeriesColor(clLime);
@@ -797,7 +799,7 @@ std::string CompareUncoveredWithPlain(const PointerScenario& sc, int width, TPen
     ExtendedPensSupported = savedExtended;
 
     const std::string name = std::string("pointers-") + sc.name + "-w" + std::to_string(width) +
-                             "-e" + std::to_string(end);
+                             "-e" + std::to_string(end) + "-r" + std::to_string(ratio);
     SaveIfAsked(fast, name + ".png");
     for (int py = 0; py < plain.height(); ++py) {
         for (int px = 0; px < plain.width(); ++px) {
@@ -897,22 +899,33 @@ TEST(LineSeries, LeavingOutCoveredPointersAndSegmentsKeepsThePixelsOfThePlainWal
          .clearFill = true,
          .bursts = true},
     };
-    // Wide pens take each of the three end styles in turn over the scenarios; the second way
-    // converts the points by the scalar loop (one pen width).
-    for (bool scalar : {false, true}) {
-        TAxisMapping::SetScalarBlocks(scalar);
+    // Wide pens take each of the three end styles in turn over the scenarios. The second pass
+    // converts the points by the scalar loop (one pen width); the last two draw at device pixel
+    // ratios 2 and 1.5, each scenario with one of the pen widths in turn.
+    struct TPass
+    {
+        bool Scalar;
+        double Ratio;
+    };
+    for (const TPass pass : {TPass{false, 1}, TPass{true, 1}, TPass{false, 2}, TPass{false, 1.5}}) {
+        TAxisMapping::SetScalarBlocks(pass.Scalar);
         unsigned seed = 100;
         int turn = 0;
+        int scenario = 0;
         for (const PointerScenario& sc : scenarios) {
-            for (int width : {1, 2, 4}) {
+            const int widths[] = {1, 2, 4};
+            const int own = widths[scenario++ % 3]; // the width taken at other ratios
+            for (int width : widths) {
                 const auto end = static_cast<TPenEndStyle>(width == 1 ? esRound : turn++ % 3);
-                if (scalar && width != 1) {
+                const bool takes = pass.Ratio == 1 ? !pass.Scalar || width == 1 : width == own;
+                if (!takes) {
                     ++seed;
                     continue;
                 }
-                EXPECT_EQ(CompareUncoveredWithPlain(sc, width, end, seed++), "")
+                EXPECT_EQ(CompareUncoveredWithPlain(sc, width, end, seed++, pass.Ratio), "")
                     << sc.name << ", pen width " << width << ", end style " << end << ", seed "
-                    << seed - 1 << (scalar ? ", scalar blocks" : "");
+                    << seed - 1 << (pass.Scalar ? ", scalar blocks" : "") << ", ratio "
+                    << pass.Ratio;
             }
         }
     }
