@@ -120,11 +120,10 @@ QPointF Centre(int x, int y)
 // Walks the (flattened) outline of a path in whole pixels with the one-pixel line writer.
 void WalkOutline(TPixelWriter& writer, const QPainterPath& path)
 {
-    auto pixel = [](double v) { return static_cast<int>(std::lround(v - PixelOffset)); };
     for (const QPolygonF& poly : path.toSubpathPolygons())
         for (qsizetype i = 0; i + 1 < poly.size(); ++i)
-            writer.Line(pixel(poly[i].x()), pixel(poly[i].y()), pixel(poly[i + 1].x()),
-                        pixel(poly[i + 1].y()));
+            writer.LineF(poly[i].x() - PixelOffset, poly[i].y() - PixelOffset,
+                         poly[i + 1].x() - PixelOffset, poly[i + 1].y() - PixelOffset);
 }
 
 } // namespace
@@ -584,7 +583,8 @@ void TCanvas::DrawLines(const TPoint* points, int count, bool closed)
     }
     if (thin) {
         TPixelWriter& w = FImpl->writer;
-        w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE, LogicalDeviceRect());
+        w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE, LogicalDeviceRect(), Ratio(),
+                FWindowOrg);
         for (int i = 0; i + 1 < count; ++i)
             w.Line(points[i].X, points[i].Y, points[i + 1].X, points[i + 1].Y);
         if (closed && count > 2)
@@ -1015,7 +1015,8 @@ void TCanvas::DrawShape(const QPainterPath& shape)
     if (IsThinPen(FPen)) {
         // One-pixel outline: walk the flattened curve with the pixel writer.
         TPixelWriter& w = FImpl->writer;
-        w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE, LogicalDeviceRect());
+        w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE, LogicalDeviceRect(), Ratio(),
+                FWindowOrg);
         WalkOutline(w, shape);
         FlushPixels();
         return;
@@ -1410,7 +1411,8 @@ void TCanvas::StrokeRecorded()
         return;
     if (IsThinPen(FPen)) {
         TPixelWriter& w = FImpl->writer;
-        w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE, LogicalDeviceRect());
+        w.Begin(FPen, FBackColor, FBackgroundMode == OPAQUE, LogicalDeviceRect(), Ratio(),
+                FWindowOrg);
         WalkOutline(w, FImpl->path);
         FlushPixels();
         return;

@@ -252,11 +252,51 @@ MajorWalk MajorWalkOf(int x0, int y0, int x1, int y1, const QRect& limit)
     return w;
 }
 
+// Calls visit(a, b) for the steps first..last of the walk, a along the major axis, b along the
+// minor one: Bresenham, a tie going backwards steps the minor axis too, so that a line and its
+// reverse match.
+template <class Visit> void WalkSteps(const MajorWalk& w, Visit visit)
+{
+    if (w.major == 0 || w.first > w.last)
+        return;
+    const bool tie = w.majorStep < 0;
+    using Wide = __int128;
+    const int64_t k = static_cast<int64_t>((Wide(2) * w.minor * w.first + w.major - (tie ? 0 : 1)) /
+                                           (Wide(2) * w.major));
+    // The error term stays within a few times the span, so 64 bits hold it from here on.
+    int64_t err =
+        static_cast<int64_t>(Wide(2) * w.minor * (w.first + 1) - w.major - Wide(2) * w.major * k);
+    int64_t a = w.a0 + w.majorStep * w.first;
+    int64_t b = w.b0 + w.minorStep * k;
+    for (int64_t i = w.first; i <= w.last; ++i) {
+        visit(static_cast<int>(a), static_cast<int>(b));
+        if (err > 0 || (err == 0 && tie)) {
+            b += w.minorStep;
+            err -= 2 * w.major;
+        }
+        err += 2 * w.minor;
+        a += w.majorStep;
+    }
+}
+
+// Device coordinates further out than this are not traced at device resolution (their
+// rounding would be clamped).
+constexpr double MaxTracedDevice = double(1 << 29);
+
 } // namespace
 
-void TPixelWriter::Begin(const TPen& pen, TColor backColor, bool opaque, const QRect& limit)
+void TPixelWriter::Begin(const TPen& pen, TColor backColor, bool opaque, const QRect& limit,
+                         double ratio, TPoint origin)
 {
     FLimit = limit;
+    FRatio = ratio;
+    FOrigin = origin;
+    FDeviceWidth = std::max(1, static_cast<int>(std::lround(ratio)));
+    const int left = DevicePosition(int64_t{limit.x()} - origin.X, ratio);
+    const int top = DevicePosition(int64_t{limit.y()} - origin.Y, ratio);
+    FDeviceLimit = QRect(
+        left, top, DevicePosition(int64_t{limit.x()} + limit.width() - origin.X, ratio) - left,
+        DevicePosition(int64_t{limit.y()} + limit.height() - origin.Y, ratio) - top);
     FMode = pen.Mode();
     FOnColor = ToRgb(pen.Color());
     FOffColor = ToRgb(backColor);
@@ -280,6 +320,7 @@ void TPixelWriter::Clear()
 {
     FOn.clear();
     FOff.clear();
+    FDeviceRuns.clear();
 }
 
 void TPixelWriter::Plot(int x, int y, bool on)
@@ -306,42 +347,80 @@ void TPixelWriter::Step(int x, int y)
 
 void TPixelWriter::Line(int x0, int y0, int x1, int y1)
 {
+    if (TracesDevice() && x0 != x1 && y0 != y1) {
+        // A slanted solid line at a ratio above 1: traced between the device pixels where its
+        // end pixels start, so that it steps by device pixels rather than by logical ones.
+        const auto device = [this](int v, int origin) {
+            return (static_cast<double>(v) - origin) * FRatio;
+        };
+        if (DeviceLine(device(x0, FOrigin.X), device(y0, FOrigin.Y), device(x1, FOrigin.X),
+                       device(y1, FOrigin.Y)))
+            return;
+    }
     // Bresenham along the major axis; the end pixel is left for the next segment. Only the
     // steps whose major coordinate lies on the device are walked, so far-off end points cost
     // nothing and pick the same pixels as a full walk.
-    const auto [xMajor, major, minor, majorStep, minorStep, a0, b0, first, last] =
-        MajorWalkOf(x0, y0, x1, y1, FLimit);
-    if (major == 0)
+    const MajorWalk walk = MajorWalkOf(x0, y0, x1, y1, FLimit);
+    if (walk.major == 0)
         return;
     const int64_t startPosition = FPosition;
-    if (first <= last) {
-        // Going backwards a tie steps the minor axis too, so a line and its reverse match.
-        const bool tie = majorStep < 0;
-        using Wide = __int128;
-        const int64_t k = static_cast<int64_t>((Wide(2) * minor * first + major - (tie ? 0 : 1)) /
-                                               (Wide(2) * major));
-        // The error term stays within a few times the span, so 64 bits hold it from here on.
-        int64_t err =
-            static_cast<int64_t>(Wide(2) * minor * (first + 1) - major - Wide(2) * major * k);
-        if (FPatternLength != 0)
-            FPosition = static_cast<int>((startPosition + first) % FPatternLength);
-        int64_t a = a0 + majorStep * first;
-        int64_t b = b0 + minorStep * k;
-        for (int64_t i = first; i <= last; ++i) {
-            if (xMajor)
-                Step(static_cast<int>(a), static_cast<int>(b));
-            else
-                Step(static_cast<int>(b), static_cast<int>(a));
-            if (err > 0 || (err == 0 && tie)) {
-                b += minorStep;
-                err -= 2 * major;
-            }
-            err += 2 * minor;
-            a += majorStep;
-        }
-    }
+    if (FPatternLength != 0 && walk.first <= walk.last)
+        FPosition = static_cast<int>((startPosition + walk.first) % FPatternLength);
+    WalkSteps(walk, [&](int a, int b) {
+        if (walk.xMajor)
+            Step(a, b);
+        else
+            Step(b, a);
+    });
     if (FPatternLength != 0)
-        FPosition = static_cast<int>((startPosition + major) % FPatternLength);
+        FPosition = static_cast<int>((startPosition + walk.major) % FPatternLength);
+}
+
+void TPixelWriter::LineF(double x0, double y0, double x1, double y1)
+{
+    if (TracesDevice()) {
+        const auto device = [this](double v, int origin) { return (v - origin) * FRatio; };
+        if (DeviceLine(device(x0, FOrigin.X), device(y0, FOrigin.Y), device(x1, FOrigin.X),
+                       device(y1, FOrigin.Y)))
+            return;
+    }
+    const auto pixel = [](double v) {
+        return static_cast<int>(std::clamp(std::lround(v), -(1L << 30), 1L << 30));
+    };
+    Line(pixel(x0), pixel(y0), pixel(x1), pixel(y1));
+}
+
+bool TPixelWriter::DeviceLine(double x0, double y0, double x1, double y1)
+{
+    for (const double v : {x0, y0, x1, y1})
+        if (!(std::abs(v) < MaxTracedDevice))
+            return false;
+    const auto pixel = [](double v) { return static_cast<int>(std::lround(v)); };
+    const MajorWalk walk = MajorWalkOf(pixel(x0), pixel(y0), pixel(x1), pixel(y1), FDeviceLimit);
+    // Each step is a run of the line's device width across the major axis, from the traced
+    // pixel on (as a logical pixel's block starts at its device position); runs of one row or
+    // column join.
+    const int width = FDeviceWidth;
+    WalkSteps(walk, [&](int a, int b) {
+        const QRect run = walk.xMajor ? QRect(a, b, 1, width) : QRect(b, a, width, 1);
+        if (!run.intersects(FDeviceLimit))
+            return;
+        if (!FDeviceRuns.empty()) {
+            QRect& last = FDeviceRuns.back();
+            if (walk.xMajor && last.top() == run.top() && last.height() == width &&
+                (last.right() + 1 == run.left() || run.right() + 1 == last.left())) {
+                last = last.united(run);
+                return;
+            }
+            if (!walk.xMajor && last.left() == run.left() && last.width() == width &&
+                (last.bottom() + 1 == run.top() || run.bottom() + 1 == last.top())) {
+                last = last.united(run);
+                return;
+            }
+        }
+        FDeviceRuns.push_back(run);
+    });
+    return true;
 }
 
 void TPixelWriter::WriteTo(QImage& image, TPoint origin, const QRegion* clip) const
@@ -419,14 +498,16 @@ void TPixelWriter::PaintBlocks(QPainter& painter, double ratio, TPoint origin) c
     // Blocks of neighbouring pixels may overlap at fractional ratios: copies paint them one by
     // one, other raster modes paint their union once so that no device pixel is changed twice.
     const bool idempotent = FMode == pmCopy || FMode == pmBlack || FMode == pmWhite;
-    const auto paint = [&](const std::vector<QPoint>& points, const QColor& color) {
-        if (points.empty())
+    const auto paint = [&](const std::vector<QPoint>& points, const std::vector<QRect>& runs,
+                           const QColor& color) {
+        if (points.empty() && runs.empty())
             return;
         std::vector<QRect> blocks;
-        blocks.reserve(points.size());
+        blocks.reserve(points.size() + runs.size());
         for (const QPoint& p : points)
             blocks.emplace_back(DevicePosition(int64_t{p.x()} - origin.X, ratio),
                                 DevicePosition(int64_t{p.y()} - origin.Y, ratio), size, size);
+        blocks.insert(blocks.end(), runs.begin(), runs.end());
         if (idempotent) {
             for (const QRect& r : blocks)
                 painter.fillRect(r, color);
@@ -439,8 +520,8 @@ void TPixelWriter::PaintBlocks(QPainter& painter, double ratio, TPoint origin) c
         area.addRegion(all);
         painter.fillPath(area, color);
     };
-    paint(FOff, off);
-    paint(FOn, on);
+    paint(FOff, {}, off);
+    paint(FOn, FDeviceRuns, on);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 

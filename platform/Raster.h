@@ -36,14 +36,21 @@ class TPixelWriter
 public:
     // Starts a figure with the pen's colour, mode and dash pattern; gaps take the background
     // colour when opaque. The dash position starts at the beginning of the pattern. Pixels
-    // outside limit (the device in logical coordinates) are not collected.
-    void Begin(const TPen& pen, TColor backColor, bool opaque, const QRect& limit);
+    // outside limit (the device in logical coordinates) are not collected. At a device pixel
+    // ratio above 1 (origin: the logical point at the device's top left), solid slanted lines
+    // and curves are traced at device resolution, round(ratio) device pixels wide; straight
+    // lines along an axis, dashed lines and single pixels stay logical pixels (blocks).
+    void Begin(const TPen& pen, TColor backColor, bool opaque, const QRect& limit,
+               double ratio = 1.0, TPoint origin = {});
     // Line from (x0, y0) towards (x1, y1), the last pixel excluded; the dash position goes on.
     void Line(int x0, int y0, int x1, int y1);
+    // Line between fractional pixel positions (a flattened curve): rounded to logical pixels,
+    // or to device pixels where they are traced.
+    void LineF(double x0, double y0, double x1, double y1);
     // One pixel: on in the pen colour, off in the background colour (when opaque).
     void Plot(int x, int y, bool on);
 
-    bool Empty() const { return FOn.empty() && FOff.empty(); }
+    bool Empty() const { return FOn.empty() && FOff.empty() && FDeviceRuns.empty(); }
     void Clear();
 
     // Writes the pixels into an image (logical coordinates minus origin), inside the clip.
@@ -59,6 +66,10 @@ private:
     // Pen and gap colours under the raster mode, the painter's composition set; false for pmNop.
     bool Colors(QPainter& painter, QColor& on, QColor& off) const;
     void Step(int x, int y);
+    bool TracesDevice() const { return FRatio != 1.0 && FPatternLength == 0; }
+    // Traces a line between device positions into device runs; false (nothing traced) when an
+    // end lies too far out to trace.
+    bool DeviceLine(double x0, double y0, double x1, double y1);
 
     std::vector<QPoint> FOn;
     std::vector<QPoint> FOff;
@@ -70,6 +81,11 @@ private:
     int FPatternLength = 0; // 0: solid
     int FPosition = 0;
     QRect FLimit;
+    double FRatio = 1.0;
+    TPoint FOrigin{};
+    QRect FDeviceLimit;
+    int FDeviceWidth = 1;
+    std::vector<QRect> FDeviceRuns; // device pixels of traced lines, in the pen colour
 };
 
 // ---- Direct writers into 32-bit images ---------------------------------------------------------

@@ -7,14 +7,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
 
 constexpr int W = 60;
 constexpr int H = 40;
-// Where the scene's text goes; everything else is axis-aligned or one-pixel geometry.
+// Where the scene's text goes.
 const TRect TextArea = Rect(4, 24, W, H);
+// Where its slanted line and its ellipse go: one-pixel lines off the axes are traced at device
+// resolution, so there the picture follows the ratio-1 one only to within a logical pixel.
+// Everything else is axis-aligned geometry.
+const TRect TracedAreas[] = {Rect(4, 4, 27, 15), Rect(31, 12, 51, 23)};
 
 // A picture of lines, outlines, fills, a clip, a copied 1x bitmap and text.
 void DrawScene(TCanvas& c)
@@ -52,9 +57,30 @@ void DrawScene(TCanvas& c)
     c.TextOut(TextArea.Left, TextArea.Top, "10000W = 100%");
 }
 
+bool Inside(const TRect& r, int x, int y)
+{
+    return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
+}
+
 bool InText(int x, int y)
 {
-    return x >= TextArea.Left && x < TextArea.Right && y >= TextArea.Top && y < TextArea.Bottom;
+    return Inside(TextArea, x, y);
+}
+
+// "(x,y)", for a list of the pixels that break a rule.
+std::string Where(int x, int y)
+{
+    std::string text = "(";
+    text += std::to_string(x);
+    text += ',';
+    text += std::to_string(y);
+    text += ')';
+    return text;
+}
+
+bool InTraced(int x, int y)
+{
+    return Inside(TracedAreas[0], x, y) || Inside(TracedAreas[1], x, y);
 }
 
 TColor DevicePixel(const QImage& image, int x, int y)
@@ -79,9 +105,18 @@ TEST(CanvasPixelRatio, AtRatioTwoTheLogicalPictureIsThatOfRatioOneAndTextIsFiner
     EXPECT_EQ(two.devicePixelRatio(), 2.0);
 
     // Outside the text every logical pixel is a uniform 2x2 block of the ratio-1 colour.
+    // Whether the ratio-1 picture has the colour within one logical pixel of (x, y).
+    const auto nearInOne = [&](int x, int y, TColor color) {
+        for (int v = std::max(0, y - 1); v <= std::min(H - 1, y + 1); ++v)
+            for (int u = std::max(0, x - 1); u <= std::min(W - 1, x + 1); ++u)
+                if (DevicePixel(one, u, v) == color)
+                    return true;
+        return false;
+    };
     std::string wrong;
     int textBlocksSplit = 0;
     int textInk = 0;
+    int tracedBlocksSplit = 0;
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
             const TColor a = DevicePixel(two, 2 * x, 2 * y);
@@ -91,15 +126,34 @@ TEST(CanvasPixelRatio, AtRatioTwoTheLogicalPictureIsThatOfRatioOneAndTextIsFiner
             if (InText(x, y)) {
                 textBlocksSplit += uniform ? 0 : 1;
                 textInk += DevicePixel(one, x, y) != clWhite ? 1 : 0;
+            } else if (InTraced(x, y)) {
+                // Every device pixel of ink has the same ink near it at ratio 1, and the other
+                // way round.
+                tracedBlocksSplit += uniform ? 0 : 1;
+                bool near = true;
+                for (int d = 0; d < 4; ++d) {
+                    const TColor c = DevicePixel(two, 2 * x + d % 2, 2 * y + d / 2);
+                    near = near && (c == clWhite || nearInOne(x, y, c));
+                }
+                const TColor c = DevicePixel(one, x, y);
+                bool found = c == clWhite;
+                for (int v = std::max(0, 2 * y - 2); !found && v <= std::min(2 * H - 1, 2 * y + 3);
+                     ++v)
+                    for (int u = std::max(0, 2 * x - 2); u <= std::min(2 * W - 1, 2 * x + 3); ++u)
+                        found = found || DevicePixel(two, u, v) == c;
+                if (!near || !found)
+                    wrong += Where(x, y);
             } else if (!uniform || a != DevicePixel(one, x, y)) {
-                wrong += "(" + std::to_string(x) + "," + std::to_string(y) + ")";
+                wrong += Where(x, y);
             }
             EXPECT_EQ(dense.Canvas().Pixel(x, y), a);
         }
     EXPECT_EQ(wrong, "");
-    // The text is drawn with the device size of its font, not as doubled 1x glyphs.
+    // The text is drawn with the device size of its font, not as doubled 1x glyphs; the slanted
+    // line and the ellipse step by device pixels.
     EXPECT_GT(textInk, 20);
     EXPECT_GT(textBlocksSplit, 20);
+    EXPECT_GT(tracedBlocksSplit, 20);
 }
 
 TEST(CanvasPixelRatio, AtRatioOneAndAHalfLinesHaveOneWidthAndFillsTile)
@@ -144,9 +198,22 @@ TEST(CanvasPixelRatio, AtRatioOneAndAHalfLinesHaveOneWidthAndFillsTile)
     EXPECT_EQ(runs(true, 15, 40, 65), "2222"); // across the vertical lines
     EXPECT_EQ(runs(true, 15, 62, 89), "22");   // across the rectangle's sides
     EXPECT_EQ(runs(false, 75, 0, 30), "22");   // down through its top and bottom
-    // Every line keeps its width along its whole length.
+    // Every line keeps its width along its whole length, slanted ones too (two device pixels
+    // across their major axis, stepping by single device pixels).
     for (int x = 3; x < 29; ++x)
         EXPECT_EQ(runs(false, x, 0, 25), "2222") << x;
+    c.MoveTo(1, 32);
+    c.LineTo(25, 38);
+    c.MoveTo(30, 22);
+    c.LineTo(34, 38);
+    std::string slanted;
+    for (int x = 2; x < 38; ++x)
+        slanted += runs(false, x, 44, 59);
+    EXPECT_EQ(slanted, std::string(36, '2'));
+    std::string steep;
+    for (int y = 34; y < 57; ++y)
+        steep += runs(true, y, 44, 53);
+    EXPECT_EQ(steep, std::string(23, '2'));
 
     // Neighbouring fills meet without gap or overlap.
     c.Brush().SetStyle(bsSolid);
@@ -188,7 +255,7 @@ TEST(CanvasPixelRatio, BitmapsKeepTheirLogicalSizeAndCopyBetweenRatios)
     reduced.Canvas().StretchDraw(Rect(0, 0, W, H), dense);
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
-            if (!InText(x, y)) {
+            if (!InText(x, y) && !InTraced(x, y)) {
                 ASSERT_EQ(reduced.Canvas().Pixel(x, y), plain.Canvas().Pixel(x, y))
                     << x << "," << y;
             }
