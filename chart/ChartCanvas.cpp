@@ -549,6 +549,15 @@ bool TChartCanvas3D::PaintFromBuffer()
 {
     if (FDirty || !FBuffer)
         return false;
+    // A buffer drawn for a screen of another pixel ratio (the window moved) is drawn again.
+    if (const QPaintDevice* device = FSurface->Device()) {
+        const double drawnAt = FBuffer->PixelRatio();
+        FBuffer->SetPixelRatio(device->devicePixelRatioF());
+        if (FBuffer->PixelRatio() != drawnAt) {
+            FDirty = true;
+            return false;
+        }
+    }
     CopyBufferTo(0, 0, *FSurface);
     return true;
 }

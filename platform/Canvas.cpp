@@ -598,7 +598,7 @@ void TCanvas::DrawLines(const TPoint* points, int count, bool closed)
         centre.lineTo(Centre(points[i].X, points[i].Y));
     if (closed)
         centre.closeSubpath();
-    FillArea(WideStroke(FPen, centre, LogicalDeviceRect()), FPen.Color(), FPen.Mode());
+    FillArea(PenStroke(centre), FPen.Color(), FPen.Mode());
 }
 
 // ---- Lines written straight into 32-bit images --------------------------------------------------
@@ -742,7 +742,7 @@ void TCanvas::DirectSegment(const TPoint& a, const TPoint& b)
     QPainterPath centre;
     centre.moveTo(Centre(a.X, a.Y));
     centre.lineTo(Centre(b.X, b.Y));
-    FillArea(WideStroke(FPen, centre, LogicalDeviceRect()), FPen.Color(), FPen.Mode());
+    FillArea(PenStroke(centre), FPen.Color(), FPen.Mode());
 }
 
 // Finds the pixel runs of a wide segment of extent (dx, dy) by filling its stroke, exactly as
@@ -841,6 +841,18 @@ void TCanvas::FlushPixels()
         w.PaintWith(*p);
     }
     w.Clear();
+}
+
+// The area of the current wide pen along a centre line (pixel-centre coordinates). A pen of even
+// width covers as many pixels on each side of the centre pixel's top or left edge: at a ratio
+// above 1 its stroke is centred on that edge, so that it lands on the logical pixels it covers
+// at ratio 1 (centred on the pixel, it would sit half a logical pixel further down and right).
+QPainterPath TCanvas::PenStroke(const QPainterPath& centre) const
+{
+    QPainterPath stroke = WideStroke(FPen, centre, LogicalDeviceRect());
+    if (Ratio() != 1.0 && FPen.Width() % 2 == 0)
+        stroke.translate(-0.5, -0.5);
+    return stroke;
 }
 
 // Fills a path (pixel-centre coordinates) with a plain colour under a raster mode.
@@ -1021,7 +1033,7 @@ void TCanvas::DrawShape(const QPainterPath& shape)
         FlushPixels();
         return;
     }
-    FillArea(WideStroke(FPen, shape, LogicalDeviceRect()), FPen.Color(), FPen.Mode());
+    FillArea(PenStroke(shape), FPen.Color(), FPen.Mode());
 }
 
 void TCanvas::FillRect(const TRect& r)
@@ -1417,7 +1429,7 @@ void TCanvas::StrokeRecorded()
         FlushPixels();
         return;
     }
-    FillArea(WideStroke(FPen, FImpl->path, LogicalDeviceRect()), FPen.Color(), FPen.Mode());
+    FillArea(PenStroke(FImpl->path), FPen.Color(), FPen.Mode());
 }
 
 void TCanvas::StrokePath()

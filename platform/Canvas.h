@@ -272,6 +272,7 @@ private:
     // The painter with a transform that draws in device pixels of the image or widget.
     QPainter* DevicePainter();
     void FillArea(const QPainterPath& area, TColor color, TPenMode mode);
+    QPainterPath PenStroke(const QPainterPath& centre) const;
     void FillWithBrush(const QPainterPath& area, TPenMode mode);
     // FillWithBrush for the pixels x..x+width-1, y..y+height-1.
     void FillRectWithBrush(int x, int y, int width, int height, TPenMode mode);
