@@ -224,6 +224,7 @@ struct TCanvas::Impl
     // Lines written straight into a 32-bit image (see BeginDirectLines).
     bool fastPaths = true;
     std::vector<QRect> directRects; // visible device rectangles: the image within the clip
+    int directScale = 1;            // device pixels per logical pixel of directRects
     uchar* bits = nullptr;
     qsizetype stride = 0;
     QRgb penRgb = 0;
@@ -527,6 +528,19 @@ QPainterPath WideStroke(const TPen& pen, const QPainterPath& centre, const QRect
     return result;
 }
 
+// The area of a wide pen along a centre line (pixel-centre coordinates) on a device of the
+// ratio. A pen of even width covers as many pixels on each side of the centre pixel's top or
+// left edge: above ratio 1 its stroke is centred on that edge, so that it lands on the logical
+// pixels it covers at ratio 1 (centred on the pixel, it would sit half a logical pixel further
+// down and right).
+QPainterPath StrokeOf(const TPen& pen, const QPainterPath& centre, const QRectF& device,
+                      double ratio)
+{
+    QPainterPath stroke = WideStroke(pen, centre, device);
+    if (ratio != 1.0 && pen.Width() % 2 == 0)
+        stroke.translate(-0.5, -0.5);
+    return stroke;
+}
 } // namespace
 
 void TCanvas::MoveTo(int x, int y)
@@ -614,6 +628,8 @@ constexpr int64_t MaxSpanArea = 1 << 11;
 constexpr int64_t MaxSpanStart = 1 << 15;
 constexpr int MaxSpanPenWidth = 64;
 constexpr size_t MaxSpanCaches = 8;
+// Whole-number device pixel ratios up to this one take the direct path for wide pens.
+constexpr int MaxDirectScale = 4;
 
 bool IsDirectFormat(const QImage& image)
 {
@@ -641,10 +657,17 @@ bool TCanvas::BeginDirectLines()
 {
     Impl& d = *FImpl;
     if (!d.fastPaths || FRecording || d.image == nullptr || d.image->isNull() ||
-        !IsDirectFormat(*d.image) || d.image->devicePixelRatio() != 1.0)
+        !IsDirectFormat(*d.image))
+        return false;
+    // Wide pens are written directly at whole-number ratios too, where a logical step is a
+    // whole number of device pixels and a segment's runs do not depend on where it starts.
+    const double ratio = d.image->devicePixelRatio();
+    const int scale = static_cast<int>(ratio);
+    if (scale != ratio || scale < 1 || scale > MaxDirectScale)
         return false;
     if (IsThinPen(FPen)) {
-        if (FPen.Kind() == pkAlternate ||
+        // Above ratio 1 the pixel writer traces one-pixel lines at device resolution.
+        if (scale != 1 || FPen.Kind() == pkAlternate ||
             (FPen.Style() != psSolid && FPen.Style() != psInsideFrame))
             return false;
         d.spans = nullptr;
@@ -653,9 +676,9 @@ bool TCanvas::BeginDirectLines()
         if (FPen.Mode() != pmCopy || FPen.Width() > MaxSpanPenWidth ||
             (FPen.Kind() == pkGeometric && !QtDashes(FPen.Style()).isEmpty()))
             return false;
-        const uint32_t shape = (static_cast<uint32_t>(FPen.Width()) << 12) |
-                               static_cast<uint32_t>(CapOf(FPen)) |
-                               static_cast<uint32_t>(JoinOf(FPen));
+        const uint32_t shape =
+            (static_cast<uint32_t>(scale) << 20) | (static_cast<uint32_t>(FPen.Width()) << 12) |
+            static_cast<uint32_t>(CapOf(FPen)) | static_cast<uint32_t>(JoinOf(FPen));
         auto found = std::find_if(d.spanCaches.begin(), d.spanCaches.end(),
                                   [shape](const auto& c) { return c.first == shape; });
         if (found == d.spanCaches.end()) {
@@ -666,7 +689,7 @@ bool TCanvas::BeginDirectLines()
         }
         d.spans = found->second.get();
     }
-    if (!d.directRectsValid) {
+    if (!d.directRectsValid || d.directScale != scale) {
         // Regions of many rectangles (round or polygonal clips) take the plain path.
         constexpr int MaxClipRects = 64;
         if (d.clip && d.clip->rectCount() > MaxClipRects)
@@ -677,12 +700,15 @@ bool TCanvas::BeginDirectLines()
             d.directRects.push_back(all);
         } else {
             for (const QRect& r : *d.clip) {
-                const QRect visible = r & all;
+                const QRect visible =
+                    QRect(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale) &
+                    all;
                 if (!visible.isEmpty())
                     d.directRects.push_back(visible);
             }
         }
         d.directRectsValid = true;
+        d.directScale = scale;
     }
     if (OpenPainter() == nullptr) // keeps the painter and the image in step (one buffer)
         return false;
@@ -715,14 +741,16 @@ void TCanvas::DirectSegment(const TPoint& a, const TPoint& b)
     const int64_t sy = int64_t{a.Y} - FWindowOrg.Y;
     if (std::abs(dx) <= MaxSpanExtent && std::abs(dy) <= MaxSpanExtent &&
         std::abs(sx) <= MaxSpanStart && std::abs(sy) <= MaxSpanStart) {
-        // Nothing to do when the segment with its ends lies wholly outside the visible part.
-        const int64_t reach = FPen.Width() + 3;
+        // Nothing to do when the segment with its ends lies wholly outside the visible part
+        // (device pixels: the rectangles are).
+        const int64_t k = d.directScale;
+        const int64_t reach = (FPen.Width() + 3) * k;
         bool near = false;
         for (const QRect& r : d.directRects)
-            near = near || (std::min(sx, sx + dx) - reach <= r.right() &&
-                            std::max(sx, sx + dx) + reach >= r.left() &&
-                            std::min(sy, sy + dy) - reach <= r.bottom() &&
-                            std::max(sy, sy + dy) + reach >= r.top());
+            near = near || (std::min(sx, sx + dx) * k - reach <= r.right() &&
+                            std::max(sx, sx + dx) * k + reach >= r.left() &&
+                            std::min(sy, sy + dy) * k - reach <= r.bottom() &&
+                            std::max(sy, sy + dy) * k + reach >= r.top());
         if (!near)
             return;
         const int ex = static_cast<int>(dx);
@@ -734,8 +762,8 @@ void TCanvas::DirectSegment(const TPoint& a, const TPoint& b)
                 e = d.spans->Find(ex, ey);
         }
         if (e != nullptr) {
-            FillSpans(d.bits, d.stride, d.spans->Spans(*e), e->count, static_cast<int>(sx),
-                      static_cast<int>(sy), d.directRects, d.penRgb);
+            FillSpans(d.bits, d.stride, d.spans->Spans(*e), e->count, static_cast<int>(sx * k),
+                      static_cast<int>(sy * k), d.directRects, d.penRgb);
             return;
         }
     }
@@ -750,24 +778,30 @@ void TCanvas::DirectSegment(const TPoint& a, const TPoint& b)
 bool TCanvas::NewSegmentSpans(int dx, int dy)
 {
     Impl& d = *FImpl;
+    // Logical sizes; the scratch image has the device's ratio, so that the painter rasterises
+    // the stroke as on the device, and its runs are kept in device pixels.
+    const int k = d.directScale;
     const int pad = std::max(FPen.Width(), 1) + 3;
-    const int w = std::abs(dx) + 2 * pad + 1;
-    const int h = std::abs(dy) + 2 * pad + 1;
-    const int sx = pad + std::max(0, -dx);
-    const int sy = pad + std::max(0, -dy);
+    const int logicalSx = pad + std::max(0, -dx);
+    const int logicalSy = pad + std::max(0, -dy);
+    const int w = (std::abs(dx) + 2 * pad + 1) * k;
+    const int h = (std::abs(dy) + 2 * pad + 1) * k;
+    const int sx = logicalSx * k;
+    const int sy = logicalSy * k;
     QImage& scratch = d.scratch;
     if (scratch.width() < w || scratch.height() < h)
         scratch = QImage(std::max(w, scratch.width()), std::max(h, scratch.height()),
                          QImage::Format_RGB32);
+    scratch.setDevicePixelRatio(k);
     for (int y = 0; y < h; ++y)
         std::fill_n(reinterpret_cast<QRgb*>(scratch.scanLine(y)), w, 0xFF000000u);
     {
         QPainter p(&scratch);
         p.setRenderHint(QPainter::Antialiasing, false);
         QPainterPath centre;
-        centre.moveTo(Centre(sx, sy));
-        centre.lineTo(Centre(sx + dx, sy + dy));
-        p.fillPath(WideStroke(FPen, centre, QRectF(0, 0, w, h)), QColor(Qt::white));
+        centre.moveTo(Centre(logicalSx, logicalSy));
+        centre.lineTo(Centre(logicalSx + dx, logicalSy + dy));
+        p.fillPath(StrokeOf(FPen, centre, QRectF(0, 0, w, h), k), QColor(Qt::white));
     }
     std::vector<TSpan> spans;
     for (int y = 0; y < h; ++y) {
@@ -843,16 +877,10 @@ void TCanvas::FlushPixels()
     w.Clear();
 }
 
-// The area of the current wide pen along a centre line (pixel-centre coordinates). A pen of even
-// width covers as many pixels on each side of the centre pixel's top or left edge: at a ratio
-// above 1 its stroke is centred on that edge, so that it lands on the logical pixels it covers
-// at ratio 1 (centred on the pixel, it would sit half a logical pixel further down and right).
+// The area of the current wide pen along a centre line (pixel-centre coordinates).
 QPainterPath TCanvas::PenStroke(const QPainterPath& centre) const
 {
-    QPainterPath stroke = WideStroke(FPen, centre, LogicalDeviceRect());
-    if (Ratio() != 1.0 && FPen.Width() % 2 == 0)
-        stroke.translate(-0.5, -0.5);
-    return stroke;
+    return StrokeOf(FPen, centre, LogicalDeviceRect(), Ratio());
 }
 
 // Fills a path (pixel-centre coordinates) with a plain colour under a raster mode.

@@ -1,7 +1,8 @@
 // A full paint of one of the program's charts (548 x 184, title, fixed left axis, automatic
 // bottom axis, four line series: three pens of width 2 and the power series of width 4) at one
 // hour (18,000 points per series), one day (432,000) and one week (3,024,000) of 0.2-second
-// samples, lines only or with a pointer on every point. Steady data: the
+// samples, lines only or with a pointer on every point, on a screen of device pixel ratio 1, 1.5
+// or 2 (the buffers have the device size, the layout stays the same). Steady data: the
 // mains voltage steps every three minutes and the lamp values follow; noisy data: the same with
 // +-2 percentage points of noise on every sample.
 #include "chart/Chart.h"
@@ -84,12 +85,14 @@ void FullPaint(benchmark::State& state)
         }
     };
     showMarkers(markers);
+    f.Screen.SetPixelRatio(static_cast<double>(state.range(3)) / 10);
     for (auto _ : state) {
         chart.ChartCanvas().MarkDirty();
         chart.Draw(f.Screen.Canvas(), chart.ClientRect());
         benchmark::DoNotOptimize(f.Screen.Canvas().Pixel(300, 100));
     }
     showMarkers(false);
+    f.Screen.SetPixelRatio(1);
     state.counters["points"] = static_cast<double>(state.range(0)) * 4;
 }
 
@@ -134,9 +137,10 @@ void WidgetPaint(benchmark::State& state)
 
 } // namespace
 
-// Arguments: points per series, noisy (1) or steady (0), pointers on every point (1) or none.
+// Arguments: points per series, noisy (1) or steady (0), pointers on every point (1) or none,
+// device pixel ratio x 10.
 BENCHMARK(FullPaint)
-    ->ArgsProduct({{18000, 432000, 3024000}, {0, 1}, {0, 1}})
+    ->ArgsProduct({{18000, 432000, 3024000}, {0, 1}, {0, 1}, {10, 15, 20}})
     ->Unit(benchmark::kMillisecond);
 // Arguments: points per series, noisy, overlay (1) or full (0) paint.
 BENCHMARK(WidgetPaint)->Args({432000, 1, 0})->Args({432000, 1, 1})->Unit(benchmark::kMillisecond);

@@ -16,7 +16,8 @@
 
 namespace {
 
-// The same drawing on two images: one canvas with the fast paths off, one with them on.
+// The same drawing on two images: one canvas with the fast paths off, one with them on. The images
+// have the device pixel ratio: w x h logical pixels, ratio times as many device pixels each way.
 struct Twin
 {
     QImage plainImage;
@@ -25,9 +26,11 @@ struct Twin
     TCanvas fast;
     std::vector<uchar> saved;
 
-    Twin(int w, int h, QImage::Format format = QImage::Format_RGB32)
-        : plainImage(w, h, format), fastImage(w, h, format)
+    Twin(int w, int h, QImage::Format format = QImage::Format_RGB32, int ratio = 1)
+        : plainImage(w * ratio, h * ratio, format), fastImage(w * ratio, h * ratio, format)
     {
+        plainImage.setDevicePixelRatio(ratio);
+        fastImage.setDevicePixelRatio(ratio);
         Fill(Qt::white);
         plain.Attach(&plainImage);
         fast.Attach(&fastImage);
@@ -129,14 +132,14 @@ std::string Describe(const PenShape& shape, int width)
 
 // Every segment (dx, dy) with |dx|, |dy| <= Range, one per cell of a grid, each starting at a
 // slightly different place in its cell, for a pen shape and width; the window origin moves
-// from batch to batch.
-void CompareEveryShortSegment(const PenShape& shape, int width, int shift)
+// from batch to batch. On images of the device pixel ratio.
+void CompareEveryShortSegment(const PenShape& shape, int width, int shift, int ratio = 1)
 {
     constexpr int Range = 60;
     constexpr int Columns = 11;
     const int pad = width + 4;
     const int cell = Range + 2 * pad + 4;
-    Twin twin(Columns * cell, Columns * cell);
+    Twin twin(Columns * cell, Columns * cell, QImage::Format_RGB32, ratio);
     const TPoint origins[] = {{0, 0}, {-37, 11}, {5, -3}};
     int batch = 0;
     for (int dx = -Range; dx <= Range; ++dx, ++batch) {
@@ -158,7 +161,7 @@ void CompareEveryShortSegment(const PenShape& shape, int width, int shift)
         });
         const std::string difference = twin.Difference();
         ASSERT_EQ(difference, "") << Describe(shape, width) << ", dx " << dx << ", origin "
-                                  << origin.X << "," << origin.Y;
+                                  << origin.X << "," << origin.Y << ", ratio " << ratio;
     }
 }
 
@@ -174,6 +177,10 @@ TEST(CanvasFastLines, EveryShortWideSegmentMatchesItsStroke)
     for (int s = 0; s < 3; ++s)
         for (int width : {2, 4})
             CompareEveryShortSegment(Shapes[s], width, width + 1);
+    // At ratio 2 (four device pixels per logical one) the program's widths, each end style.
+    for (int s = 0; s < 3; ++s)
+        CompareEveryShortSegment(Shapes[s], s == 1 ? 4 : 2, s, 2);
+    CompareEveryShortSegment(Shapes[0], 4, 1, 2);
 }
 
 TEST(CanvasFastLines, LongWideSegmentsAcrossAChartMatchClippedAndUnclipped)
@@ -181,10 +188,13 @@ TEST(CanvasFastLines, LongWideSegmentsAcrossAChartMatchClippedAndUnclipped)
     constexpr int W = 548;
     constexpr int H = 184;
     for (const PenShape& shape : Shapes) {
-        for (int width : {2, 3, 4, 5, 12}) {
+        for (int width : {2, 3, 4, 5, 12, -2, -4, -5}) { // negative: the width at ratio 2
+            const int ratio = width < 0 ? 2 : 1;
+            width = std::abs(width);
             for (int clipping = 0; clipping < 4; ++clipping) {
-                SCOPED_TRACE(Describe(shape, width) + ", clipping " + std::to_string(clipping));
-                Twin twin(W, H);
+                SCOPED_TRACE(Describe(shape, width) + ", clipping " + std::to_string(clipping) +
+                             ", ratio " + std::to_string(ratio));
+                Twin twin(W, H, QImage::Format_RGB32, ratio);
                 std::mt19937 rng(static_cast<unsigned>(width * 100 + clipping));
                 std::uniform_int_distribution<int> startX(-80, W + 80);
                 std::uniform_int_distribution<int> startY(-80, H + 80);
