@@ -689,27 +689,8 @@ bool TCanvas::BeginDirectLines()
         }
         d.spans = found->second.get();
     }
-    if (!d.directRectsValid || d.directScale != scale) {
-        // Regions of many rectangles (round or polygonal clips) take the plain path.
-        constexpr int MaxClipRects = 64;
-        if (d.clip && d.clip->rectCount() > MaxClipRects)
-            return false;
-        d.directRects.clear();
-        const QRect all = d.image->rect();
-        if (!d.clip) {
-            d.directRects.push_back(all);
-        } else {
-            for (const QRect& r : *d.clip) {
-                const QRect visible =
-                    QRect(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale) &
-                    all;
-                if (!visible.isEmpty())
-                    d.directRects.push_back(visible);
-            }
-        }
-        d.directRectsValid = true;
-        d.directScale = scale;
-    }
+    if (!UpdateDirectRects(scale))
+        return false;
     if (OpenPainter() == nullptr) // keeps the painter and the image in step (one buffer)
         return false;
     d.bits = d.image->bits();
@@ -722,6 +703,34 @@ bool TCanvas::BeginDirectLines()
         // System colours may change with the palette: resolved on every call.
         d.penRgbValid = !IsSystemColor(color);
     }
+    return true;
+}
+
+// The visible device rectangles of the image within the clip, at a whole-number ratio; false
+// when the clip has too many rectangles for writing straight into the image.
+bool TCanvas::UpdateDirectRects(int scale)
+{
+    Impl& d = *FImpl;
+    if (d.directRectsValid && d.directScale == scale)
+        return true;
+    // Regions of many rectangles (round or polygonal clips) take the plain path.
+    constexpr int MaxClipRects = 64;
+    if (d.clip && d.clip->rectCount() > MaxClipRects)
+        return false;
+    d.directRects.clear();
+    const QRect all = d.image->rect();
+    if (!d.clip) {
+        d.directRects.push_back(all);
+    } else {
+        for (const QRect& r : *d.clip) {
+            const QRect visible =
+                QRect(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale) & all;
+            if (!visible.isEmpty())
+                d.directRects.push_back(visible);
+        }
+    }
+    d.directRectsValid = true;
+    d.directScale = scale;
     return true;
 }
 
@@ -853,8 +862,16 @@ void TCanvas::FlushPixels()
     const QImage* image = FImpl->image;
     const double ratio = Ratio();
     if (ratio != 1.0) {
-        if (QPainter* p = DevicePainter())
+        // At a whole-number ratio, pixels in copy, black or white mode go straight into a
+        // 32-bit image as the blocks the painter would fill.
+        const int scale = static_cast<int>(ratio);
+        if (FImpl->fastPaths && image != nullptr && scale == ratio && scale <= MaxDirectScale &&
+            IsDirectFormat(*image) && w.WritesBlocksDirectly() && UpdateDirectRects(scale) &&
+            OpenPainter() != nullptr) {
+            w.WriteBlocksTo(*FImpl->image, scale, FWindowOrg, FImpl->directRects);
+        } else if (QPainter* p = DevicePainter()) {
             w.PaintBlocks(*p, ratio, FWindowOrg);
+        }
         w.Clear();
         return;
     }

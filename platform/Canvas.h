@@ -266,6 +266,7 @@ private:
     void DrawLines(const TPoint* points, int count, bool closed);
     QPainter* OpenPainter();
     bool BeginDirectLines();
+    bool UpdateDirectRects(int scale);
     void DirectSegment(const TPoint& a, const TPoint& b);
     bool NewSegmentSpans(int dx, int dy);
     void FlushPixels();

@@ -488,6 +488,37 @@ void TPixelWriter::PaintWith(QPainter& painter) const
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
+void TPixelWriter::WriteBlocksTo(QImage& image, int scale, TPoint origin,
+                                 const std::vector<QRect>& rects) const
+{
+    const QRgb on = FMode == pmBlack   ? 0xFF000000u
+                    : FMode == pmWhite ? 0xFFFFFFFFu
+                                       : 0xFF000000u | FOnColor;
+    const QRgb off = FMode == pmBlack   ? 0xFF000000u
+                     : FMode == pmWhite ? 0xFFFFFFFFu
+                                        : 0xFF000000u | FOffColor;
+    uchar* bits = image.bits(); // detaches a shared buffer before writing
+    const qsizetype stride = image.bytesPerLine();
+    const auto fill = [&](const QRect& block, QRgb color) {
+        for (const QRect& r : rects) {
+            const QRect part = block & r;
+            for (int y = part.top(); y <= part.bottom(); ++y)
+                std::fill_n(reinterpret_cast<QRgb*>(bits + y * stride) + part.left(), part.width(),
+                            color);
+        }
+    };
+    const auto blockOf = [&](const QPoint& p) {
+        return QRect(static_cast<int>((int64_t{p.x()} - origin.X) * scale),
+                     static_cast<int>((int64_t{p.y()} - origin.Y) * scale), scale, scale);
+    };
+    for (const QPoint& p : FOff)
+        fill(blockOf(p), off);
+    for (const QPoint& p : FOn)
+        fill(blockOf(p), on);
+    for (const QRect& run : FDeviceRuns)
+        fill(run, on);
+}
+
 void TPixelWriter::PaintBlocks(QPainter& painter, double ratio, TPoint origin) const
 {
     QColor on;

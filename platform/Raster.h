@@ -57,6 +57,16 @@ public:
     void WriteTo(QImage& image, TPoint origin, const QRegion* clip) const;
     // Paints the pixels with the painter (its transform maps logical coordinates).
     void PaintWith(QPainter& painter) const;
+    // Whether WriteBlocksTo gives the pixels of PaintBlocks: copy, black and white modes, where
+    // a device pixel painted twice keeps the last colour.
+    bool WritesBlocksDirectly() const
+    {
+        return FMode == pmCopy || FMode == pmBlack || FMode == pmWhite;
+    }
+    // As PaintBlocks at the whole-number ratio scale, written straight into a 32-bit image of
+    // that ratio, inside the rectangles (device pixels).
+    void WriteBlocksTo(QImage& image, int scale, TPoint origin,
+                       const std::vector<QRect>& rects) const;
     // Paints each pixel as the block of device pixels it becomes at the ratio: from
     // round((p - origin) x ratio), round(ratio) device pixels wide and high, so that every line
     // has one device width. The painter draws in device pixels.

@@ -187,8 +187,9 @@ TEST_F(PixelRatioWindowTest, AMoveToADenserScreenRedrawsEverySurfaceAtDeviceReso
         EXPECT_TRUE(c.wrong.isEmpty())
             << "not ratio 1 doubled: " << c.wrong.x() << "," << c.wrong.y() << " "
             << c.wrong.width() << "x" << c.wrong.height();
-        if (!s.detailAreas.empty())
+        if (!s.detailAreas.empty()) {
             EXPECT_GT(c.finerBlocks, 100) << "text drawn as doubled ratio-1 glyphs";
+        }
     }
 
     // At 1.5 every series line keeps one device width along the whole plot: the pens of 2 and

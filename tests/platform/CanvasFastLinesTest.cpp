@@ -339,10 +339,14 @@ TEST(CanvasFastLines, OnePixelLinesMatchInEveryRasterModeAndClip)
 {
     constexpr int W = 120;
     constexpr int H = 90;
-    for (int clipping = 0; clipping < 4; ++clipping) {
+    for (int clipping = 0; clipping < 8; ++clipping) {
+        // The second four on images of ratio 2: lines along the axes and single pixels become
+        // blocks of 2 x 2 device pixels, slanted lines are traced at device resolution.
+        const int ratio = clipping < 4 ? 1 : 2;
         for (int mode = pmBlack; mode <= pmNotXor; ++mode) {
-            SCOPED_TRACE("mode " + std::to_string(mode) + ", clipping " + std::to_string(clipping));
-            Twin twin(W, H);
+            SCOPED_TRACE("mode " + std::to_string(mode) + ", clipping " +
+                         std::to_string(clipping % 4) + ", ratio " + std::to_string(ratio));
+            Twin twin(W, H, QImage::Format_RGB32, ratio);
             twin.FillNoise(static_cast<unsigned>(mode * 10 + clipping));
             std::mt19937 rng(static_cast<unsigned>(mode + 100 * clipping));
             std::uniform_int_distribution<int> near(-40, W + 40);
@@ -354,15 +358,15 @@ TEST(CanvasFastLines, OnePixelLinesMatchInEveryRasterModeAndClip)
                 ends.push_back({farOff ? far(rng) : near(rng), near(rng) * H / W});
             }
             twin.Both([&](TCanvas& c) {
-                if (clipping == 1)
+                if (clipping % 4 == 1)
                     c.IntersectClipRect(Rect(11, 21, 100, 70));
-                if (clipping == 2) {
+                if (clipping % 4 == 2) {
                     TRegion r = TRegion::FromRect(Rect(0, 0, 50, 40));
                     r.Combine(TRegion::FromRect(Rect(60, 30, 110, 85)), RGN_OR);
                     r.Combine(TRegion::FromRect(Rect(5, 60, 20, 88)), RGN_OR);
                     c.SelectClipRegion(&r);
                 }
-                if (clipping == 3)
+                if (clipping % 4 == 3)
                     c.SetWindowOrg(13, -9);
                 c.Pen().SetColor(RGBColor(200, 60, 17));
                 c.Pen().SetMode(static_cast<TPenMode>(mode));
@@ -374,6 +378,21 @@ TEST(CanvasFastLines, OnePixelLinesMatchInEveryRasterModeAndClip)
                 c.Pen().SetGeometric(RGBColor(1, 2, 3), 1, psSolid, pecFlat, pjMiter);
                 c.Polygon(ends.data() + 350, 50);
                 c.Rectangle(3, 4, 70, 50);
+                // Small outlined squares as point markers draw them, a dotted line with
+                // opaque gaps and single pixels.
+                c.Pen().SetColor(RGBColor(9, 200, 90));
+                for (int i = 0; i < 40; ++i)
+                    c.Rectangle(ends[i].X % W, ends[i].Y, ends[i].X % W + 5, ends[i].Y + 4);
+                c.Pen().SetNormal();
+                c.Pen().SetWidth(1);
+                c.Pen().SetStyle(psDot);
+                c.SetBackgroundMode(OPAQUE);
+                c.SetBackColor(RGBColor(40, 40, 250));
+                c.MoveTo(-5, 33);
+                c.LineTo(W + 5, 37);
+                c.SetBackgroundMode(TRANSPARENT);
+                for (int i = 0; i < 30; ++i)
+                    c.SetPixel(ends[i].Y, ends[i + 1].Y, RGBColor(i, 2 * i, 3 * i));
             });
             EXPECT_EQ(twin.Difference(), "");
         }
