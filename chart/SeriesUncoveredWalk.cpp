@@ -145,6 +145,7 @@ void TUncoveredItemWalk::MarkBackward()
         FYMap.KeepsOrder()) {
         FXRuns = &FSeries.XValues().Summary();
         FYRuns = &FSeries.YValues().Summary();
+        FXInOrder = FSeries.XValues().Order() != loNone && FSeries.XValues().InOrder();
     }
     const TWalkPoint last = PointAt(FCount - 1);
     PointerItem(FCount - 1, last); // the last point's own pointer
@@ -187,9 +188,10 @@ void TUncoveredItemWalk::MarkBackward()
 // between the run's lowest and highest and vertical segments between such rows. Runs of 1024
 // and 64 points come from the value lists' summaries (X: both ends map to the column; Y: the
 // rows of the lowest and the highest value bound all others), runs of 8 from their mapped
-// points. With joined, the step from the run's last point into the run passed over just before
-// (whose first point is q + 1) counts as an inner step too: both runs must lie on one column,
-// and the rows of both are checked together.
+// points. Of a block of 64 that spans two columns, the points on the later column form a run
+// whose rows the block's lowest and highest value bound. With joined, the step from the run's last
+// point into the run passed over just before (whose first point is q + 1) counts as an inner step
+// too: both runs must lie on one column, and the rows of both are checked together.
 std::optional<TUncoveredItemWalk::TColumnRows>
 TUncoveredItemWalk::CoveredRun(int32_t q, const TColumnRows* joined)
 {
@@ -198,10 +200,10 @@ TUncoveredItemWalk::CoveredRun(int32_t q, const TColumnRows* joined)
         return q >= size - 1 &&
                (FStep > 0 ? (index & (size - 1)) == size - 1 : (index & (size - 1)) == 0);
     };
-    // The run from q - (size - 1) on column x at rows a..b (either order), when covered.
-    const auto covered = [&](int32_t size, int32_t x, int32_t a,
+    // The run from position first to q on column x at rows a..b (either order), when covered.
+    const auto covered = [&](int32_t first, int32_t x, int32_t a,
                              int32_t b) -> std::optional<TColumnRows> {
-        TColumnRows rows{q - (size - 1), x, std::min(a, b), std::max(a, b)};
+        TColumnRows rows{first, x, std::min(a, b), std::max(a, b)};
         if (joined != nullptr) {
             if (joined->X != x) {
                 return std::nullopt;
@@ -226,14 +228,29 @@ TUncoveredItemWalk::CoveredRun(int32_t q, const TColumnRows* joined)
             if (!xr.Usable() || !yr.Usable()) {
                 continue;
             }
+            const int32_t first = q - ((1 << shift) - 1);
+            const int32_t yLow = FYMap.ValueToPixel(yr.Low);
+            const int32_t yHigh = FYMap.ValueToPixel(yr.High);
             const int32_t x = FXMap.ValueToPixel(xr.Low);
-            if (FXMap.ValueToPixel(xr.High) != x) {
-                continue;
+            if (FXMap.ValueToPixel(xr.High) == x) {
+                if (auto rows = covered(first, x, yLow, yHigh)) {
+                    return rows;
+                }
+            } else if (!group && FXInOrder) {
+                // A block across a column boundary: its points on the column of its last point
+                // are passed over when the rows of the whole block are covered there.
+                const auto [tail, tailX] = ColumnTail(first, q);
+                if (tail < q) {
+                    if (auto rows = covered(tail, tailX, yLow, yHigh)) {
+                        return rows;
+                    }
+                }
             }
-            if (auto rows = covered(1 << shift, x, FYMap.ValueToPixel(yr.Low),
-                                    FYMap.ValueToPixel(yr.High))) {
-                return rows;
-            }
+        }
+    }
+    if (FXRuns != nullptr && FXInOrder && !endsRun(TValueSummary::BlockSize)) {
+        if (auto rows = CoveredBlockHead(q, covered)) {
+            return rows;
         }
     }
     constexpr int32_t Small = 8;
@@ -251,7 +268,51 @@ TUncoveredItemWalk::CoveredRun(int32_t q, const TColumnRows* joined)
         low = std::min(low, point.Y);
         high = std::max(high, point.Y);
     }
-    return covered(Small, end.X, low, high);
+    return covered(q - (Small - 1), end.X, low, high);
+}
+
+// The points of a block from its first one to q, when they lie on one column: the rows of the
+// block's lowest and highest value bound theirs.
+template <typename Covered>
+std::optional<TUncoveredItemWalk::TColumnRows>
+TUncoveredItemWalk::CoveredBlockHead(int32_t q, Covered& covered)
+{
+    const int32_t index = IndexOf(q);
+    const int32_t offset = index & (TValueSummary::BlockSize - 1);
+    const int32_t first =
+        std::max(0, q - (FStep > 0 ? offset : TValueSummary::BlockSize - 1 - offset));
+    if (first == q) {
+        return std::nullopt;
+    }
+    const TValueSummary::TRange& yr = FYRuns->Block(index >> TValueSummary::BlockShift);
+    if (!yr.Usable()) {
+        return std::nullopt;
+    }
+    const double* xs = FSeries.XValues().Data();
+    const int32_t x = FXMap.ValueToPixel(xs[index]);
+    if (FXMap.ValueToPixel(xs[IndexOf(first)]) != x) {
+        return std::nullopt;
+    }
+    return covered(first, x, FYMap.ValueToPixel(yr.Low), FYMap.ValueToPixel(yr.High));
+}
+
+std::pair<int32_t, int32_t> TUncoveredItemWalk::ColumnTail(int32_t first, int32_t last) const
+{
+    const double* xs = FSeries.XValues().Data();
+    const auto column = [&](int32_t q) { return FXMap.ValueToPixel(xs[IndexOf(q)]); };
+    const int32_t x = column(last);
+    // Columns change monotonically along the positions: those on x are the last ones.
+    int32_t low = first;
+    int32_t high = last;
+    while (low < high) {
+        const int32_t middle = low + (high - low) / 2;
+        if (column(middle) == x) {
+            high = middle;
+        } else {
+            low = middle + 1;
+        }
+    }
+    return {high, x};
 }
 
 bool TUncoveredItemWalk::ColumnRowsCovered(int32_t x, int32_t low, int32_t high)

@@ -412,10 +412,18 @@ private:
         int32_t High;
     };
     // The longest run that ends at position q, starts at a run boundary (1024, 64 or 8 points)
-    // and lies on one pixel column, when later items cover every pixel the run's inner steps can
+    // and lies on one pixel column, or the part on the column of q of a block of 64 that spans
+    // more columns, when later items cover every pixel the run's inner steps can
     // set; nothing otherwise. With joined (the run passed over just before, from position q + 1
     // on), the step into that run counts among the inner steps.
     std::optional<TColumnRows> CoveredRun(int32_t q, const TColumnRows* joined);
+    // The first of positions first..last that lies on the pixel column of position last, and
+    // that column; X must be in order (FXInOrder).
+    std::pair<int32_t, int32_t> ColumnTail(int32_t first, int32_t last) const;
+    // The run from the first point of q's block of 64 (in drawing order) to q, when it lies on
+    // one column and covered (CoveredRun's check) passes its rows; X must be in order.
+    template <typename Covered>
+    std::optional<TColumnRows> CoveredBlockHead(int32_t q, Covered& covered);
     // Later items cover every pointer on column x at rows low..high and every vertical segment
     // between two such rows.
     bool ColumnRowsCovered(int32_t x, int32_t low, int32_t high);
@@ -462,6 +470,9 @@ private:
     // Runs of points are passed over from the value lists' summaries (CoveredRun).
     const TValueSummary* FXRuns = nullptr;
     const TValueSummary* FYRuns = nullptr;
+    // The X values are in order (none not a number): pixel columns change monotonically along
+    // the positions.
+    bool FXInOrder = false;
     // Rows FKnownLow..FKnownHigh of pixel column FKnownX are covered for every pointer on them
     // and every vertical segment between two of them (none while Low > High).
     int32_t FKnownX = 0;
