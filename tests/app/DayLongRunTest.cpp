@@ -33,6 +33,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -88,6 +89,31 @@ protected:
             bytes += int64_t{series->YValues().Count()} * 8;
         }
         return bytes;
+    }
+
+    // What the value lists' run summaries hold.
+    int64_t SummaryBytes()
+    {
+        int64_t bytes = 0;
+        for (TLineSeries* series : AllSeries(form)) {
+            bytes += static_cast<int64_t>(series->XValues().Summary().StorageBytes());
+            bytes += static_cast<int64_t>(series->YValues().Summary().StorageBytes());
+        }
+        return bytes;
+    }
+
+    // The process' resident memory (0 where it cannot be read).
+    static int64_t ResidentBytes()
+    {
+        long long pages = 0;
+        long long resident = 0;
+        std::FILE* statm = std::fopen("/proc/self/statm", "r");
+        if (statm == nullptr) {
+            return 0;
+        }
+        const bool read = std::fscanf(statm, "%lld %lld", &pages, &resident) == 2;
+        std::fclose(statm);
+        return read ? resident * sysconf(_SC_PAGESIZE) : 0;
     }
 
     TfrmWerte werte;
@@ -161,10 +187,13 @@ TEST_F(DayLongRunTest, ADayOfTicksKeepsMemoryToThePointsAndThePictureRight)
     // caches that do not grow with the points; half way it was in the same proportion.
     const int64_t points = PointBytes();
     const int64_t growth = HeapInUse() - heapAtStart;
+    const int64_t summaries = SummaryBytes();
     std::printf("points %.1f MB, heap growth %.1f MB over %d repaints (half way: %.1f MB for "
-                "%.1f MB)\n",
-                points / 1e6, growth / 1e6, repaints, halfWayGrowth / 1e6, halfWayPoints / 1e6);
+                "%.1f MB), summaries %.1f MB, process resident %.1f MB\n",
+                points / 1e6, growth / 1e6, repaints, halfWayGrowth / 1e6, halfWayPoints / 1e6,
+                summaries / 1e6, ResidentBytes() / 1e6);
     EXPECT_EQ(points, int64_t{16} * count * 8);
+    EXPECT_LE(summaries, points * 5 / 100);
     EXPECT_GE(growth, points * 9 / 10);
     EXPECT_LE(growth, points * 115 / 100 + 16'000'000);
     EXPECT_GE(halfWayGrowth, halfWayPoints * 9 / 10);
