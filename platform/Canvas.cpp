@@ -312,10 +312,20 @@ QPainter* TCanvas::Painter()
         return nullptr;
     if (!FImpl->painterClipValid) {
         p->resetTransform();
-        if (FImpl->clip)
+        const double ratio = Ratio();
+        if (FImpl->clip && ratio != 1.0) {
+            // The clip's edges become device pixel edges as a fill's do (rounded), so that a
+            // clipped fill sets the device pixels of the fill of the clipped rectangle.
+            QRegion device;
+            for (const QRect& r : *FImpl->clip)
+                device += DeviceRectOf(r, ratio);
+            p->setTransform(QTransform::fromScale(1.0 / ratio, 1.0 / ratio));
+            p->setClipRegion(device);
+        } else if (FImpl->clip) {
             p->setClipRegion(*FImpl->clip);
-        else
+        } else {
             p->setClipping(false);
+        }
         FImpl->painterClipValid = true;
     }
     // Drawing happens in logical coordinates; the clip stays in device coordinates.
@@ -963,8 +973,19 @@ void TCanvas::FillRectWithBrush(int x, int y, int width, int height, TPenMode mo
         return;
     }
     QPainterPath area;
-    area.addRect(QRectF(x, y, width, height));
+    area.addRect(ratio != 1.0 ? DeviceAlignedRect(x, y, width, height)
+                              : QRectF(x, y, width, height));
     FillWithBrush(area, mode);
+}
+
+// The logical rectangle whose edges lie on the device pixel edges that a fill of the rectangle
+// (x, y, width, height) rounds to: patterned fills cover the same device pixels as solid ones.
+QRectF TCanvas::DeviceAlignedRect(int x, int y, int width, int height) const
+{
+    const double ratio = Ratio();
+    const QRect d = DeviceRectOf(QRect(x - FWindowOrg.X, y - FWindowOrg.Y, width, height), ratio);
+    return QRectF(d.x() / ratio + FWindowOrg.X, d.y() / ratio + FWindowOrg.Y, d.width() / ratio,
+                  d.height() / ratio);
 }
 
 void TCanvas::Polygon(const TPoint* points, int count)
@@ -1094,9 +1115,20 @@ void TCanvas::FrameRect(const TRect& r)
     if (IsRectEmpty(r) || (FBrush.Style() == bsClear && FBrush.Bitmap() == nullptr))
         return;
     QPainterPath frame;
-    frame.addRect(QRectF(r.Left, r.Top, r.Width(), r.Height()));
-    if (r.Width() > 2 && r.Height() > 2)
-        frame.addRect(QRectF(r.Left + 1, r.Top + 1, r.Width() - 2, r.Height() - 2));
+    const double ratio = Ratio();
+    if (ratio != 1.0 && std::max(std::abs(r.Left), std::abs(r.Right)) < (1 << 28) &&
+        std::max(std::abs(r.Top), std::abs(r.Bottom)) < (1 << 28)) {
+        // Sides as wide as a one-pixel line at the ratio: round(ratio) device pixels.
+        const QRectF outer = DeviceAlignedRect(r.Left, r.Top, r.Width(), r.Height());
+        const double side = std::max(1L, std::lround(ratio)) / ratio;
+        frame.addRect(outer);
+        if (outer.width() > 2 * side && outer.height() > 2 * side)
+            frame.addRect(outer.adjusted(side, side, -side, -side));
+    } else {
+        frame.addRect(QRectF(r.Left, r.Top, r.Width(), r.Height()));
+        if (r.Width() > 2 && r.Height() > 2)
+            frame.addRect(QRectF(r.Left + 1, r.Top + 1, r.Width() - 2, r.Height() - 2));
+    }
     frame.setFillRule(Qt::OddEvenFill);
     QPainter* p = Painter();
     if (p == nullptr)

@@ -267,6 +267,7 @@ private:
     QPainter* OpenPainter();
     bool BeginDirectLines();
     bool UpdateDirectRects(int scale);
+    QRectF DeviceAlignedRect(int x, int y, int width, int height) const;
     void DirectSegment(const TPoint& a, const TPoint& b);
     bool NewSegmentSpans(int dx, int dy);
     void FlushPixels();

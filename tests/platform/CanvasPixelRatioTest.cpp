@@ -233,6 +233,69 @@ TEST(CanvasPixelRatio, AtRatioOneAndAHalfLinesHaveOneWidthAndFillsTile)
     EXPECT_EQ(filled.pixel(16, 40), QColor(Qt::blue).rgb());
 }
 
+TEST(CanvasPixelRatio, AtRatioOneAndAHalfClipsPatternsAndFramesKeepToTheFillEdges)
+{
+    // The same rectangle filled plainly, filled through a clip, filled with a hatch over an
+    // opaque background, and framed: each on a white bitmap at 1.5.
+    const TRect box = Rect(3, 5, 16, 12);
+    const auto draw = [&](void (*paint)(TCanvas&, const TRect&)) {
+        TBitmap b(20, 16);
+        b.SetPixelRatio(1.5);
+        b.Canvas().Brush().SetColor(clWhite);
+        b.Canvas().FillRect(Rect(0, 0, 20, 16));
+        paint(b.Canvas(), box);
+        return b.Image().copy();
+    };
+    const QImage plain = draw([](TCanvas& c, const TRect& r) {
+        c.Brush().SetColor(clRed);
+        c.FillRect(r);
+    });
+    const QImage clipped = draw([](TCanvas& c, const TRect& r) {
+        c.IntersectClipRect(r);
+        c.Brush().SetColor(clRed);
+        c.FillRect(Rect(0, 0, 20, 16));
+    });
+    const QImage hatched = draw([](TCanvas& c, const TRect& r) {
+        c.Brush().SetColor(clRed);
+        c.Brush().SetStyle(bsDiagCross);
+        c.SetBackgroundMode(OPAQUE);
+        c.SetBackColor(clBlue);
+        c.FillRect(r);
+    });
+    const QImage framed = draw([](TCanvas& c, const TRect& r) {
+        c.Brush().SetColor(clRed);
+        c.FrameRect(r);
+    });
+    EXPECT_EQ(clipped, plain);
+    const QRgb white = QColor(Qt::white).rgb();
+    int outside = 0;
+    int inside = 0;
+    for (int y = 0; y < plain.height(); ++y)
+        for (int x = 0; x < plain.width(); ++x) {
+            const bool in = plain.pixel(x, y) != white;
+            inside += in ? 1 : 0;
+            outside += (hatched.pixel(x, y) != white) != in ? 1 : 0;
+        }
+    EXPECT_EQ(inside, 19 * 10); // 13 x 7 logical pixels: device columns 5 to 23, rows 8 to 17
+    EXPECT_EQ(outside, 0);
+    // The frame's sides are two device pixels wide, as a one-pixel line's.
+    const auto runAcross = [&](int y) {
+        std::string runs;
+        int run = 0;
+        for (int x = 0; x < framed.width(); ++x) {
+            if (framed.pixel(x, y) != white) {
+                ++run;
+            } else if (run > 0) {
+                runs += std::to_string(run);
+                run = 0;
+            }
+        }
+        return runs;
+    };
+    EXPECT_EQ(runAcross(13), "22");
+    EXPECT_EQ(runAcross(8), "19");
+}
+
 TEST(CanvasPixelRatio, BitmapsKeepTheirLogicalSizeAndCopyBetweenRatios)
 {
     TBitmap dense(W, H);
