@@ -224,7 +224,9 @@ struct TCanvas::Impl
     // Lines written straight into a 32-bit image (see BeginDirectLines).
     bool fastPaths = true;
     std::vector<QRect> directRects; // visible device rectangles: the image within the clip
-    int directScale = 1;            // device pixels per logical pixel of directRects
+    double directRatio = 1;         // device pixel ratio of directRects
+    int directP = 1;                // the ratio as directP / directQ: directQ logical pixels
+    int directQ = 1;                // are directP device pixels
     uchar* bits = nullptr;
     qsizetype stride = 0;
     QRgb penRgb = 0;
@@ -637,9 +639,11 @@ constexpr int64_t MaxSpanExtent = TSegmentSpanCache::MaxExtent;
 constexpr int64_t MaxSpanArea = 1 << 11;
 constexpr int64_t MaxSpanStart = 1 << 15;
 constexpr int MaxSpanPenWidth = 64;
-constexpr size_t MaxSpanCaches = 8;
-// Whole-number device pixel ratios up to this one take the direct path for wide pens.
+constexpr size_t MaxSpanCaches = 16;
+// Device pixel ratios up to this one take the direct paths, for wide pens those whose period
+// (the logical pixels that make whole device pixels) is at most MaxDirectPeriod.
 constexpr int MaxDirectScale = 4;
+constexpr int MaxDirectPeriod = 4;
 
 bool IsDirectFormat(const QImage& image)
 {
@@ -669,15 +673,19 @@ bool TCanvas::BeginDirectLines()
     if (!d.fastPaths || FRecording || d.image == nullptr || d.image->isNull() ||
         !IsDirectFormat(*d.image))
         return false;
-    // Wide pens are written directly at whole-number ratios too, where a logical step is a
-    // whole number of device pixels and a segment's runs do not depend on where it starts.
+    // Wide pens are written directly at ratios p / q (q of 1, 2 or 4: 1.25, 1.5, 2 ...): q
+    // logical pixels are p device pixels, so a segment's runs depend only on where it starts
+    // within q pixels (its phase).
     const double ratio = d.image->devicePixelRatio();
-    const int scale = static_cast<int>(ratio);
-    if (scale != ratio || scale < 1 || scale > MaxDirectScale)
+    int q = 1;
+    while (q <= MaxDirectPeriod && ratio * q != std::floor(ratio * q))
+        q *= 2;
+    if (q > MaxDirectPeriod || ratio < 1 || ratio > MaxDirectScale)
         return false;
+    const int p = static_cast<int>(ratio * q);
     if (IsThinPen(FPen)) {
         // Above ratio 1 the pixel writer traces one-pixel lines at device resolution.
-        if (scale != 1 || FPen.Kind() == pkAlternate ||
+        if (ratio != 1 || FPen.Kind() == pkAlternate ||
             (FPen.Style() != psSolid && FPen.Style() != psInsideFrame))
             return false;
         d.spans = nullptr;
@@ -686,9 +694,10 @@ bool TCanvas::BeginDirectLines()
         if (FPen.Mode() != pmCopy || FPen.Width() > MaxSpanPenWidth ||
             (FPen.Kind() == pkGeometric && !QtDashes(FPen.Style()).isEmpty()))
             return false;
-        const uint32_t shape =
-            (static_cast<uint32_t>(scale) << 20) | (static_cast<uint32_t>(FPen.Width()) << 12) |
-            static_cast<uint32_t>(CapOf(FPen)) | static_cast<uint32_t>(JoinOf(FPen));
+        const uint32_t shape = (static_cast<uint32_t>(q) << 25) | (static_cast<uint32_t>(p) << 19) |
+                               (static_cast<uint32_t>(FPen.Width()) << 12) |
+                               static_cast<uint32_t>(CapOf(FPen)) |
+                               static_cast<uint32_t>(JoinOf(FPen));
         auto found = std::find_if(d.spanCaches.begin(), d.spanCaches.end(),
                                   [shape](const auto& c) { return c.first == shape; });
         if (found == d.spanCaches.end()) {
@@ -699,10 +708,12 @@ bool TCanvas::BeginDirectLines()
         }
         d.spans = found->second.get();
     }
-    if (!UpdateDirectRects(scale))
+    if (!UpdateDirectRects(ratio))
         return false;
     if (OpenPainter() == nullptr) // keeps the painter and the image in step (one buffer)
         return false;
+    d.directP = p;
+    d.directQ = q;
     d.bits = d.image->bits();
     d.stride = d.image->bytesPerLine();
     const TColor color = FPen.Color();
@@ -716,12 +727,13 @@ bool TCanvas::BeginDirectLines()
     return true;
 }
 
-// The visible device rectangles of the image within the clip, at a whole-number ratio; false
-// when the clip has too many rectangles for writing straight into the image.
-bool TCanvas::UpdateDirectRects(int scale)
+// The visible device rectangles of the image within the clip (its edges rounded as the painter's
+// clip has them); false when the clip has too many rectangles for writing straight into the
+// image.
+bool TCanvas::UpdateDirectRects(double ratio)
 {
     Impl& d = *FImpl;
-    if (d.directRectsValid && d.directScale == scale)
+    if (d.directRectsValid && d.directRatio == ratio)
         return true;
     // Regions of many rectangles (round or polygonal clips) take the plain path.
     constexpr int MaxClipRects = 64;
@@ -733,14 +745,13 @@ bool TCanvas::UpdateDirectRects(int scale)
         d.directRects.push_back(all);
     } else {
         for (const QRect& r : *d.clip) {
-            const QRect visible =
-                QRect(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale) & all;
+            const QRect visible = DeviceRectOf(r, ratio) & all;
             if (!visible.isEmpty())
                 d.directRects.push_back(visible);
         }
     }
     d.directRectsValid = true;
-    d.directScale = scale;
+    d.directRatio = ratio;
     return true;
 }
 
@@ -762,27 +773,33 @@ void TCanvas::DirectSegment(const TPoint& a, const TPoint& b)
         std::abs(sx) <= MaxSpanStart && std::abs(sy) <= MaxSpanStart) {
         // Nothing to do when the segment with its ends lies wholly outside the visible part
         // (device pixels: the rectangles are).
-        const int64_t k = d.directScale;
-        const int64_t reach = (FPen.Width() + 3) * k;
+        const int64_t p = d.directP;
+        const int64_t q = d.directQ;
+        const int64_t reach = (FPen.Width() + 4) * p / q;
         bool near = false;
         for (const QRect& r : d.directRects)
-            near = near || (std::min(sx, sx + dx) * k - reach <= r.right() &&
-                            std::max(sx, sx + dx) * k + reach >= r.left() &&
-                            std::min(sy, sy + dy) * k - reach <= r.bottom() &&
-                            std::max(sy, sy + dy) * k + reach >= r.top());
+            near = near || (std::min(sx, sx + dx) * p / q - reach <= r.right() &&
+                            std::max(sx, sx + dx) * p / q + reach >= r.left() &&
+                            std::min(sy, sy + dy) * p / q - reach <= r.bottom() &&
+                            std::max(sy, sy + dy) * p / q + reach >= r.top());
         if (!near)
             return;
         const int ex = static_cast<int>(dx);
         const int ey = static_cast<int>(dy);
+        // The runs are kept relative to the device pixel where the start's period begins.
+        const int phaseX = static_cast<int>(((sx % q) + q) % q);
+        const int phaseY = static_cast<int>(((sy % q) + q) % q);
+        const int phase = phaseX * static_cast<int>(q) + phaseY;
         const TSegmentSpanCache::Entry* e = nullptr;
         if ((std::abs(dx) + 1) * (std::abs(dy) + 1) <= MaxSpanArea && d.spans->MarkSeen(ex, ey)) {
-            e = d.spans->Find(ex, ey);
-            if (e == nullptr && !d.spans->Full() && NewSegmentSpans(ex, ey))
-                e = d.spans->Find(ex, ey);
+            e = d.spans->Find(ex, ey, phase);
+            if (e == nullptr && !d.spans->Full() && NewSegmentSpans(ex, ey, phaseX, phaseY))
+                e = d.spans->Find(ex, ey, phase);
         }
         if (e != nullptr) {
-            FillSpans(d.bits, d.stride, d.spans->Spans(*e), e->count, static_cast<int>(sx * k),
-                      static_cast<int>(sy * k), d.directRects, d.penRgb);
+            FillSpans(d.bits, d.stride, d.spans->Spans(*e), e->count,
+                      static_cast<int>((sx - phaseX) / q * p),
+                      static_cast<int>((sy - phaseY) / q * p), d.directRects, d.penRgb);
             return;
         }
     }
@@ -794,33 +811,39 @@ void TCanvas::DirectSegment(const TPoint& a, const TPoint& b)
 
 // Finds the pixel runs of a wide segment of extent (dx, dy) by filling its stroke, exactly as
 // the plain path does, on a scratch image, and keeps them. False when they cannot be kept.
-bool TCanvas::NewSegmentSpans(int dx, int dy)
+bool TCanvas::NewSegmentSpans(int dx, int dy, int phaseX, int phaseY)
 {
     Impl& d = *FImpl;
     // Logical sizes; the scratch image has the device's ratio, so that the painter rasterises
-    // the stroke as on the device, and its runs are kept in device pixels.
-    const int k = d.directScale;
+    // the stroke as on the device, and its runs are kept in device pixels from the device pixel
+    // where the start's period begins (a whole number of periods from the scratch's corner).
+    const int p = d.directP;
+    const int q = d.directQ;
+    const double ratio = static_cast<double>(p) / q;
     const int pad = std::max(FPen.Width(), 1) + 3;
-    const int logicalSx = pad + std::max(0, -dx);
-    const int logicalSy = pad + std::max(0, -dy);
-    const int w = (std::abs(dx) + 2 * pad + 1) * k;
-    const int h = (std::abs(dy) + 2 * pad + 1) * k;
-    const int sx = logicalSx * k;
-    const int sy = logicalSy * k;
+    const auto periodStart = [q](int v) { return (v + q - 1) / q * q; };
+    const int baseX = periodStart(pad + std::max(0, -dx));
+    const int baseY = periodStart(pad + std::max(0, -dy));
+    const int logicalSx = baseX + phaseX;
+    const int logicalSy = baseY + phaseY;
+    const int w = static_cast<int>(std::ceil((logicalSx + std::max(0, dx) + pad + 1) * ratio));
+    const int h = static_cast<int>(std::ceil((logicalSy + std::max(0, dy) + pad + 1) * ratio));
+    const int sx = baseX / q * p;
+    const int sy = baseY / q * p;
     QImage& scratch = d.scratch;
     if (scratch.width() < w || scratch.height() < h)
         scratch = QImage(std::max(w, scratch.width()), std::max(h, scratch.height()),
                          QImage::Format_RGB32);
-    scratch.setDevicePixelRatio(k);
+    scratch.setDevicePixelRatio(ratio);
     for (int y = 0; y < h; ++y)
         std::fill_n(reinterpret_cast<QRgb*>(scratch.scanLine(y)), w, 0xFF000000u);
     {
-        QPainter p(&scratch);
-        p.setRenderHint(QPainter::Antialiasing, false);
+        QPainter painter(&scratch);
+        painter.setRenderHint(QPainter::Antialiasing, false);
         QPainterPath centre;
         centre.moveTo(Centre(logicalSx, logicalSy));
         centre.lineTo(Centre(logicalSx + dx, logicalSy + dy));
-        p.fillPath(StrokeOf(FPen, centre, QRectF(0, 0, w, h), k), QColor(Qt::white));
+        painter.fillPath(StrokeOf(FPen, centre, QRectF(0, 0, w, h), ratio), QColor(Qt::white));
     }
     std::vector<TSpan> spans;
     for (int y = 0; y < h; ++y) {
@@ -839,7 +862,7 @@ bool TCanvas::NewSegmentSpans(int dx, int dy)
             spans.push_back({y - sy, start - sx, x - sx});
         }
     }
-    return d.spans->Store(dx, dy, spans);
+    return d.spans->Store(dx, dy, spans, phaseX * q + phaseY);
 }
 
 void TCanvas::LineToEach(const TPoint* points, int count)
@@ -876,7 +899,7 @@ void TCanvas::FlushPixels()
         // 32-bit image as the blocks the painter would fill.
         const int scale = static_cast<int>(ratio);
         if (FImpl->fastPaths && image != nullptr && scale == ratio && scale <= MaxDirectScale &&
-            IsDirectFormat(*image) && w.WritesBlocksDirectly() && UpdateDirectRects(scale) &&
+            IsDirectFormat(*image) && w.WritesBlocksDirectly() && UpdateDirectRects(ratio) &&
             OpenPainter() != nullptr) {
             w.WriteBlocksTo(*FImpl->image, scale, FWindowOrg, FImpl->directRects);
         } else if (QPainter* p = DevicePainter()) {

@@ -266,10 +266,10 @@ private:
     void DrawLines(const TPoint* points, int count, bool closed);
     QPainter* OpenPainter();
     bool BeginDirectLines();
-    bool UpdateDirectRects(int scale);
+    bool UpdateDirectRects(double ratio);
     QRectF DeviceAlignedRect(int x, int y, int width, int height) const;
     void DirectSegment(const TPoint& a, const TPoint& b);
-    bool NewSegmentSpans(int dx, int dy);
+    bool NewSegmentSpans(int dx, int dy, int phaseX, int phaseY);
     void FlushPixels();
     // The painter with a transform that draws in device pixels of the image or widget.
     QPainter* DevicePainter();

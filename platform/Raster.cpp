@@ -731,13 +731,13 @@ void FillSpans(uchar* bits, qsizetype stride, const TSpan* spans, size_t count, 
 
 // ---- TSegmentSpanCache ----------------------------------------------------------------------
 
-const TSegmentSpanCache::Entry* TSegmentSpanCache::Find(int dx, int dy) const
+const TSegmentSpanCache::Entry* TSegmentSpanCache::Find(int dx, int dy, int phase) const
 {
-    const auto it = FIndex.find(Key(dx, dy));
+    const auto it = FIndex.find(Key(dx, dy, phase));
     return it == FIndex.end() ? nullptr : &it->second;
 }
 
-bool TSegmentSpanCache::Store(int dx, int dy, const std::vector<TSpan>& spans)
+bool TSegmentSpanCache::Store(int dx, int dy, const std::vector<TSpan>& spans, int phase)
 {
     if (FSpans.size() + spans.size() > MaxSpans)
         return false;
@@ -745,7 +745,7 @@ bool TSegmentSpanCache::Store(int dx, int dy, const std::vector<TSpan>& spans)
         FSpans.reserve(MaxSpans / 8);
     const Entry e{static_cast<uint32_t>(FSpans.size()), static_cast<uint32_t>(spans.size())};
     FSpans.insert(FSpans.end(), spans.begin(), spans.end());
-    FIndex[Key(dx, dy)] = e;
+    FIndex[Key(dx, dy, phase)] = e;
     return true;
 }
 

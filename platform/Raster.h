@@ -131,9 +131,11 @@ public:
         uint32_t first;
         uint32_t count;
     };
-    const Entry* Find(int dx, int dy) const;
-    // Stores the runs of one extent; false when the budget is used up.
-    bool Store(int dx, int dy, const std::vector<TSpan>& spans);
+    // The runs of an extent for a start phase (0..15; at a fractional device pixel ratio the
+    // runs depend on where a segment starts within the ratio's period).
+    const Entry* Find(int dx, int dy, int phase = 0) const;
+    // Stores the runs of one extent and phase; false when the budget is used up.
+    bool Store(int dx, int dy, const std::vector<TSpan>& spans, int phase = 0);
     const TSpan* Spans(const Entry& e) const { return FSpans.data() + e.first; }
     // Marks the extent (|dx|, |dy| <= MaxExtent) as met; true when it was met before. Runs are
     // kept only for extents met more than once, so lines that never repeat an extent cost
@@ -146,9 +148,11 @@ public:
     static constexpr int MaxExtent = 1024;
 
 private:
-    static uint64_t Key(int dx, int dy)
+    static uint64_t Key(int dx, int dy, int phase)
     {
-        return (static_cast<uint64_t>(static_cast<uint32_t>(dx)) << 32) | static_cast<uint32_t>(dy);
+        return (static_cast<uint64_t>(static_cast<uint32_t>(phase)) << 56) ^
+               (static_cast<uint64_t>(static_cast<uint32_t>(dx) & 0xFFFFFFu) << 28) ^
+               (static_cast<uint32_t>(dy) & 0xFFFFFFu);
     }
     std::unordered_map<uint64_t, Entry> FIndex;
     std::vector<TSpan> FSpans;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <random>
 #include <sstream>
 #include <string>
@@ -26,8 +27,9 @@ struct Twin
     TCanvas fast;
     std::vector<uchar> saved;
 
-    Twin(int w, int h, QImage::Format format = QImage::Format_RGB32, int ratio = 1)
-        : plainImage(w * ratio, h * ratio, format), fastImage(w * ratio, h * ratio, format)
+    Twin(int w, int h, QImage::Format format = QImage::Format_RGB32, double ratio = 1)
+        : plainImage(Device(w, ratio), Device(h, ratio), format),
+          fastImage(Device(w, ratio), Device(h, ratio), format)
     {
         plainImage.setDevicePixelRatio(ratio);
         fastImage.setDevicePixelRatio(ratio);
@@ -35,6 +37,11 @@ struct Twin
         plain.Attach(&plainImage);
         fast.Attach(&fastImage);
         plain.SetFastPaths(false);
+    }
+
+    static int Device(int logical, double ratio)
+    {
+        return static_cast<int>(std::lround(logical * ratio));
     }
 
     void Fill(Qt::GlobalColor color)
@@ -133,7 +140,7 @@ std::string Describe(const PenShape& shape, int width)
 // Every segment (dx, dy) with |dx|, |dy| <= Range, one per cell of a grid, each starting at a
 // slightly different place in its cell, for a pen shape and width; the window origin moves
 // from batch to batch. On images of the device pixel ratio.
-void CompareEveryShortSegment(const PenShape& shape, int width, int shift, int ratio = 1)
+void CompareEveryShortSegment(const PenShape& shape, int width, int shift, double ratio = 1)
 {
     constexpr int Range = 60;
     constexpr int Columns = 11;
@@ -177,10 +184,13 @@ TEST(CanvasFastLines, EveryShortWideSegmentMatchesItsStroke)
     for (int s = 0; s < 3; ++s)
         for (int width : {2, 4})
             CompareEveryShortSegment(Shapes[s], width, width + 1);
-    // At ratio 2 (four device pixels per logical one) the program's widths, each end style.
+    // At ratios 2 and 1.5 the program's widths, each end style.
     for (int s = 0; s < 3; ++s)
         CompareEveryShortSegment(Shapes[s], s == 1 ? 4 : 2, s, 2);
     CompareEveryShortSegment(Shapes[0], 4, 1, 2);
+    for (int s = 0; s < 3; ++s)
+        CompareEveryShortSegment(Shapes[s], s == 1 ? 2 : 4, s, 1.5);
+    CompareEveryShortSegment(Shapes[0], 2, 2, 1.5);
 }
 
 TEST(CanvasFastLines, LongWideSegmentsAcrossAChartMatchClippedAndUnclipped)
@@ -188,9 +198,14 @@ TEST(CanvasFastLines, LongWideSegmentsAcrossAChartMatchClippedAndUnclipped)
     constexpr int W = 548;
     constexpr int H = 184;
     for (const PenShape& shape : Shapes) {
-        for (int width : {2, 3, 4, 5, 12, -2, -4, -5}) { // negative: the width at ratio 2
-            const int ratio = width < 0 ? 2 : 1;
-            width = std::abs(width);
+        // Pen widths at ratio 1, then at 2, 1.5 and 1.25 (the whole part is the width).
+        for (double widthAndRatio : {2.0, 3.0, 4.0, 5.0, 12.0, 2.2, 4.2, 5.2, 2.15, 4.15, 3.125}) {
+            const int width = static_cast<int>(widthAndRatio);
+            const double fraction = std::round((widthAndRatio - width) * 1000) / 1000;
+            const double ratio = fraction == 0      ? 1
+                                 : fraction == 0.2  ? 2
+                                 : fraction == 0.15 ? 1.5
+                                                    : 1.25;
             for (int clipping = 0; clipping < 4; ++clipping) {
                 SCOPED_TRACE(Describe(shape, width) + ", clipping " + std::to_string(clipping) +
                              ", ratio " + std::to_string(ratio));
