@@ -815,7 +815,15 @@ void TCustomAxisPanel::KeepCurrentPicture()
     }
     if (!FKeptPicture)
         FKeptPicture = std::make_unique<TBitmap>();
-    *FKeptPicture = *buffer;
+    if (FKeptPicture->Width() == buffer->Width() && FKeptPicture->Height() == buffer->Height() &&
+        FKeptPicture->PixelRatio() == buffer->PixelRatio()) {
+        // Copied into the kept bitmap's own pixels: sharing the buffer's would make the next
+        // paint copy the buffer into newly allocated memory instead.
+        BitBlt(FKeptPicture->Canvas(), 0, 0, buffer->Width(), buffer->Height(), buffer->Canvas(), 0,
+               0);
+    } else {
+        *FKeptPicture = *buffer;
+    }
     if (!FKeptState)
         FKeptState = std::make_unique<TKeptState>();
     FKeptState->Drawing = c.SaveDrawingState();

@@ -1586,9 +1586,17 @@ void TCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRect& sr
     if (visible.isEmpty())
         return;
     const double sourceRatio = sourceImage->devicePixelRatio();
-    const QImage part = sourceImage->copy(DeviceRectOf(visible, sourceRatio));
+    // From another image the part is drawn straight from it; from this very image, from a copy.
+    QImage snapshot;
+    const QImage* image = sourceImage;
+    QRect part = DeviceRectOf(visible, sourceRatio);
+    if (sourceImage == FImpl->image) {
+        snapshot = sourceImage->copy(part);
+        image = &snapshot;
+        part.moveTo(0, 0);
+    }
     if (to.size() == from.size() && sourceRatio == 1.0) {
-        p->drawImage(to.topLeft() + (visible.topLeft() - from.topLeft()), part);
+        p->drawImage(to.topLeft() + (visible.topLeft() - from.topLeft()), *image, part);
         return;
     }
     const double sx = static_cast<double>(to.width()) / from.width();
@@ -1596,7 +1604,7 @@ void TCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRect& sr
     p->drawImage(QRectF(to.x() + (visible.x() - from.x()) * sx,
                         to.y() + (visible.y() - from.y()) * sy, visible.width() * sx,
                         visible.height() * sy),
-                 part);
+                 *image, QRectF(part));
 }
 
 void TCanvas::Draw(int x, int y, const TBitmap& bitmap)
