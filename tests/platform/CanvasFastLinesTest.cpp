@@ -184,13 +184,12 @@ TEST(CanvasFastLines, EveryShortWideSegmentMatchesItsStroke)
     for (int s = 0; s < 3; ++s)
         for (int width : {2, 4})
             CompareEveryShortSegment(Shapes[s], width, width + 1);
-    // At ratios 2 and 1.5 the program's widths, each end style.
-    for (int s = 0; s < 3; ++s)
-        CompareEveryShortSegment(Shapes[s], s == 1 ? 4 : 2, s, 2);
-    CompareEveryShortSegment(Shapes[0], 4, 1, 2);
-    for (int s = 0; s < 3; ++s)
-        CompareEveryShortSegment(Shapes[s], s == 1 ? 2 : 4, s, 1.5);
-    CompareEveryShortSegment(Shapes[0], 2, 2, 1.5);
+    // At ratios 2 and 1.5 the program's round pens of widths 2 and 4, and one other end style
+    // at each.
+    CompareEveryShortSegment(Shapes[0], 2, 0, 2);
+    CompareEveryShortSegment(Shapes[1], 4, 1, 2);
+    CompareEveryShortSegment(Shapes[0], 4, 2, 1.5);
+    CompareEveryShortSegment(Shapes[2], 2, 1, 1.5);
 }
 
 TEST(CanvasFastLines, LongWideSegmentsAcrossAChartMatchClippedAndUnclipped)
