@@ -368,10 +368,8 @@ bool TCustomSeries::CanSkipCovered() const
 {
     // Every item must set its pixels to values that do not depend on what lies below (solid
     // copy-mode pens, a solid or no fill) and select its own pen and brush, and every pointer
-    // must have the one shape traced for the walk (no style chosen per point). The shapes are
-    // traced in logical pixels, which are the canvas' own pixels only at ratio 1: above it wide
-    // pens, their ends and the pointers are drawn at device resolution, so a logical pixel
-    // covered by later items may still show part of an earlier one.
+    // must have the one shape traced for the walk (no style chosen per point), and the canvas'
+    // device pixel ratio one the shapes can be traced at.
     const TChartPen& pen = *FPass.Pen;
     const TCanvas* surface = FPass.Canvas->Surface();
     const TChartPen& outline = FPointer.Pen();
@@ -380,12 +378,12 @@ bool TCustomSeries::CanSkipCovered() const
     constexpr int32_t MaxPointerSize = 64;
     return FPointer.Visible() && !OnGetPointerStyle &&
            dynamic_cast<TChartCanvas3D*>(FPass.Canvas) != nullptr && surface != nullptr &&
-           surface->Ratio() == 1.0 && pen.Visible() && !pen.SmallDots() && pen.Style() == psSolid &&
-           pen.Mode() == pmCopy && pen.Width() <= MaxPenWidth && outline.Visible() &&
-           !outline.SmallDots() && outline.Style() == psSolid && outline.Mode() == pmCopy &&
-           outline.Width() <= MaxPenWidth && (fill.Style() == bsSolid || fill.Style() == bsClear) &&
-           !fill.HasImage() && FPointer.HorizSize() <= MaxPointerSize &&
-           FPointer.VertSize() <= MaxPointerSize;
+           TUncoveredItemWalk::TracesOn(*surface) && pen.Visible() && !pen.SmallDots() &&
+           pen.Style() == psSolid && pen.Mode() == pmCopy && pen.Width() <= MaxPenWidth &&
+           outline.Visible() && !outline.SmallDots() && outline.Style() == psSolid &&
+           outline.Mode() == pmCopy && outline.Width() <= MaxPenWidth &&
+           (fill.Style() == bsSolid || fill.Style() == bsClear) && !fill.HasImage() &&
+           FPointer.HorizSize() <= MaxPointerSize && FPointer.VertSize() <= MaxPointerSize;
 }
 
 bool TCustomSeries::OnSegment(int32_t px, int32_t py, int32_t ax, int32_t ay, int32_t bx,

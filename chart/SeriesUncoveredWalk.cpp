@@ -22,12 +22,13 @@ void StrokeSegment(TChartCanvas& canvas, const TChartPen& pen, TColor color, boo
 }
 
 TSegmentFootprints& TUncoveredWalkCache::SegmentFootprintsOf(const TChartPen& pen, bool stairs,
-                                                             bool invertedStairs)
+                                                             bool invertedStairs, double ratio)
 {
     const TPenShape shape = ShapeOf(pen);
     for (auto& table : FTables) {
         if (table->Pen == shape && table->ExtendedPens == ExtendedPensSupported &&
-            table->Stairs == stairs && table->InvertedStairs == invertedStairs) {
+            table->Stairs == stairs && table->InvertedStairs == invertedStairs &&
+            table->Ratio == ratio) {
             return *table;
         }
     }
@@ -40,6 +41,7 @@ TSegmentFootprints& TUncoveredWalkCache::SegmentFootprintsOf(const TChartPen& pe
     table->ExtendedPens = ExtendedPensSupported;
     table->Stairs = stairs;
     table->InvertedStairs = invertedStairs;
+    table->Ratio = ratio;
     FTables.push_back(std::move(table));
     return *FTables.back();
 }
@@ -49,7 +51,10 @@ TUncoveredItemWalk::TUncoveredItemWalk(TCustomSeries& series, TUncoveredWalkCach
       FStep(series.FPass.LastDrawn >= series.FPass.FirstDrawn ? 1 : -1),
       FCount(std::abs(series.FPass.LastDrawn - series.FPass.FirstDrawn) + 1),
       FLow(std::min(series.FPass.FirstDrawn, series.FPass.LastDrawn)),
-      FXMap(series.FPass.HorizAxis->Mapping()), FYMap(series.FPass.VertAxis->Mapping())
+      FXMap(series.FPass.HorizAxis->Mapping()), FYMap(series.FPass.VertAxis->Mapping()),
+      FRatio(series.FPass.Canvas->Surface() != nullptr ? series.FPass.Canvas->Surface()->Ratio()
+                                                       : 1.0),
+      FPeriod(std::max(1, RatioPeriod(FRatio, MaxRatioPeriod))), FTracer(FRatio, FPeriod)
 {
 }
 
@@ -85,8 +90,12 @@ bool TUncoveredItemWalk::Run()
 
     FCover.emplace(TRect{plot.Left - margin, plot.Top - margin,
                          static_cast<int32_t>(plot.Left - margin + areaWidth),
-                         static_cast<int32_t>(plot.Top - margin + areaHeight)});
-    FSegments = &FCache.SegmentFootprintsOf(FPen, FSeries.FStairs, FSeries.FInvertedStairs);
+                         static_cast<int32_t>(plot.Top - margin + areaHeight)},
+                   FPeriod > 1);
+    if (FPeriod > 1) {
+        FAnchors.emplace(FCover->Area(), false);
+    }
+    FSegments = &FCache.SegmentFootprintsOf(FPen, FSeries.FStairs, FSeries.FInvertedStairs, FRatio);
     FSegmentPad = FPen.Width() + 4;
     MarkBackward();
     DrawForward();
@@ -351,7 +360,7 @@ bool TUncoveredItemWalk::RowsCovered(int32_t x, int32_t low, int32_t high)
 {
     constexpr int32_t MaxRows = 64;
     const int32_t rows = high - low;
-    if (rows > MaxRows || !FCover->CoversStretched(*FPointer, x, low, rows)) {
+    if (rows > MaxRows || !PointersCovered(x, low, high)) {
         return false;
     }
     if (rows == 0) {
@@ -362,6 +371,36 @@ bool TUncoveredItemWalk::RowsCovered(int32_t x, int32_t low, int32_t high)
     return reach != nullptr &&
            FCover->CoversBox(int64_t{x} + reach->Left, int64_t{x} + reach->Right,
                              int64_t{low} + reach->Top, int64_t{high} + reach->Bottom);
+}
+
+bool TUncoveredItemWalk::PointersCovered(int32_t x, int32_t low, int32_t high) const
+{
+    // One row phase at a time: its pointer anchored at every row from the phase's first row in
+    // low..high to its last.
+    const auto phaseOf = [&](int32_t v) { return ((v % FPeriod) + FPeriod) % FPeriod; };
+    for (int32_t phase = 0; phase < FPeriod; ++phase) {
+        int32_t first = low + phaseOf(phase - low);
+        if (first > high) {
+            continue;
+        }
+        int32_t last = high - phaseOf(high - phase);
+        if (FAnchors) {
+            // Pointers on spots where a later pointer lies are drawn over exactly.
+            while (first <= last && FAnchors->Covers(x, first)) {
+                first += FPeriod;
+            }
+            while (last > first && FAnchors->Covers(x, last)) {
+                last -= FPeriod;
+            }
+            if (first > last) {
+                continue;
+            }
+        }
+        if (!FCover->CoversStretched(FPointer->At(x, first).Drawn, x, first, last - first)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 const TSegmentFootprints::TReach* TUncoveredItemWalk::VerticalReach(int32_t rows)
@@ -388,8 +427,8 @@ const TSegmentFootprints::TReach* TUncoveredItemWalk::VerticalReach(int32_t rows
                 FSegments->ReachEnds = true;
                 return nullptr;
             }
-            const TFootprint& footprint = FSegments->Footprints[static_cast<size_t>(*slot)];
-            if (footprint.Runs.empty()) {
+            const TItemShape& footprint = FSegments->Footprints[static_cast<size_t>(*slot)];
+            if (footprint.Empty) {
                 continue;
             }
             next.Left = std::min(next.Left, footprint.MinDx);
@@ -412,14 +451,18 @@ bool TUncoveredItemWalk::PointerItem(int32_t inStep, const TWalkPoint& point)
         FPointerSeen = true;
         FTailStep = inStep;
     } else if ((point.X == FLastPointerX && point.Y == FLastPointerY) ||
+               (FAnchors && FAnchors->Covers(point.X, point.Y)) ||
                KnownCovered(point.X, point.Y, point.Y) ||
-               FCover->Covers(*FPointer, point.X, point.Y)) {
+               FCover->Covers(FPointer->At(point.X, point.Y).Drawn, point.X, point.Y)) {
         // The same pointer lies on this spot later on, or later items cover it.
         return false;
     }
     FLastPointerX = point.X;
     FLastPointerY = point.Y;
-    FCover->Add(*FPointer, point.X, point.Y);
+    FCover->Add(FPointer->At(point.X, point.Y).Covered, point.X, point.Y);
+    if (FAnchors) {
+        FAnchors->Add(Spot, point.X, point.Y);
+    }
     return true;
 }
 
@@ -434,20 +477,24 @@ bool TUncoveredItemWalk::SegmentItem(const TWalkPoint& from, const TWalkPoint& t
     }
     const int64_t dx = int64_t{to.X} - from.X;
     const int64_t dy = int64_t{to.Y} - from.Y;
-    const TFootprint* footprint = SegmentFootprint(from.X, from.Y, dx, dy, to.X, to.Y);
-    if (FSegmentSeen && footprint != nullptr && FCover->Covers(*footprint, from.X, from.Y)) {
+    const TItemShape* footprint = SegmentFootprint(from.X, from.Y, dx, dy, to.X, to.Y);
+    if (FSegmentSeen && footprint != nullptr &&
+        FCover->Covers(footprint->At(from.X, from.Y).Drawn, from.X, from.Y)) {
         return false;
     }
     FSegmentSeen = true;
     if (footprint != nullptr) {
-        FCover->Add(*footprint, from.X, from.Y);
+        FCover->Add(footprint->At(from.X, from.Y).Covered, from.X, from.Y);
     }
     return true;
 }
 
-const TFootprint* TUncoveredItemWalk::SegmentFootprint(int32_t x0, int32_t y0, int64_t dx,
+const TItemShape* TUncoveredItemWalk::SegmentFootprint(int32_t x0, int32_t y0, int64_t dx,
                                                        int64_t dy, int32_t x1, int32_t y1)
 {
+    if (FPeriod > 1 && (x1 < 0 || y1 < 0)) {
+        return nullptr; // see TCoverage: the far end's device position is rounded the other way
+    }
     int32_t* slot =
         std::abs(dx) <= TSegmentFootprints::MaxDx && std::abs(dy) <= TSegmentFootprints::MaxDy
             ? FSegments->Slot(static_cast<int32_t>(dx), static_cast<int32_t>(dy))
@@ -463,7 +510,7 @@ const TFootprint* TUncoveredItemWalk::SegmentFootprint(int32_t x0, int32_t y0, i
     return *slot >= 0 ? &FSegments->Footprints[static_cast<size_t>(*slot)] : nullptr;
 }
 
-const TFootprint* TUncoveredItemWalk::TraceSegment(int32_t* slot, int64_t dx, int64_t dy)
+const TItemShape* TUncoveredItemWalk::TraceSegment(int32_t* slot, int64_t dx, int64_t dy)
 {
     --FTraceBudget;
     const bool stairs = FSeries.FStairs;
@@ -482,7 +529,7 @@ const TFootprint* TUncoveredItemWalk::TraceSegment(int32_t* slot, int64_t dx, in
         return nullptr;
     }
     *slot = static_cast<int32_t>(FSegments->Footprints.size());
-    FSegments->Footprints.push_back(*traced);
+    FSegments->Footprints.push_back(std::move(*traced));
     return &FSegments->Footprints.back();
 }
 

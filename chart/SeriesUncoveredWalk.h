@@ -1,14 +1,16 @@
 #pragma once
 // The walk of a line series with pointers that leaves out the items (segments and pointers) whose
 // pixels later items of the same walk all draw over again: they do not change the picture. The
-// pixels of each item come from drawing it once on a scratch bitmap through the same canvas
-// calls, so the picture stays exactly that of the plain walk (TCustomSeries::DrawOnePoint, point
-// by point), and the canvas is left as that walk leaves it. The walk reads only the points it
-// cannot pass over as whole runs, and keeps only the steps that draw. What it keeps between
-// paints (traced segment shapes) belongs to the series that paints. Included by Series.cpp only.
+// pixels of each item come from drawing it on a scratch bitmap of the canvas' device pixel ratio
+// through the same canvas calls, so the picture stays exactly that of the plain walk
+// (TCustomSeries::DrawOnePoint, point by point), and the canvas is left as that walk leaves it. The
+// walk reads only the points it cannot pass over as whole runs, and keeps only the steps that draw.
+// What it keeps between paints (traced segment shapes) belongs to the series that paints. Included
+// by Series.cpp only.
 #include "chart/AxisMapping.h"
 #include "chart/Series.h"
 #include "chart/ValueSummary.h"
+#include "platform/Raster.h"
 
 #include <QImage>
 
@@ -58,43 +60,140 @@ struct TFootprint
     }
 };
 
-// Draws an item on a scratch bitmap, once over black and once over white, and finds the pixels
-// it sets. The item must set each of them to a value that does not depend on what lay below (an
-// opaque drawing) and must stay off the scratch area's border; otherwise nothing is returned.
+// The pixels of one drawn item in logical pixels: Drawn holds those it sets any device pixel
+// of, Covered those it sets every device pixel of. At ratio 1 the two are the same.
+struct TItemPixels
+{
+    TFootprint Drawn;
+    TFootprint Covered;
+};
+
+// The pixels of an item at each phase of the device pixel ratio's period q: at a fractional
+// ratio the device pixels an item sets depend on where its anchor lies within q logical pixels
+// (x % q, y % q). Anchors at negative coordinates have no phase (see TCoverage).
+struct TItemShape
+{
+    int32_t Period = 1;
+    std::vector<TItemPixels> Phases; // [(y % q) * q + x % q]
+    // The box around what any phase draws on.
+    int32_t MinDx = 0;
+    int32_t MaxDx = 0;
+    int32_t MinY0 = 0;
+    int32_t MaxY1 = 0;
+    bool Empty = true;
+
+    const TItemPixels& At(int32_t x, int32_t y) const
+    {
+        return Phases[static_cast<size_t>(Phase(y) * Period + Phase(x))];
+    }
+
+private:
+    int32_t Phase(int32_t v) const { return ((v % Period) + Period) % Period; }
+};
+
+// Draws an item on a scratch bitmap at the canvas' device pixel ratio, once over black and once
+// over white, at each phase of the ratio's period, and finds the pixels it sets. The item must
+// set each device pixel to a value that does not depend on what lay below (an opaque drawing)
+// and must stay off the scratch area's border; otherwise nothing is returned.
 class TPixelTracer
 {
 public:
+    // ratio must have a period (RatioPeriod > 0).
+    TPixelTracer(double ratio, int32_t period) : FRatio(ratio), FPeriod(period) {}
+
     template <typename Draw>
-    std::optional<TFootprint> Trace(int32_t width, int32_t height, int32_t anchorX, int32_t anchorY,
+    std::optional<TItemShape> Trace(int32_t width, int32_t height, int32_t anchorX, int32_t anchorY,
                                     Draw draw)
     {
-        if (!FCanvas) {
-            FBitmap = std::make_unique<TBitmap>(width, height);
-            FCanvas = std::make_unique<TChartCanvas3D>();
-            FCanvas->AttachSurface(FBitmap->Canvas());
-        } else if (FBitmap->Width() < width || FBitmap->Height() < height) {
-            FBitmap->SetSize(std::max(width, FBitmap->Width()),
-                             std::max(height, FBitmap->Height()));
+        // The scratch area grows by the phases' shifts.
+        const int32_t shift = FPeriod - 1;
+        const int32_t w = width + shift;
+        const int32_t h = height + shift;
+        PrepareScratch(w, h);
+        TItemShape shape;
+        shape.Period = FPeriod;
+        shape.Phases.resize(static_cast<size_t>(FPeriod) * FPeriod);
+        std::vector<uint8_t> drawn(static_cast<size_t>(w) * h);
+        std::vector<uint8_t> covered(drawn.size());
+        for (int32_t py = 0; py < FPeriod; ++py) {
+            for (int32_t px = 0; px < FPeriod; ++px) {
+                const int32_t ax = anchorX + px;
+                const int32_t ay = anchorY + py;
+                if (!FindPixels(w, h, ax, ay, draw, drawn, covered)) {
+                    return std::nullopt;
+                }
+                TItemPixels pixels;
+                pixels.Drawn = Runs(drawn, w, h, ax, ay);
+                pixels.Covered = Runs(covered, w, h, ax, ay);
+                if (!pixels.Drawn.Runs.empty()) {
+                    const TFootprint& d = pixels.Drawn;
+                    shape.MinDx = shape.Empty ? d.MinDx : std::min(shape.MinDx, d.MinDx);
+                    shape.MaxDx = shape.Empty ? d.MaxDx : std::max(shape.MaxDx, d.MaxDx);
+                    shape.MinY0 = shape.Empty ? d.MinY0 : std::min(shape.MinY0, d.MinY0);
+                    shape.MaxY1 = shape.Empty ? d.MaxY1 : std::max(shape.MaxY1, d.MaxY1);
+                    shape.Empty = false;
+                }
+                shape.Phases[static_cast<size_t>((ay % FPeriod) * FPeriod + ax % FPeriod)] =
+                    std::move(pixels);
+            }
         }
-        QImage overBlack = DrawOver(clBlack, width, height, anchorX, anchorY, draw);
-        const QImage overWhite = DrawOver(clWhite, width, height, anchorX, anchorY, draw);
-        TFootprint footprint;
-        for (int32_t x = 0; x < width; ++x) {
-            int32_t runStart = -1;
-            for (int32_t y = 0; y <= height; ++y) {
-                bool set = false;
-                if (y < height) {
-                    const QRgb a = overBlack.pixel(x, y) & 0xFFFFFFu;
-                    const QRgb b = overWhite.pixel(x, y) & 0xFFFFFFu;
-                    set = a != 0 || b != 0xFFFFFFu;
-                    if (set && (a != b || x == 0 || y == 0 || x == width - 1 || y == height - 1)) {
-                        return std::nullopt;
+        return shape;
+    }
+
+private:
+    // Draws the item anchored at (ax, ay) and marks, per logical pixel of the w x h area, whether
+    // it sets any (drawn) and every (covered) device pixel there; false when it cannot be traced.
+    template <typename Draw>
+    bool FindPixels(int32_t w, int32_t h, int32_t ax, int32_t ay, Draw& draw,
+                    std::vector<uint8_t>& drawn, std::vector<uint8_t>& covered)
+    {
+        const QImage overBlack = DrawOver(clBlack, w, h, ax, ay, draw);
+        const QImage overWhite = DrawOver(clWhite, w, h, ax, ay, draw);
+        for (int32_t y = 0; y < h; ++y) {
+            const int32_t top = DevicePosition(y, FRatio);
+            const int32_t bottom = DevicePosition(y + 1, FRatio);
+            for (int32_t x = 0; x < w; ++x) {
+                const int32_t left = DevicePosition(x, FRatio);
+                const int32_t right = DevicePosition(x + 1, FRatio);
+                int32_t set = 0;
+                for (int32_t dy = top; dy < bottom; ++dy) {
+                    const auto* a = reinterpret_cast<const QRgb*>(overBlack.constScanLine(dy));
+                    const auto* b = reinterpret_cast<const QRgb*>(overWhite.constScanLine(dy));
+                    for (int32_t dx = left; dx < right; ++dx) {
+                        const QRgb onBlack = a[dx] & 0xFFFFFFu;
+                        const QRgb onWhite = b[dx] & 0xFFFFFFu;
+                        if (onBlack != 0 || onWhite != 0xFFFFFFu) {
+                            if (onBlack != onWhite) {
+                                return false;
+                            }
+                            ++set;
+                        }
                     }
                 }
-                if (set && runStart < 0) {
+                if (set != 0 && (x == 0 || y == 0 || x == w - 1 || y == h - 1)) {
+                    return false;
+                }
+                const size_t cell = static_cast<size_t>(y) * w + static_cast<size_t>(x);
+                drawn[cell] = set != 0 ? 1 : 0;
+                covered[cell] = set == (right - left) * (bottom - top) ? 1 : 0;
+            }
+        }
+        return true;
+    }
+
+    // The set cells of a w x h grid as runs down the columns, relative to (ax, ay).
+    static TFootprint Runs(const std::vector<uint8_t>& grid, int32_t w, int32_t h, int32_t ax,
+                           int32_t ay)
+    {
+        TFootprint footprint;
+        for (int32_t x = 0; x < w; ++x) {
+            int32_t runStart = -1;
+            for (int32_t y = 0; y <= h; ++y) {
+                const bool on = y < h && grid[static_cast<size_t>(y) * w + x] != 0;
+                if (on && runStart < 0) {
                     runStart = y;
-                } else if (!set && runStart >= 0) {
-                    footprint.Add({x - anchorX, runStart - anchorY, y - anchorY});
+                } else if (!on && runStart >= 0) {
+                    footprint.Add({x - ax, runStart - ay, y - ay});
                     runStart = -1;
                 }
             }
@@ -102,7 +201,19 @@ public:
         return footprint;
     }
 
-private:
+    void PrepareScratch(int32_t width, int32_t height)
+    {
+        if (!FCanvas) {
+            FBitmap = std::make_unique<TBitmap>(width, height);
+            FBitmap->SetPixelRatio(FRatio);
+            FCanvas = std::make_unique<TChartCanvas3D>();
+            FCanvas->AttachSurface(FBitmap->Canvas());
+        } else if (FBitmap->Width() < width || FBitmap->Height() < height) {
+            FBitmap->SetSize(std::max(width, FBitmap->Width()),
+                             std::max(height, FBitmap->Height()));
+        }
+    }
+
     template <typename Draw>
     QImage DrawOver(TColor background, int32_t width, int32_t height, int32_t anchorX,
                     int32_t anchorY, Draw& draw)
@@ -112,9 +223,12 @@ private:
         surface.Brush().SetColor(background);
         surface.FillRect({0, 0, width, height});
         draw(*FCanvas, anchorX, anchorY);
-        return FBitmap->Image().copy(0, 0, width, height);
+        return FBitmap->Image().copy(0, 0, DevicePosition(width, FRatio),
+                                     DevicePosition(height, FRatio));
     }
 
+    double FRatio;
+    int32_t FPeriod;
     std::unique_ptr<TBitmap> FBitmap;
     std::unique_ptr<TChartCanvas3D> FCanvas;
 };
@@ -123,19 +237,29 @@ private:
 // of the canvas. Pixels outside the rectangle count as not set. A run of up to 56 rows is read
 // or written as one 64-bit window starting at the byte of its first row; each column is padded
 // so that a window never reaches past it.
+//
+// With fromZero (fractional device pixel ratios), the rectangle starts at 0 at the earliest and
+// items anchored or reaching left of or above 0 are neither found covered nor add coverage: the
+// device pixels of negative logical coordinates are rounded the other way (half away from zero),
+// so the traced shapes, found at positive positions, do not hold there.
 class TCoverage
 {
 public:
-    explicit TCoverage(const TRect& area)
-        : FLeft(area.Left), FTop(area.Top), FWidth(area.Right - area.Left),
-          FHeight(area.Bottom - area.Top), FStride((FHeight + 7) / 8 + 8),
-          FBits(static_cast<size_t>(FWidth) * static_cast<size_t>(FStride), 0)
+    TCoverage(const TRect& area, bool fromZero)
+        : FLeft(fromZero ? std::max(area.Left, 0) : area.Left),
+          FTop(fromZero ? std::max(area.Top, 0) : area.Top),
+          FWidth(std::max(area.Right - FLeft, 0)), FHeight(std::max(area.Bottom - FTop, 0)),
+          FStride((FHeight + 7) / 8 + 8),
+          FBits(static_cast<size_t>(FWidth) * static_cast<size_t>(FStride), 0), FFromZero(fromZero)
     {
     }
 
     // All pixels of the footprint anchored at (x, y) are set.
     bool Covers(const TFootprint& footprint, int32_t x, int32_t y) const
     {
+        if (FFromZero && (x < 0 || y < 0)) {
+            return false;
+        }
         if (footprint.Runs.empty()) {
             return true;
         }
@@ -160,6 +284,9 @@ public:
     // are set: the footprint anchored at every row y..y+rows is covered.
     bool CoversStretched(const TFootprint& footprint, int32_t x, int32_t y, int32_t rows) const
     {
+        if (FFromZero && (x < 0 || y < 0)) {
+            return false;
+        }
         if (footprint.Runs.empty()) {
             return true;
         }
@@ -199,6 +326,8 @@ public:
         return true;
     }
 
+    TRect Area() const { return {FLeft, FTop, FLeft + FWidth, FTop + FHeight}; }
+
     bool Covers(int32_t x, int32_t y) const
     {
         const int64_t column = int64_t{x} - FLeft;
@@ -210,6 +339,11 @@ public:
     // Sets the pixels of the footprint anchored at (x, y) that lie inside the rectangle.
     void Add(const TFootprint& footprint, int32_t x, int32_t y)
     {
+        if (FFromZero && (x < 0 || y < 0 ||
+                          (!footprint.Runs.empty() && (int64_t{x} + footprint.MinDx < 0 ||
+                                                       int64_t{y} + footprint.MinY0 < 0)))) {
+            return;
+        }
         for (const TColumnRun& run : footprint.Runs) {
             const int64_t column = int64_t{x} + run.Dx - FLeft;
             const int64_t top = std::max<int64_t>(int64_t{y} + run.Y0 - FTop, 0);
@@ -271,6 +405,7 @@ private:
     int32_t FHeight;
     int32_t FStride;
     std::vector<uint8_t> FBits;
+    bool FFromZero;
 };
 
 // Everything about a pen that decides which pixels it sets.
@@ -307,8 +442,9 @@ struct TSegmentFootprints
     bool ExtendedPens;
     bool Stairs;
     bool InvertedStairs;
+    double Ratio; // the device pixel ratio the shapes were traced at
     std::vector<int32_t> Slots = std::vector<int32_t>((2 * MaxDx + 1) * (2 * MaxDy + 1), Untraced);
-    std::vector<TFootprint> Footprints;
+    std::vector<TItemShape> Footprints;
 
     // Where the vertical segments (dx 0) of at most R rows reach, as offsets from the column and
     // from the upper and the lower of their two end rows: Reach[R - 1] covers every such segment
@@ -352,8 +488,10 @@ struct TWalkStep
 class TUncoveredWalkCache
 {
 public:
-    // The table of the segment shapes of a pen (and stairs setting), made when first needed.
-    TSegmentFootprints& SegmentFootprintsOf(const TChartPen& pen, bool stairs, bool invertedStairs);
+    // The table of the segment shapes of a pen (and stairs setting) at a device pixel ratio, made
+    // when first needed.
+    TSegmentFootprints& SegmentFootprintsOf(const TChartPen& pen, bool stairs, bool invertedStairs,
+                                            double ratio);
 
 private:
     std::vector<std::unique_ptr<TSegmentFootprints>> FTables;
@@ -371,7 +509,19 @@ public:
     // (nothing has been drawn then).
     bool Run();
 
+    // Whether shapes can be traced for a canvas: at device pixel ratios from 1 to 4 of a period
+    // (RatioPeriod) up to 4 (1, 1.25, 1.5, 1.75, 2, 2.5, 3 ...); at fractional ones the phases
+    // are counted from logical 0, which must be the device's origin.
+    static bool TracesOn(const TCanvas& surface)
+    {
+        const double ratio = surface.Ratio();
+        const int period = RatioPeriod(ratio, MaxRatioPeriod);
+        return ratio >= 1 && ratio <= 4 && period > 0 &&
+               (period == 1 || (surface.WindowOrg().X == 0 && surface.WindowOrg().Y == 0));
+    }
+
 private:
+    static constexpr int MaxRatioPeriod = 4;
     static constexpr TColor TraceColor = 0x808080;
     static constexpr uint8_t SegmentDrawn = 1;
     static constexpr uint8_t PointerDrawn = 2;
@@ -431,14 +581,16 @@ private:
     bool KnownCovered(int32_t x, int32_t low, int32_t high) const;
     // The same, from the coverage.
     bool RowsCovered(int32_t x, int32_t low, int32_t high);
+    // Later items cover every pointer on column x at rows low..high.
+    bool PointersCovered(int32_t x, int32_t low, int32_t high) const;
     // Where the vertical segments of 1..rows rows reach; nullptr when unknown.
     const TSegmentFootprints::TReach* VerticalReach(int32_t rows);
     bool PointerItem(int32_t inStep, const TWalkPoint& point);
     bool SegmentItem(const TWalkPoint& from, const TWalkPoint& to);
     // The traced pixels of a segment from (x0, y0) by (dx, dy); nullptr when unknown.
-    const TFootprint* SegmentFootprint(int32_t x0, int32_t y0, int64_t dx, int64_t dy, int32_t x1,
+    const TItemShape* SegmentFootprint(int32_t x0, int32_t y0, int64_t dx, int64_t dy, int32_t x1,
                                        int32_t y1);
-    const TFootprint* TraceSegment(int32_t* slot, int64_t dx, int64_t dy);
+    const TItemShape* TraceSegment(int32_t* slot, int64_t dx, int64_t dy);
     // Draws the first point as the plain walk does, then the steps that draw.
     void DrawForward();
 
@@ -451,9 +603,19 @@ private:
     const int32_t FLow; // lowest index of the pass
     const TAxisMapping& FXMap;
     const TAxisMapping& FYMap;
+    const double FRatio;   // the canvas' device pixel ratio
+    const int32_t FPeriod; // its period (RatioPeriod)
     TPixelTracer FTracer;
-    std::optional<TFootprint> FPointer;
+    std::optional<TItemShape> FPointer;
     std::optional<TCoverage> FCover;
+    // At fractional ratios, where pointers' edges cover device pixels of their neighbours only
+    // in part: the spots of the pointers drawn later (one pixel each).
+    std::optional<TCoverage> FAnchors;
+    inline static const TFootprint Spot = [] {
+        TFootprint spot;
+        spot.Add({0, 0, 1});
+        return spot;
+    }();
     TSegmentFootprints* FSegments = nullptr;
     int32_t FSegmentPad = 0;
     int32_t FTraceBudget = 256; // new segment shapes traced in one walk

@@ -677,10 +677,8 @@ bool TCanvas::BeginDirectLines()
     // logical pixels are p device pixels, so a segment's runs depend only on where it starts
     // within q pixels (its phase).
     const double ratio = d.image->devicePixelRatio();
-    int q = 1;
-    while (q <= MaxDirectPeriod && ratio * q != std::floor(ratio * q))
-        q *= 2;
-    if (q > MaxDirectPeriod || ratio < 1 || ratio > MaxDirectScale)
+    const int q = RatioPeriod(ratio, MaxDirectPeriod);
+    if (q == 0 || ratio < 1 || ratio > MaxDirectScale)
         return false;
     const int p = static_cast<int>(ratio * q);
     if (IsThinPen(FPen)) {

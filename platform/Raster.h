@@ -26,6 +26,10 @@ int DevicePosition(int64_t v, double ratio);
 // The logical length of a device length at the ratio: the inverse of DevicePosition for lengths
 // at ratios of 1 and more.
 int LogicalLength(int device, double ratio);
+// The period of a device pixel ratio: the least q of 1, 2, 4 ... maxPeriod for which q logical
+// pixels are a whole number of device pixels (drawing shifted by q logical pixels is the same
+// drawing shifted by whole device pixels); 0 when there is none.
+int RatioPeriod(double ratio, int maxPeriod);
 
 // Device pixels whose centres lie inside the path (its fill rule applies).
 QRegion RasterizeRegion(const QPainterPath& path);

@@ -900,14 +900,15 @@ TEST(LineSeries, LeavingOutCoveredPointersAndSegmentsKeepsThePixelsOfThePlainWal
          .bursts = true},
     };
     // Wide pens take each of the three end styles in turn over the scenarios. The second pass
-    // converts the points by the scalar loop (one pen width); the last two draw at device pixel
-    // ratios 2 and 1.5, each scenario with one of the pen widths in turn.
+    // converts the points by the scalar loop (one pen width); the last three draw at device
+    // pixel ratios 2, 1.5 and 1.25, each scenario with one of the pen widths in turn.
     struct TPass
     {
         bool Scalar;
         double Ratio;
     };
-    for (const TPass pass : {TPass{false, 1}, TPass{true, 1}, TPass{false, 2}, TPass{false, 1.5}}) {
+    for (const TPass pass : {TPass{false, 1}, TPass{true, 1}, TPass{false, 2}, TPass{false, 1.5},
+                             TPass{false, 1.25}}) {
         TAxisMapping::SetScalarBlocks(pass.Scalar);
         unsigned seed = 100;
         int turn = 0;
