@@ -375,6 +375,9 @@ bool TUncoveredItemWalk::RowsCovered(int32_t x, int32_t low, int32_t high)
 
 bool TUncoveredItemWalk::PointersCovered(int32_t x, int32_t low, int32_t high) const
 {
+    if (FPeriod == 1) {
+        return FCover->CoversStretched(FPointer->Phases[0].Drawn, x, low, high - low);
+    }
     // One row phase at a time: its pointer anchored at every row from the phase's first row in
     // low..high to its last.
     const auto phaseOf = [&](int32_t v) { return ((v % FPeriod) + FPeriod) % FPeriod; };

@@ -84,7 +84,7 @@ struct TItemShape
 
     const TItemPixels& At(int32_t x, int32_t y) const
     {
-        return Phases[static_cast<size_t>(Phase(y) * Period + Phase(x))];
+        return Period == 1 ? Phases[0] : Phases[static_cast<size_t>(Phase(y) * Period + Phase(x))];
     }
 
 private:

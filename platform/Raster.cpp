@@ -563,15 +563,6 @@ int DevicePosition(int64_t v, double ratio)
         std::clamp<int64_t>(std::llround(static_cast<double>(v) * ratio), -Limit, Limit));
 }
 
-int RatioPeriod(double ratio, int maxPeriod)
-{
-    for (int q = 1; q <= maxPeriod; q *= 2) {
-        if (ratio * q == std::floor(ratio * q))
-            return q;
-    }
-    return 0;
-}
-
 int LogicalLength(int device, double ratio)
 {
     return ratio == 1.0 ? device : static_cast<int>(std::lround(device / ratio));

@@ -11,6 +11,7 @@
 #include <QRegion>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -29,7 +30,14 @@ int LogicalLength(int device, double ratio);
 // The period of a device pixel ratio: the least q of 1, 2, 4 ... maxPeriod for which q logical
 // pixels are a whole number of device pixels (drawing shifted by q logical pixels is the same
 // drawing shifted by whole device pixels); 0 when there is none.
-int RatioPeriod(double ratio, int maxPeriod);
+inline int RatioPeriod(double ratio, int maxPeriod)
+{
+    for (int q = 1; q <= maxPeriod; q *= 2) {
+        if (ratio * q == std::floor(ratio * q))
+            return q;
+    }
+    return 0;
+}
 
 // Device pixels whose centres lie inside the path (its fill rule applies).
 QRegion RasterizeRegion(const QPainterPath& path);
