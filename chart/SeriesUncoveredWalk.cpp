@@ -326,6 +326,12 @@ std::pair<int32_t, int32_t> TUncoveredItemWalk::ColumnTail(int32_t first, int32_
 
 bool TUncoveredItemWalk::ColumnRowsCovered(int32_t x, int32_t low, int32_t high)
 {
+    // Rows that were found not covered stay so until later items add to the coverage, and so do
+    // more rows of the same column.
+    if (FFailedVersion == FCoverVersion && x == FFailedX && low <= FFailedLow &&
+        high >= FFailedHigh) {
+        return false;
+    }
     // Later items only ever cover more: rows known covered stay covered, and the rows of the
     // column (the last one checked) known so far are tried together with the new ones first.
     if (x == FKnownX && FKnownLow <= FKnownHigh) {
@@ -341,6 +347,10 @@ bool TUncoveredItemWalk::ColumnRowsCovered(int32_t x, int32_t low, int32_t high)
         }
     }
     if (!RowsCovered(x, low, high)) {
+        FFailedVersion = FCoverVersion;
+        FFailedX = x;
+        FFailedLow = low;
+        FFailedHigh = high;
         return false;
     }
     if (x != FKnownX || FKnownLow > FKnownHigh || high - low > FKnownHigh - FKnownLow) {
@@ -463,6 +473,7 @@ bool TUncoveredItemWalk::PointerItem(int32_t inStep, const TWalkPoint& point)
     FLastPointerX = point.X;
     FLastPointerY = point.Y;
     FCover->Add(FPointer->At(point.X, point.Y).Covered, point.X, point.Y);
+    ++FCoverVersion;
     if (FAnchors) {
         FAnchors->Add(Spot, point.X, point.Y);
     }
@@ -488,6 +499,7 @@ bool TUncoveredItemWalk::SegmentItem(const TWalkPoint& from, const TWalkPoint& t
     FSegmentSeen = true;
     if (footprint != nullptr) {
         FCover->Add(footprint->At(from.X, from.Y).Covered, from.X, from.Y);
+        ++FCoverVersion;
     }
     return true;
 }

@@ -637,6 +637,12 @@ private:
     bool FXInOrder = false;
     // Rows FKnownLow..FKnownHigh of pixel column FKnownX are covered for every pointer on them
     // and every vertical segment between two of them (none while Low > High).
+    // Items added to the coverage so far, and the last rows found not covered at that count.
+    int64_t FCoverVersion = 0;
+    int64_t FFailedVersion = -1;
+    int32_t FFailedX = 0;
+    int32_t FFailedLow = 0;
+    int32_t FFailedHigh = 0;
     int32_t FKnownX = 0;
     int32_t FKnownLow = 0;
     int32_t FKnownHigh = -1;
