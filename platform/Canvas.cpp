@@ -893,13 +893,12 @@ void TCanvas::FlushPixels()
     const QImage* image = FImpl->image;
     const double ratio = Ratio();
     if (ratio != 1.0) {
-        // At a whole-number ratio, pixels in copy, black or white mode go straight into a
-        // 32-bit image as the blocks the painter would fill.
-        const int scale = static_cast<int>(ratio);
-        if (FImpl->fastPaths && image != nullptr && scale == ratio && scale <= MaxDirectScale &&
+        // Pixels in copy, black or white mode go straight into a 32-bit image as the blocks
+        // the painter would fill.
+        if (FImpl->fastPaths && image != nullptr && ratio >= 1 && ratio <= MaxDirectScale &&
             IsDirectFormat(*image) && w.WritesBlocksDirectly() && UpdateDirectRects(ratio) &&
             OpenPainter() != nullptr) {
-            w.WriteBlocksTo(*FImpl->image, scale, FWindowOrg, FImpl->directRects);
+            w.WriteBlocksTo(*FImpl->image, ratio, FWindowOrg, FImpl->directRects);
         } else if (QPainter* p = DevicePainter()) {
             w.PaintBlocks(*p, ratio, FWindowOrg);
         }

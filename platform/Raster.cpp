@@ -488,7 +488,12 @@ void TPixelWriter::PaintWith(QPainter& painter) const
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-void TPixelWriter::WriteBlocksTo(QImage& image, int scale, TPoint origin,
+int TPixelWriter::BlockSize(double ratio)
+{
+    return std::max(1, static_cast<int>(std::lround(ratio)));
+}
+
+void TPixelWriter::WriteBlocksTo(QImage& image, double ratio, TPoint origin,
                                  const std::vector<QRect>& rects) const
 {
     const QRgb on = FMode == pmBlack   ? 0xFF000000u
@@ -507,9 +512,10 @@ void TPixelWriter::WriteBlocksTo(QImage& image, int scale, TPoint origin,
                             color);
         }
     };
+    const int size = BlockSize(ratio);
     const auto blockOf = [&](const QPoint& p) {
-        return QRect(static_cast<int>((int64_t{p.x()} - origin.X) * scale),
-                     static_cast<int>((int64_t{p.y()} - origin.Y) * scale), scale, scale);
+        return QRect(DevicePosition(int64_t{p.x()} - origin.X, ratio),
+                     DevicePosition(int64_t{p.y()} - origin.Y, ratio), size, size);
     };
     for (const QPoint& p : FOff)
         fill(blockOf(p), off);
@@ -525,7 +531,7 @@ void TPixelWriter::PaintBlocks(QPainter& painter, double ratio, TPoint origin) c
     QColor off;
     if (!Colors(painter, on, off))
         return;
-    const int size = std::max(1, static_cast<int>(std::lround(ratio)));
+    const int size = BlockSize(ratio);
     // Blocks of neighbouring pixels may overlap at fractional ratios: copies paint them one by
     // one, other raster modes paint their union once so that no device pixel is changed twice.
     const bool idempotent = FMode == pmCopy || FMode == pmBlack || FMode == pmWhite;

@@ -75,14 +75,16 @@ public:
     {
         return FMode == pmCopy || FMode == pmBlack || FMode == pmWhite;
     }
-    // As PaintBlocks at the whole-number ratio scale, written straight into a 32-bit image of
-    // that ratio, inside the rectangles (device pixels).
-    void WriteBlocksTo(QImage& image, int scale, TPoint origin,
+    // As PaintBlocks, written straight into a 32-bit image of that ratio, inside the rectangles
+    // (device pixels).
+    void WriteBlocksTo(QImage& image, double ratio, TPoint origin,
                        const std::vector<QRect>& rects) const;
     // Paints each pixel as the block of device pixels it becomes at the ratio: from
     // round((p - origin) x ratio), round(ratio) device pixels wide and high, so that every line
     // has one device width. The painter draws in device pixels.
     void PaintBlocks(QPainter& painter, double ratio, TPoint origin) const;
+    // The device pixels across a pixel's block at the ratio: round(ratio), at least 1.
+    static int BlockSize(double ratio);
 
 private:
     // Pen and gap colours under the raster mode, the painter's composition set; false for pmNop.

@@ -353,11 +353,14 @@ TEST(CanvasFastLines, OnePixelLinesMatchInEveryRasterModeAndClip)
 {
     constexpr int W = 120;
     constexpr int H = 90;
-    for (int clipping = 0; clipping < 8; ++clipping) {
+    for (int clipping = 0; clipping < 12; ++clipping) {
         // The second four on images of ratio 2: lines along the axes and single pixels become
-        // blocks of 2 x 2 device pixels, slanted lines are traced at device resolution.
-        const int ratio = clipping < 4 ? 1 : 2;
+        // blocks of 2 x 2 device pixels, slanted lines are traced at device resolution. The last
+        // four at ratio 1.5, where blocks overlap, in the modes written directly.
+        const double ratio = clipping < 4 ? 1 : clipping < 8 ? 2 : 1.5;
         for (int mode = pmBlack; mode <= pmNotXor; ++mode) {
+            if (ratio == 1.5 && mode != pmBlack && mode != pmWhite && mode != pmCopy)
+                continue;
             SCOPED_TRACE("mode " + std::to_string(mode) + ", clipping " +
                          std::to_string(clipping % 4) + ", ratio " + std::to_string(ratio));
             Twin twin(W, H, QImage::Format_RGB32, ratio);
