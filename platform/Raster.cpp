@@ -504,25 +504,29 @@ void TPixelWriter::WriteBlocksTo(QImage& image, double ratio, TPoint origin,
                                         : 0xFF000000u | FOffColor;
     uchar* bits = image.bits(); // detaches a shared buffer before writing
     const qsizetype stride = image.bytesPerLine();
-    const auto fill = [&](const QRect& block, QRgb color) {
+    // Device pixels left..right-1, top..bottom-1, inside each rectangle.
+    const auto fill = [&](int64_t left, int64_t top, int64_t right, int64_t bottom, QRgb color) {
         for (const QRect& r : rects) {
-            const QRect part = block & r;
-            for (int y = part.top(); y <= part.bottom(); ++y)
-                std::fill_n(reinterpret_cast<QRgb*>(bits + y * stride) + part.left(), part.width(),
-                            color);
+            const int64_t x0 = std::max<int64_t>(left, r.left());
+            const int64_t x1 = std::min<int64_t>(right, int64_t{r.right()} + 1);
+            const int64_t y1 = std::min<int64_t>(bottom, int64_t{r.bottom()} + 1);
+            for (int64_t y = std::max<int64_t>(top, r.top()); y < y1 && x0 < x1; ++y)
+                std::fill(reinterpret_cast<QRgb*>(bits + y * stride) + x0,
+                          reinterpret_cast<QRgb*>(bits + y * stride) + x1, color);
         }
     };
     const int size = BlockSize(ratio);
-    const auto blockOf = [&](const QPoint& p) {
-        return QRect(DevicePosition(int64_t{p.x()} - origin.X, ratio),
-                     DevicePosition(int64_t{p.y()} - origin.Y, ratio), size, size);
+    const auto fillBlock = [&](const QPoint& p, QRgb color) {
+        const int64_t x = DevicePosition(int64_t{p.x()} - origin.X, ratio);
+        const int64_t y = DevicePosition(int64_t{p.y()} - origin.Y, ratio);
+        fill(x, y, x + size, y + size, color);
     };
     for (const QPoint& p : FOff)
-        fill(blockOf(p), off);
+        fillBlock(p, off);
     for (const QPoint& p : FOn)
-        fill(blockOf(p), on);
+        fillBlock(p, on);
     for (const QRect& run : FDeviceRuns)
-        fill(run, on);
+        fill(run.left(), run.top(), int64_t{run.right()} + 1, int64_t{run.bottom()} + 1, on);
 }
 
 void TPixelWriter::PaintBlocks(QPainter& painter, double ratio, TPoint origin) const
@@ -560,13 +564,6 @@ void TPixelWriter::PaintBlocks(QPainter& painter, double ratio, TPoint origin) c
     paint(FOff, {}, off);
     paint(FOn, FDeviceRuns, on);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-}
-
-int DevicePosition(int64_t v, double ratio)
-{
-    constexpr int64_t Limit = int64_t{1} << 30;
-    return static_cast<int>(
-        std::clamp<int64_t>(std::llround(static_cast<double>(v) * ratio), -Limit, Limit));
 }
 
 int LogicalLength(int device, double ratio)

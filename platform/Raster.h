@@ -23,7 +23,22 @@ uint32_t ApplyRop(TPenMode mode, uint32_t pen, uint32_t dest);
 
 // The device pixel where logical coordinate v starts at a device pixel ratio: v x ratio rounded,
 // clamped far outside any device. Lengths scale the same way.
-int DevicePosition(int64_t v, double ratio);
+inline int DevicePosition(int64_t v, double ratio)
+{
+    // Rounded half away from zero as llround does, without its call: the fraction left after
+    // truncation is exact.
+    constexpr double Limit = 1 << 30;
+    const double x = static_cast<double>(v) * ratio;
+    if (!(x > -Limit && x < Limit))
+        return x > 0 ? (1 << 30) : -(1 << 30);
+    auto whole = static_cast<int64_t>(x);
+    const double fraction = x - static_cast<double>(whole);
+    if (fraction >= 0.5)
+        ++whole;
+    else if (fraction <= -0.5)
+        --whole;
+    return static_cast<int>(whole);
+}
 // The logical length of a device length at the ratio: the inverse of DevicePosition for lengths
 // at ratios of 1 and more.
 int LogicalLength(int device, double ratio);

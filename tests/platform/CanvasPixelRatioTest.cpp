@@ -2,12 +2,15 @@
 // drawn at device resolution.
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
+#include "platform/Raster.h"
 
 #include <QImage>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <string>
 
 namespace {
@@ -338,4 +341,23 @@ TEST(CanvasPixelRatio, BitmapsKeepTheirLogicalSizeAndCopyBetweenRatios)
     EXPECT_EQ(dense.PixelRatio(), 8.0);
     dense.SetPixelRatio(-1);
     EXPECT_EQ(dense.PixelRatio(), 1.0);
+}
+
+TEST(CanvasPixelRatio, DevicePositionsRoundHalfAwayFromZeroAndClampFarOff)
+{
+    // Every logical position maps as llround(v x ratio) clamped to +-2^30: halves at 1.5 and
+    // 1.25, inexact products at 1.33 and 2.7, and positions far beyond any device.
+    constexpr int64_t Limit = int64_t{1} << 30;
+    for (const double ratio : {1.0, 1.25, 1.5, 1.75, 1.33, 2.0, 2.7, 4.0, 8.0}) {
+        for (int64_t v = -5000; v <= 5000; ++v) {
+            const int64_t expected =
+                std::clamp<int64_t>(std::llround(static_cast<double>(v) * ratio), -Limit, Limit);
+            ASSERT_EQ(DevicePosition(v, ratio), expected) << v << " at " << ratio;
+        }
+        // Far off, each side clamps to its own limit.
+        EXPECT_EQ(DevicePosition(Limit, ratio), Limit);
+        EXPECT_EQ(DevicePosition(-Limit, ratio), -Limit);
+        EXPECT_EQ(DevicePosition(INT64_MAX, ratio), Limit);
+        EXPECT_EQ(DevicePosition(INT64_MIN, ratio), -Limit);
+    }
 }
