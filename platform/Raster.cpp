@@ -357,6 +357,10 @@ void TPixelWriter::Line(int x0, int y0, int x1, int y1)
                        device(y1, FOrigin.Y)))
             return;
     }
+    if (TracesDevice() && (x0 == x1) != (y0 == y1)) {
+        AxisLine(x0, y0, x1, y1);
+        return;
+    }
     // Bresenham along the major axis; the end pixel is left for the next segment. Only the
     // steps whose major coordinate lies on the device are walked, so far-off end points cost
     // nothing and pick the same pixels as a full walk.
@@ -374,6 +378,30 @@ void TPixelWriter::Line(int x0, int y0, int x1, int y1)
     });
     if (FPatternLength != 0)
         FPosition = static_cast<int>((startPosition + walk.major) % FPatternLength);
+}
+
+void TPixelWriter::AxisLine(int x0, int y0, int x1, int y1)
+{
+    // The blocks of its pixels as one run: where the ratio's fraction is below one half (1.25,
+    // 2.25) neighbouring blocks of round(ratio) device pixels leave a device pixel between them
+    // now and then, which the run fills; elsewhere the run is the blocks' union.
+    const MajorWalk walk = MajorWalkOf(x0, y0, x1, y1, FLimit);
+    const int64_t minorLow = walk.xMajor ? FLimit.top() : FLimit.left();
+    const int64_t minorHigh = walk.xMajor ? FLimit.bottom() : FLimit.right();
+    if (walk.major == 0 || walk.first > walk.last || walk.b0 < minorLow || walk.b0 > minorHigh)
+        return;
+    const int64_t a = walk.a0 + walk.majorStep * walk.first;
+    const int64_t b = walk.a0 + walk.majorStep * walk.last;
+    const int64_t majorOrigin = walk.xMajor ? FOrigin.X : FOrigin.Y;
+    const int64_t minorOrigin = walk.xMajor ? FOrigin.Y : FOrigin.X;
+    const int64_t from = std::min(a, b) - majorOrigin;
+    const int64_t to = std::max(a, b) - majorOrigin;
+    const int start = DevicePosition(from, FRatio);
+    const int end =
+        std::max(DevicePosition(to, FRatio) + FDeviceWidth, DevicePosition(to + 1, FRatio));
+    const int across = DevicePosition(walk.b0 - minorOrigin, FRatio);
+    FDeviceRuns.push_back(walk.xMajor ? QRect(start, across, end - start, FDeviceWidth)
+                                      : QRect(across, start, FDeviceWidth, end - start));
 }
 
 void TPixelWriter::LineF(double x0, double y0, double x1, double y1)

@@ -109,6 +109,9 @@ private:
     // Traces a line between device positions into device runs; false (nothing traced) when an
     // end lies too far out to trace.
     bool DeviceLine(double x0, double y0, double x1, double y1);
+    // A solid line along an axis at a ratio above 1, as the run of device pixels its pixels'
+    // blocks cover.
+    void AxisLine(int x0, int y0, int x1, int y1);
 
     std::vector<QPoint> FOn;
     std::vector<QPoint> FOff;

@@ -361,3 +361,44 @@ TEST(CanvasPixelRatio, DevicePositionsRoundHalfAwayFromZeroAndClampFarOff)
         EXPECT_EQ(DevicePosition(INT64_MIN, ratio), -Limit);
     }
 }
+
+TEST(CanvasPixelRatio, LinesAlongTheAxesHaveNoGapsAtRatiosBelowAHalfStep)
+{
+    // At 1.25 and 2.25 a logical pixel is now and then one device pixel wider than round(ratio):
+    // lines along the axes still cover their whole length, round(ratio) device pixels across.
+    for (const double ratio : {1.25, 2.25, 1.5}) {
+        SCOPED_TRACE(ratio);
+        TBitmap b(W, H);
+        b.SetPixelRatio(ratio);
+        TCanvas& c = b.Canvas();
+        c.Brush().SetColor(clWhite);
+        c.FillRect(Rect(0, 0, W, H));
+        c.Pen().SetColor(clBlack);
+        for (int i = 0; i < 4; ++i) {
+            c.MoveTo(1, 3 + 5 * i); // horizontal, rows of each phase
+            c.LineTo(21, 3 + 5 * i);
+            c.MoveTo(30 + 5 * i, 1); // vertical
+            c.LineTo(30 + 5 * i, 21);
+        }
+        const QImage& image = b.Image();
+        const auto black = [&](int x, int y) {
+            return image.pixel(x, y) == QColor(Qt::black).rgb();
+        };
+        const int width = static_cast<int>(std::lround(ratio));
+        for (int i = 0; i < 4; ++i) {
+            const int row = DevicePosition(3 + 5 * i, ratio);
+            const int column = DevicePosition(30 + 5 * i, ratio);
+            for (int d = DevicePosition(1, ratio); d < DevicePosition(21, ratio); ++d) {
+                ASSERT_TRUE(black(d, row) && black(column, d)) << "gap at " << d << ", line " << i;
+                int across = 0;
+                int down = 0;
+                for (int k = -3; k <= 3; ++k) {
+                    across += black(d, row + k) ? 1 : 0;
+                    down += black(column + k, d) ? 1 : 0;
+                }
+                ASSERT_EQ(across, width) << d << ", line " << i;
+                ASSERT_EQ(down, width) << d << ", line " << i;
+            }
+        }
+    }
+}
