@@ -390,13 +390,12 @@ bool TUncoveredItemWalk::PointersCovered(int32_t x, int32_t low, int32_t high) c
     }
     // One row phase at a time: its pointer anchored at every row from the phase's first row in
     // low..high to its last.
-    const auto phaseOf = [&](int32_t v) { return ((v % FPeriod) + FPeriod) % FPeriod; };
     for (int32_t phase = 0; phase < FPeriod; ++phase) {
-        int32_t first = low + phaseOf(phase - low);
+        int32_t first = low + PhaseOf(phase - low, FPeriod);
         if (first > high) {
             continue;
         }
-        int32_t last = high - phaseOf(high - phase);
+        int32_t last = high - PhaseOf(high - phase, FPeriod);
         if (FAnchors) {
             // Pointers on spots where a later pointer lies are drawn over exactly.
             while (first <= last && FAnchors->Covers(x, first)) {

@@ -68,6 +68,12 @@ struct TItemPixels
     TFootprint Covered;
 };
 
+// Where v lies within a period of q logical pixels (0..q-1, also for negative v).
+inline int32_t PhaseOf(int32_t v, int32_t q)
+{
+    return ((v % q) + q) % q;
+}
+
 // The pixels of an item at each phase of the device pixel ratio's period q: at a fractional
 // ratio the device pixels an item sets depend on where its anchor lies within q logical pixels
 // (x % q, y % q). Anchors at negative coordinates have no phase (see TCoverage).
@@ -84,11 +90,10 @@ struct TItemShape
 
     const TItemPixels& At(int32_t x, int32_t y) const
     {
-        return Period == 1 ? Phases[0] : Phases[static_cast<size_t>(Phase(y) * Period + Phase(x))];
+        return Period == 1
+                   ? Phases[0]
+                   : Phases[static_cast<size_t>(PhaseOf(y, Period) * Period + PhaseOf(x, Period))];
     }
-
-private:
-    int32_t Phase(int32_t v) const { return ((v % Period) + Period) % Period; }
 };
 
 // Draws an item on a scratch bitmap at the canvas' device pixel ratio, once over black and once
@@ -133,8 +138,8 @@ public:
                     shape.MaxY1 = shape.Empty ? d.MaxY1 : std::max(shape.MaxY1, d.MaxY1);
                     shape.Empty = false;
                 }
-                shape.Phases[static_cast<size_t>((ay % FPeriod) * FPeriod + ax % FPeriod)] =
-                    std::move(pixels);
+                shape.Phases[static_cast<size_t>(PhaseOf(ay, FPeriod) * FPeriod +
+                                                 PhaseOf(ax, FPeriod))] = std::move(pixels);
             }
         }
         return shape;
@@ -635,14 +640,14 @@ private:
     // The X values are in order (none not a number): pixel columns change monotonically along
     // the positions.
     bool FXInOrder = false;
-    // Rows FKnownLow..FKnownHigh of pixel column FKnownX are covered for every pointer on them
-    // and every vertical segment between two of them (none while Low > High).
     // Items added to the coverage so far, and the last rows found not covered at that count.
     int64_t FCoverVersion = 0;
     int64_t FFailedVersion = -1;
     int32_t FFailedX = 0;
     int32_t FFailedLow = 0;
     int32_t FFailedHigh = 0;
+    // Rows FKnownLow..FKnownHigh of pixel column FKnownX are covered for every pointer on them
+    // and every vertical segment between two of them (none while Low > High).
     int32_t FKnownX = 0;
     int32_t FKnownLow = 0;
     int32_t FKnownHigh = -1;

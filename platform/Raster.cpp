@@ -291,7 +291,7 @@ void TPixelWriter::Begin(const TPen& pen, TColor backColor, bool opaque, const Q
     FLimit = limit;
     FRatio = ratio;
     FOrigin = origin;
-    FDeviceWidth = std::max(1, static_cast<int>(std::lround(ratio)));
+    FDeviceWidth = BlockSize(ratio);
     const int left = DevicePosition(int64_t{limit.x()} - origin.X, ratio);
     const int top = DevicePosition(int64_t{limit.y()} - origin.Y, ratio);
     FDeviceLimit = QRect(
