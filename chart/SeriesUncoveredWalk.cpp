@@ -122,24 +122,46 @@ TUncoveredItemWalk::TWalkPoint TUncoveredItemWalk::PointAt(int32_t q)
     const double* ys = FSeries.YValues().Data();
     // The walk goes on to the runs before this one in drawing order, reading them from memory
     // that is rarely cached at a week of points: ask for them now so that they arrive while this
-    // run is being checked.
+    // run is being checked. Their X values are rarely read (see BlockColumn).
     for (int32_t ahead = 1; ahead <= PrefetchRuns; ++ahead) {
         const int64_t next = int64_t{block.First} - int64_t{FStep} * Size * ahead;
         if (next < FLow || next >= int64_t{FLow} + FCount) {
             break;
         }
-        __builtin_prefetch(xs + next);
+        if (FXRuns == nullptr) {
+            __builtin_prefetch(xs + next);
+            __builtin_prefetch(xs + next + Size - 1);
+        }
         __builtin_prefetch(ys + next);
-        __builtin_prefetch(xs + next + Size - 1);
         __builtin_prefetch(ys + next + Size - 1);
     }
-    FXMap.Map(xs + block.First, block.Count, block.Xs);
+    if (const std::optional<int32_t> column = BlockColumn(block.First)) {
+        std::fill_n(block.Xs, block.Count, *column);
+    } else {
+        FXMap.Map(xs + block.First, block.Count, block.Xs);
+    }
     FYMap.Map(ys + block.First, block.Count, block.Ys);
     for (int32_t k = 0; k < block.Count; ++k) {
         block.Colors[k] = FSeries.PassColorOf(block.First + k);
     }
     const auto k = static_cast<size_t>(index - block.First);
     return {block.Xs[k], block.Ys[k], block.Colors[k]};
+}
+
+std::optional<int32_t> TUncoveredItemWalk::BlockColumn(int32_t index) const
+{
+    if (FXRuns == nullptr) {
+        return std::nullopt;
+    }
+    const TValueSummary::TRange& xr = FXRuns->Block(index >> TValueSummary::BlockShift);
+    if (!xr.Usable()) {
+        return std::nullopt;
+    }
+    const int32_t column = FXMap.ValueToPixel(xr.Low);
+    if (FXMap.ValueToPixel(xr.High) != column) {
+        return std::nullopt;
+    }
+    return column;
 }
 
 // Back from the last item: step q draws the segment into point q, then the pointer of point
@@ -297,12 +319,15 @@ TUncoveredItemWalk::CoveredBlockHead(int32_t q, Covered& covered)
     if (!yr.Usable()) {
         return std::nullopt;
     }
-    const double* xs = FSeries.XValues().Data();
-    const int32_t x = FXMap.ValueToPixel(xs[index]);
-    if (FXMap.ValueToPixel(xs[IndexOf(first)]) != x) {
-        return std::nullopt;
+    std::optional<int32_t> x = BlockColumn(index);
+    if (!x) {
+        const double* xs = FSeries.XValues().Data();
+        x = FXMap.ValueToPixel(xs[index]);
+        if (FXMap.ValueToPixel(xs[IndexOf(first)]) != *x) {
+            return std::nullopt;
+        }
     }
-    return covered(first, x, FYMap.ValueToPixel(yr.Low), FYMap.ValueToPixel(yr.High));
+    return covered(first, *x, FYMap.ValueToPixel(yr.Low), FYMap.ValueToPixel(yr.High));
 }
 
 std::pair<int32_t, int32_t> TUncoveredItemWalk::ColumnTail(int32_t first, int32_t last) const

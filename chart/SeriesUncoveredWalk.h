@@ -556,6 +556,9 @@ private:
     int32_t IndexOf(int32_t q) const { return FSeries.FPass.FirstDrawn + FStep * q; }
     // The point at position q in drawing order.
     TWalkPoint PointAt(int32_t q);
+    // The pixel column of every point of the block of 64 that holds index, when they all lie on
+    // one, from the X summary (which spares reading their X values).
+    std::optional<int32_t> BlockColumn(int32_t index) const;
     // Marks the items that draw, from the last one back.
     void MarkBackward();
     // A run of points passed over: its first position, its pixel column and its rows.
