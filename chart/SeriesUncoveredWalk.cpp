@@ -105,10 +105,16 @@ bool TUncoveredItemWalk::Run()
 TUncoveredItemWalk::TWalkPoint TUncoveredItemWalk::PointAt(int32_t q)
 {
     const int32_t index = IndexOf(q);
+    const TMappedBlock& block = MappedRun(index);
+    const auto k = static_cast<size_t>(index - block.First);
+    return {block.Xs[k], block.Ys[k], block.Colors[k]};
+}
+
+const TUncoveredItemWalk::TMappedBlock& TUncoveredItemWalk::MappedRun(int32_t index)
+{
     for (const TMappedBlock& block : FBlocks) {
         if (block.First >= 0 && index >= block.First && index < block.First + block.Count) {
-            const auto k = static_cast<size_t>(index - block.First);
-            return {block.Xs[k], block.Ys[k], block.Colors[k]};
+            return block;
         }
     }
     // The run of 8 that holds index (as far as it lies in the pass) replaces the one mapped
@@ -144,8 +150,7 @@ TUncoveredItemWalk::TWalkPoint TUncoveredItemWalk::PointAt(int32_t q)
     for (int32_t k = 0; k < block.Count; ++k) {
         block.Colors[k] = FSeries.PassColorOf(block.First + k);
     }
-    const auto k = static_cast<size_t>(index - block.First);
-    return {block.Xs[k], block.Ys[k], block.Colors[k]};
+    return block;
 }
 
 std::optional<int32_t> TUncoveredItemWalk::BlockColumn(int32_t index) const
@@ -284,22 +289,25 @@ TUncoveredItemWalk::CoveredRun(int32_t q, const TColumnRows* joined)
             return rows;
         }
     }
-    constexpr int32_t Small = 8;
-    if (!endsRun(Small)) {
+    // The points of q's run of 8 from its first one in drawing order to q, from their pixels.
+    const TMappedBlock& run = MappedRun(index);
+    const int32_t at = index - run.First;
+    const int32_t from = FStep > 0 ? 0 : at;
+    const int32_t to = FStep > 0 ? at : run.Count - 1;
+    if (from == to) {
         return std::nullopt;
     }
-    const TWalkPoint end = PointAt(q);
-    int32_t low = end.Y;
-    int32_t high = end.Y;
-    for (int32_t r = q - 1; r > q - Small; --r) {
-        const TWalkPoint point = PointAt(r);
-        if (point.X != end.X) {
+    const int32_t x = run.Xs[at];
+    int32_t low = run.Ys[at];
+    int32_t high = low;
+    for (int32_t k = from; k <= to; ++k) {
+        if (run.Xs[k] != x) {
             return std::nullopt;
         }
-        low = std::min(low, point.Y);
-        high = std::max(high, point.Y);
+        low = std::min(low, run.Ys[k]);
+        high = std::max(high, run.Ys[k]);
     }
-    return covered(q - (Small - 1), end.X, low, high);
+    return covered(q - (to - from), x, low, high);
 }
 
 // The points of a block from its first one to q, when they lie on one column: the rows of the

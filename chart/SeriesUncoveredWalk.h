@@ -556,6 +556,8 @@ private:
     int32_t IndexOf(int32_t q) const { return FSeries.FPass.FirstDrawn + FStep * q; }
     // The point at position q in drawing order.
     TWalkPoint PointAt(int32_t q);
+    // The mapped run of 8 that holds index (mapped now if it is not yet).
+    const TMappedBlock& MappedRun(int32_t index);
     // The pixel column of every point of the block of 64 that holds index, when they all lie on
     // one, from the X summary (which spares reading their X values).
     std::optional<int32_t> BlockColumn(int32_t index) const;
@@ -571,9 +573,9 @@ private:
     };
     // The longest run that ends at position q, starts at a run boundary (1024, 64 or 8 points)
     // and lies on one pixel column, or the part on the column of q of a block of 64 that spans
-    // more columns, when later items cover every pixel the run's inner steps can
-    // set; nothing otherwise. With joined (the run passed over just before, from position q + 1
-    // on), the step into that run counts among the inner steps.
+    // more columns, when later items cover every pixel the run's inner steps can set; nothing
+    // otherwise. Runs of 8 count from their first point to q. With joined (the run passed over just
+    // before, from position q + 1 on), the step into that run counts among the inner steps.
     std::optional<TColumnRows> CoveredRun(int32_t q, const TColumnRows* joined);
     // The first of positions first..last that lies on the pixel column of position last, and
     // that column; X must be in order (FXInOrder).
