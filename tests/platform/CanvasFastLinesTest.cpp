@@ -395,11 +395,16 @@ TEST(CanvasFastLines, OnePixelLinesMatchInEveryRasterModeAndClip)
                 c.Pen().SetGeometric(RGBColor(1, 2, 3), 1, psSolid, pecFlat, pjMiter);
                 c.Polygon(ends.data() + 350, 50);
                 c.Rectangle(3, 4, 70, 50);
-                // Small outlined squares as point markers draw them, a dotted line with
-                // opaque gaps and single pixels.
+                // Outlined and filled rectangles as point markers draw them (some reaching far
+                // off), a dotted line with opaque gaps and single pixels.
                 c.Pen().SetColor(RGBColor(9, 200, 90));
-                for (int i = 0; i < 40; ++i)
-                    c.Rectangle(ends[i].X % W, ends[i].Y, ends[i].X % W + 5, ends[i].Y + 4);
+                for (int i = 0; i < 40; ++i) {
+                    c.Brush().SetColor(RGBColor(250, 5 * i, 7));
+                    const int size = 3 + i % 9;
+                    const int reach = i % 13 == 0 ? 100000 : 0;
+                    c.Rectangle(ends[i].X % W - reach, ends[i].Y, ends[i].X % W + size,
+                                ends[i].Y + size - i % 2 + reach);
+                }
                 c.Pen().SetNormal();
                 c.Pen().SetWidth(1);
                 c.Pen().SetStyle(psDot);
