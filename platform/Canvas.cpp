@@ -714,6 +714,13 @@ bool TCanvas::BeginDirectLines()
     d.directQ = q;
     d.bits = d.image->bits();
     d.stride = d.image->bytesPerLine();
+    ResolvePenRgb();
+    return true;
+}
+
+void TCanvas::ResolvePenRgb()
+{
+    Impl& d = *FImpl;
     const TColor color = FPen.Color();
     if (!d.penRgbValid || color != d.penRgbKey) {
         const TColor rgb = ColorToRGB(color);
@@ -722,7 +729,6 @@ bool TCanvas::BeginDirectLines()
         // System colours may change with the palette: resolved on every call.
         d.penRgbValid = !IsSystemColor(color);
     }
-    return true;
 }
 
 // The visible device rectangles of the image within the clip (its edges rounded as the painter's
@@ -1076,24 +1082,34 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2)
 }
 
 // A rectangle at least three pixels wide and high with a one-pixel solid outline and a solid
-// fill in copy mode, written straight into the image at ratio 1: the fill's pixels and the
-// outline's, as the painter's fill and the four sides' lines set them (the two do not overlap),
-// within the visible rectangles. A point marker is such a rectangle, and thousands are drawn in
-// one paint. False when it must take the plain path.
+// fill in copy mode, written straight into the image at whole-number ratios k: the fill's device
+// pixels and the outline's, a band k device pixels wide, as the painter's fill and the four sides'
+// lines set them (the two do not overlap), within the visible rectangles. A point marker is such
+// a rectangle, and thousands are drawn in one paint. False when it must take the plain path.
 bool TCanvas::DirectRectangle(int x1, int y1, int x2, int y2)
 {
-    if (FPen.Mode() != pmCopy || FBrush.Style() != bsSolid || FBrush.Bitmap() != nullptr ||
-        Ratio() != 1.0 || !BeginDirectLines() || FImpl->directP != 1)
+    Impl& d = *FImpl;
+    if (!d.fastPaths || FRecording || d.image == nullptr || d.image->isNull() ||
+        !IsDirectFormat(*d.image) || FPen.Mode() != pmCopy || FPen.Kind() == pkAlternate ||
+        (FPen.Style() != psSolid && FPen.Style() != psInsideFrame) || FBrush.Style() != bsSolid ||
+        FBrush.Bitmap() != nullptr)
         return false;
-    const Impl& d = *FImpl;
+    const double ratio = d.image->devicePixelRatio();
+    const int64_t k = static_cast<int64_t>(ratio);
+    if (ratio != static_cast<double>(k) || k < 1 || k > MaxDirectScale ||
+        !UpdateDirectRects(ratio) || OpenPainter() == nullptr)
+        return false;
+    ResolvePenRgb();
+    uchar* bits = d.image->bits();
+    const qsizetype stride = d.image->bytesPerLine();
     const QRgb pen = 0xFF000000u | d.penRgb;
     const TColor fill = ColorToRGB(FBrush.Color());
     const QRgb brush = qRgb(GetRValue(fill), GetGValue(fill), GetBValue(fill));
-    // Device pixels of the outline, inclusive.
-    const int64_t left = int64_t{x1} - FWindowOrg.X;
-    const int64_t top = int64_t{y1} - FWindowOrg.Y;
-    const int64_t right = int64_t{x2} - 1 - FWindowOrg.X;
-    const int64_t bottom = int64_t{y2} - 1 - FWindowOrg.Y;
+    // Device pixels of the whole rectangle, inclusive.
+    const int64_t left = (int64_t{x1} - FWindowOrg.X) * k;
+    const int64_t top = (int64_t{y1} - FWindowOrg.Y) * k;
+    const int64_t right = (int64_t{x2} - FWindowOrg.X) * k - 1;
+    const int64_t bottom = (int64_t{y2} - FWindowOrg.Y) * k - 1;
     for (const QRect& r : d.directRects) {
         const int64_t rowFrom = std::max<int64_t>(top, r.top());
         const int64_t rowTo = std::min<int64_t>(bottom, r.bottom());
@@ -1102,16 +1118,21 @@ bool TCanvas::DirectRectangle(int x1, int y1, int x2, int y2)
         if (rowFrom > rowTo || from > to)
             continue;
         for (int64_t row = rowFrom; row <= rowTo; ++row) {
-            auto* line = reinterpret_cast<QRgb*>(d.bits + row * d.stride);
-            if (row == top || row == bottom) {
-                std::fill(line + from, line + to + 1, pen);
+            auto* line = reinterpret_cast<QRgb*>(bits + row * stride);
+            // Columns a..b of the row, as far as they are visible.
+            const auto set = [&](int64_t a, int64_t b, QRgb value) {
+                a = std::max(a, from);
+                b = std::min(b, to);
+                if (a <= b)
+                    std::fill(line + a, line + b + 1, value);
+            };
+            if (row < top + k || row > bottom - k) {
+                set(left, right, pen);
                 continue;
             }
-            std::fill(line + std::max(from, left + 1), line + std::min(to, right - 1) + 1, brush);
-            if (from == left)
-                line[left] = pen;
-            if (to == right)
-                line[right] = pen;
+            set(left, left + k - 1, pen);
+            set(left + k, right - k, brush);
+            set(right - k + 1, right, pen);
         }
     }
     return true;

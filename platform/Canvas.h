@@ -270,6 +270,8 @@ private:
     QRectF DeviceAlignedRect(int x, int y, int width, int height) const;
     void DirectSegment(const TPoint& a, const TPoint& b);
     bool DirectRectangle(int x1, int y1, int x2, int y2);
+    // The pen's colour for writing straight into the image (kept while the colour stays).
+    void ResolvePenRgb();
     bool NewSegmentSpans(int dx, int dy, int phaseX, int phaseY);
     void FlushPixels();
     // The painter with a transform that draws in device pixels of the image or widget.
