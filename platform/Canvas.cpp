@@ -1082,22 +1082,25 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2)
 }
 
 // A rectangle at least three pixels wide and high with a one-pixel solid outline and a solid
-// fill in copy mode, written straight into the image at whole-number ratios k: the fill's device
-// pixels and the outline's, a band k device pixels wide, as the painter's fill and the four sides'
-// lines set them (the two do not overlap), within the visible rectangles. A point marker is such
-// a rectangle, and thousands are drawn in one paint. False when it must take the plain path.
+// fill in copy mode, written straight into the image: the device rectangle the painter's fill
+// sets, then each side as the run of device pixels its pixels' blocks cover (each side leaves its
+// end pixel to the next, as the line walker does), within the visible rectangles. A point marker
+// is such a rectangle, and thousands are drawn in one paint. False when it must take the plain
+// path.
 bool TCanvas::DirectRectangle(int x1, int y1, int x2, int y2)
 {
     Impl& d = *FImpl;
+    constexpr int64_t Limit = int64_t{1} << 28; // where the plain fill keeps to whole pixels
+    const auto within = [](int64_t v) { return v > -Limit && v < Limit; };
     if (!d.fastPaths || FRecording || d.image == nullptr || d.image->isNull() ||
         !IsDirectFormat(*d.image) || FPen.Mode() != pmCopy || FPen.Kind() == pkAlternate ||
         (FPen.Style() != psSolid && FPen.Style() != psInsideFrame) || FBrush.Style() != bsSolid ||
-        FBrush.Bitmap() != nullptr)
+        FBrush.Bitmap() != nullptr || !within(x1) || !within(x2) || !within(y1) || !within(y2) ||
+        !within(FWindowOrg.X) || !within(FWindowOrg.Y))
         return false;
     const double ratio = d.image->devicePixelRatio();
-    const int64_t k = static_cast<int64_t>(ratio);
-    if (ratio != static_cast<double>(k) || k < 1 || k > MaxDirectScale ||
-        !UpdateDirectRects(ratio) || OpenPainter() == nullptr)
+    if (ratio < 1 || ratio > MaxDirectScale || !UpdateDirectRects(ratio) ||
+        OpenPainter() == nullptr)
         return false;
     ResolvePenRgb();
     uchar* bits = d.image->bits();
@@ -1105,34 +1108,38 @@ bool TCanvas::DirectRectangle(int x1, int y1, int x2, int y2)
     const QRgb pen = 0xFF000000u | d.penRgb;
     const TColor fill = ColorToRGB(FBrush.Color());
     const QRgb brush = qRgb(GetRValue(fill), GetGValue(fill), GetBValue(fill));
-    // Device pixels of the whole rectangle, inclusive.
-    const int64_t left = (int64_t{x1} - FWindowOrg.X) * k;
-    const int64_t top = (int64_t{y1} - FWindowOrg.Y) * k;
-    const int64_t right = (int64_t{x2} - FWindowOrg.X) * k - 1;
-    const int64_t bottom = (int64_t{y2} - FWindowOrg.Y) * k - 1;
-    for (const QRect& r : d.directRects) {
-        const int64_t rowFrom = std::max<int64_t>(top, r.top());
-        const int64_t rowTo = std::min<int64_t>(bottom, r.bottom());
-        const int64_t from = std::max<int64_t>(left, r.left());
-        const int64_t to = std::min<int64_t>(right, r.right());
-        if (rowFrom > rowTo || from > to)
-            continue;
-        for (int64_t row = rowFrom; row <= rowTo; ++row) {
-            auto* line = reinterpret_cast<QRgb*>(bits + row * stride);
-            // Columns a..b of the row, as far as they are visible.
-            const auto set = [&](int64_t a, int64_t b, QRgb value) {
-                a = std::max(a, from);
-                b = std::min(b, to);
-                if (a <= b)
-                    std::fill(line + a, line + b + 1, value);
-            };
-            if (row < top + k || row > bottom - k) {
-                set(left, right, pen);
-                continue;
+    const auto device = [ratio](int64_t v) {
+        return ratio == 1.0 ? v : int64_t{DevicePosition(v, ratio)};
+    };
+    const int64_t w = TPixelWriter::BlockSize(ratio);
+    // The outline's logical pixels, inclusive, from the origin.
+    const int64_t l = int64_t{x1} - FWindowOrg.X;
+    const int64_t t = int64_t{y1} - FWindowOrg.Y;
+    const int64_t r = int64_t{x2} - 1 - FWindowOrg.X;
+    const int64_t b = int64_t{y2} - 1 - FWindowOrg.Y;
+    struct TArea
+    {
+        int64_t Left, Top, Right, Bottom; // device pixels, right and bottom exclusive
+        QRgb Value;
+    };
+    const TArea areas[] = {
+        {device(l + 1), device(t + 1), device(r), device(b), brush},
+        // Top: l..r-1 on row t; right: t..b-1 on column r; bottom: r..l+1; left: b..t+1.
+        {device(l), device(t), std::max(device(r - 1) + w, device(r)), device(t) + w, pen},
+        {device(r), device(t), device(r) + w, std::max(device(b - 1) + w, device(b)), pen},
+        {device(l + 1), device(b), std::max(device(r) + w, device(r + 1)), device(b) + w, pen},
+        {device(l), device(t + 1), device(l) + w, std::max(device(b) + w, device(b + 1)), pen},
+    };
+    for (const QRect& visible : d.directRects) {
+        for (const TArea& area : areas) {
+            const int64_t left = std::max<int64_t>(area.Left, visible.left());
+            const int64_t right = std::min<int64_t>(area.Right, int64_t{visible.right()} + 1);
+            const int64_t top = std::max<int64_t>(area.Top, visible.top());
+            const int64_t bottom = std::min<int64_t>(area.Bottom, int64_t{visible.bottom()} + 1);
+            for (int64_t row = top; row < bottom && left < right; ++row) {
+                auto* line = reinterpret_cast<QRgb*>(bits + row * stride);
+                std::fill(line + left, line + right, area.Value);
             }
-            set(left, left + k - 1, pen);
-            set(left + k, right - k, brush);
-            set(right - k + 1, right, pen);
         }
     }
     return true;

@@ -353,13 +353,14 @@ TEST(CanvasFastLines, OnePixelLinesMatchInEveryRasterModeAndClip)
 {
     constexpr int W = 120;
     constexpr int H = 90;
-    for (int clipping = 0; clipping < 12; ++clipping) {
+    for (int clipping = 0; clipping < 16; ++clipping) {
         // The second four on images of ratio 2: lines along the axes and single pixels become
-        // blocks of 2 x 2 device pixels, slanted lines are traced at device resolution. The last
-        // four at ratio 1.5, where blocks overlap, in the modes written directly.
-        const double ratio = clipping < 4 ? 1 : clipping < 8 ? 2 : 1.5;
+        // blocks of 2 x 2 device pixels, slanted lines are traced at device resolution. Then
+        // four at ratio 1.5, where blocks overlap, and four at 1.25, where they leave gaps, in
+        // the modes written directly.
+        const double ratio = clipping < 4 ? 1 : clipping < 8 ? 2 : clipping < 12 ? 1.5 : 1.25;
         for (int mode = pmBlack; mode <= pmNotXor; ++mode) {
-            if (ratio == 1.5 && mode != pmBlack && mode != pmWhite && mode != pmCopy)
+            if (ratio < 2 && ratio > 1 && mode != pmBlack && mode != pmWhite && mode != pmCopy)
                 continue;
             SCOPED_TRACE("mode " + std::to_string(mode) + ", clipping " +
                          std::to_string(clipping % 4) + ", ratio " + std::to_string(ratio));
