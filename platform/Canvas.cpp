@@ -14,6 +14,14 @@
 
 namespace {
 
+// Coordinates within which a fill of whole pixels is written as such: far outside any device,
+// and no int overflow.
+bool WithinFillLimit(int64_t v)
+{
+    constexpr int64_t Limit = int64_t{1} << 28;
+    return v > -Limit && v < Limit;
+}
+
 // Device pixels of a logical rectangle of an image at the ratio.
 QRect DeviceRectOf(const QRect& logical, double ratio)
 {
@@ -663,6 +671,13 @@ bool TCanvas::FastPaths() const
     return FImpl->fastPaths;
 }
 
+bool TCanvas::DirectImage() const
+{
+    const Impl& d = *FImpl;
+    return d.fastPaths && !FRecording && d.image != nullptr && !d.image->isNull() &&
+           IsDirectFormat(*d.image);
+}
+
 // Prepares writing the current pen's lines straight into the image: one-pixel solid pens in
 // any raster mode, and wide solid pens in copy mode (each segment with its own ends, as one
 // LineTo draws it), on 32-bit images. False when the pen, the device or the clip needs the
@@ -670,8 +685,7 @@ bool TCanvas::FastPaths() const
 bool TCanvas::BeginDirectLines()
 {
     Impl& d = *FImpl;
-    if (!d.fastPaths || FRecording || d.image == nullptr || d.image->isNull() ||
-        !IsDirectFormat(*d.image))
+    if (!DirectImage())
         return false;
     // Wide pens are written directly at ratios p / q (q of 1, 2 or 4: 1.25, 1.5, 2 ...): q
     // logical pixels are p device pixels, so a segment's runs depend only on where it starts
@@ -723,8 +737,7 @@ void TCanvas::ResolvePenRgb()
     Impl& d = *FImpl;
     const TColor color = FPen.Color();
     if (!d.penRgbValid || color != d.penRgbKey) {
-        const TColor rgb = ColorToRGB(color);
-        d.penRgb = qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+        d.penRgb = ToRgb(color);
         d.penRgbKey = color;
         // System colours may change with the palette: resolved on every call.
         d.penRgbValid = !IsSystemColor(color);
@@ -973,11 +986,10 @@ void TCanvas::FillWithBrush(const QPainterPath& area, TPenMode mode)
 
 void TCanvas::FillRectWithBrush(int x, int y, int width, int height, TPenMode mode)
 {
-    constexpr int64_t Limit = int64_t{1} << 28; // far outside any device, no int overflow
-    const auto within = [](int64_t v) { return v > -Limit && v < Limit; };
     const double ratio = Ratio();
-    if (ratio != 1.0 && FBrush.Style() == bsSolid && FBrush.Bitmap() == nullptr && within(x) &&
-        within(y) && within(int64_t{x} + width) && within(int64_t{y} + height)) {
+    if (ratio != 1.0 && FBrush.Style() == bsSolid && FBrush.Bitmap() == nullptr &&
+        WithinFillLimit(x) && WithinFillLimit(y) && WithinFillLimit(int64_t{x} + width) &&
+        WithinFillLimit(int64_t{y} + height)) {
         // Whole logical pixels become whole device pixels, edges rounded, so that neighbouring
         // fills meet without gap or overlap at any ratio.
         const QRect device =
@@ -988,8 +1000,9 @@ void TCanvas::FillRectWithBrush(int x, int y, int width, int height, TPenMode mo
             p->fillRect(device, c);
         return;
     }
-    if (FBrush.Style() == bsSolid && FBrush.Bitmap() == nullptr && FImpl->fastPaths && within(x) &&
-        within(y) && within(int64_t{x} + width) && within(int64_t{y} + height)) {
+    if (FBrush.Style() == bsSolid && FBrush.Bitmap() == nullptr && FImpl->fastPaths &&
+        WithinFillLimit(x) && WithinFillLimit(y) && WithinFillLimit(int64_t{x} + width) &&
+        WithinFillLimit(int64_t{y} + height)) {
         // Whole pixels in one colour: the painter's rectangle fill sets the pixels its area fill
         // sets, without building and scanning an area (a point marker is such a rectangle).
         QPainter* p = Painter();
@@ -1090,13 +1103,11 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2)
 bool TCanvas::DirectRectangle(int x1, int y1, int x2, int y2)
 {
     Impl& d = *FImpl;
-    constexpr int64_t Limit = int64_t{1} << 28; // where the plain fill keeps to whole pixels
-    const auto within = [](int64_t v) { return v > -Limit && v < Limit; };
-    if (!d.fastPaths || FRecording || d.image == nullptr || d.image->isNull() ||
-        !IsDirectFormat(*d.image) || FPen.Mode() != pmCopy || FPen.Kind() == pkAlternate ||
+    if (!DirectImage() || FPen.Mode() != pmCopy || FPen.Kind() == pkAlternate ||
         (FPen.Style() != psSolid && FPen.Style() != psInsideFrame) || FBrush.Style() != bsSolid ||
-        FBrush.Bitmap() != nullptr || !within(x1) || !within(x2) || !within(y1) || !within(y2) ||
-        !within(FWindowOrg.X) || !within(FWindowOrg.Y))
+        FBrush.Bitmap() != nullptr || !WithinFillLimit(x1) || !WithinFillLimit(x2) ||
+        !WithinFillLimit(y1) || !WithinFillLimit(y2) || !WithinFillLimit(FWindowOrg.X) ||
+        !WithinFillLimit(FWindowOrg.Y))
         return false;
     const double ratio = d.image->devicePixelRatio();
     if (ratio < 1 || ratio > MaxDirectScale || !UpdateDirectRects(ratio) ||
@@ -1106,10 +1117,12 @@ bool TCanvas::DirectRectangle(int x1, int y1, int x2, int y2)
     uchar* bits = d.image->bits();
     const qsizetype stride = d.image->bytesPerLine();
     const QRgb pen = 0xFF000000u | d.penRgb;
-    const TColor fill = ColorToRGB(FBrush.Color());
-    const QRgb brush = qRgb(GetRValue(fill), GetGValue(fill), GetBValue(fill));
+    const QRgb brush = ToRgb(FBrush.Color());
     const auto device = [ratio](int64_t v) {
         return ratio == 1.0 ? v : int64_t{DevicePosition(v, ratio)};
+    };
+    const auto runEnd = [ratio](int64_t last) {
+        return ratio == 1.0 ? last + 1 : int64_t{DeviceRunEnd(last, ratio)};
     };
     const int64_t w = TPixelWriter::BlockSize(ratio);
     // The outline's logical pixels, inclusive, from the origin.
@@ -1125,10 +1138,10 @@ bool TCanvas::DirectRectangle(int x1, int y1, int x2, int y2)
     const TArea areas[] = {
         {device(l + 1), device(t + 1), device(r), device(b), brush},
         // Top: l..r-1 on row t; right: t..b-1 on column r; bottom: r..l+1; left: b..t+1.
-        {device(l), device(t), std::max(device(r - 1) + w, device(r)), device(t) + w, pen},
-        {device(r), device(t), device(r) + w, std::max(device(b - 1) + w, device(b)), pen},
-        {device(l + 1), device(b), std::max(device(r) + w, device(r + 1)), device(b) + w, pen},
-        {device(l), device(t + 1), device(l) + w, std::max(device(b) + w, device(b + 1)), pen},
+        {device(l), device(t), runEnd(r - 1), device(t) + w, pen},
+        {device(r), device(t), device(r) + w, runEnd(b - 1), pen},
+        {device(l + 1), device(b), runEnd(r), device(b) + w, pen},
+        {device(l), device(t + 1), device(l) + w, runEnd(b), pen},
     };
     for (const QRect& visible : d.directRects) {
         for (const TArea& area : areas) {

@@ -265,6 +265,8 @@ private:
 
     void DrawLines(const TPoint* points, int count, bool closed);
     QPainter* OpenPainter();
+    // The fast paths are on and the canvas draws on a 32-bit image they can write into.
+    bool DirectImage() const;
     bool BeginDirectLines();
     bool UpdateDirectRects(double ratio);
     QRectF DeviceAlignedRect(int x, int y, int width, int height) const;

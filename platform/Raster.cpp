@@ -211,12 +211,6 @@ DashRuns RunsOf(TPenStyle style)
     }
 }
 
-QRgb ToRgb(TColor color)
-{
-    const TColor c = ColorToRGB(color);
-    return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
-}
-
 // A line from (x0, y0) to (x1, y1) seen along its major axis: step i sets the pixel at major
 // coordinate a0 + i * majorStep. first..last (inclusive) are the steps, the end pixel left out,
 // whose major coordinate lies within limit; first > last when none does.
@@ -397,8 +391,7 @@ void TPixelWriter::AxisLine(int x0, int y0, int x1, int y1)
     const int64_t from = std::min(a, b) - majorOrigin;
     const int64_t to = std::max(a, b) - majorOrigin;
     const int start = DevicePosition(from, FRatio);
-    const int end =
-        std::max(DevicePosition(to, FRatio) + FDeviceWidth, DevicePosition(to + 1, FRatio));
+    const int end = DeviceRunEnd(to, FRatio);
     const int across = DevicePosition(walk.b0 - minorOrigin, FRatio);
     FDeviceRuns.push_back(walk.xMajor ? QRect(start, across, end - start, FDeviceWidth)
                                       : QRect(across, start, FDeviceWidth, end - start));
@@ -519,6 +512,18 @@ void TPixelWriter::PaintWith(QPainter& painter) const
 int TPixelWriter::BlockSize(double ratio)
 {
     return std::max(1, static_cast<int>(std::lround(ratio)));
+}
+
+QRgb ToRgb(TColor color)
+{
+    const TColor c = ColorToRGB(color);
+    return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+int DeviceRunEnd(int64_t last, double ratio)
+{
+    return std::max(DevicePosition(last, ratio) + TPixelWriter::BlockSize(ratio),
+                    DevicePosition(last + 1, ratio));
 }
 
 void TPixelWriter::WriteBlocksTo(QImage& image, double ratio, TPoint origin,

@@ -39,6 +39,12 @@ inline int DevicePosition(int64_t v, double ratio)
         --whole;
     return static_cast<int>(whole);
 }
+// The device pixel just past the blocks of a run of logical pixels that ends at pixel last: a
+// block is round(ratio) device pixels wide, and where that falls short of the next pixel's start
+// (ratios whose fraction is below one half) the run reaches that start, leaving no gap.
+int DeviceRunEnd(int64_t last, double ratio);
+// A colour as the opaque pixel value written into 32-bit images (resolved like ColorToRGB).
+QRgb ToRgb(TColor color);
 // The logical length of a device length at the ratio: the inverse of DevicePosition for lengths
 // at ratios of 1 and more.
 int LogicalLength(int device, double ratio);
