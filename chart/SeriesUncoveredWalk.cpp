@@ -366,16 +366,18 @@ bool TUncoveredItemWalk::ColumnRowsCovered(int32_t x, int32_t low, int32_t high)
         return false;
     }
     // Later items only ever cover more: rows known covered stay covered, and the rows of the
-    // column (the last one checked) known so far are tried together with the new ones first.
-    if (x == FKnownX && FKnownLow <= FKnownHigh) {
-        if (low >= FKnownLow && high <= FKnownHigh) {
-            return true;
+    // column (the last one checked) known last are tried together with the new ones first.
+    if (x == FKnownX && FKnownCount > 0) {
+        for (int32_t k = 0; k < FKnownCount; ++k) {
+            if (low >= FKnown[k].Low && high <= FKnown[k].High) {
+                std::rotate(FKnown, FKnown + k, FKnown + k + 1);
+                return true;
+            }
         }
-        const int32_t lower = std::min(low, FKnownLow);
-        const int32_t higher = std::max(high, FKnownHigh);
+        const int32_t lower = std::min(low, FKnown[0].Low);
+        const int32_t higher = std::max(high, FKnown[0].High);
         if (RowsCovered(x, lower, higher)) {
-            FKnownLow = lower;
-            FKnownHigh = higher;
+            FKnown[0] = {lower, higher};
             return true;
         }
     }
@@ -386,17 +388,32 @@ bool TUncoveredItemWalk::ColumnRowsCovered(int32_t x, int32_t low, int32_t high)
         FFailedHigh = high;
         return false;
     }
-    if (x != FKnownX || FKnownLow > FKnownHigh || high - low > FKnownHigh - FKnownLow) {
-        FKnownX = x;
-        FKnownLow = low;
-        FKnownHigh = high;
-    }
+    RememberKnown(x, low, high);
     return true;
+}
+
+void TUncoveredItemWalk::RememberKnown(int32_t x, int32_t low, int32_t high)
+{
+    if (x != FKnownX) {
+        FKnownX = x;
+        FKnownCount = 0;
+    }
+    FKnownCount = std::min(FKnownCount + 1, KnownSlots);
+    std::copy_backward(FKnown, FKnown + FKnownCount - 1, FKnown + FKnownCount);
+    FKnown[0] = {low, high};
 }
 
 bool TUncoveredItemWalk::KnownCovered(int32_t x, int32_t low, int32_t high) const
 {
-    return x == FKnownX && low >= FKnownLow && high <= FKnownHigh;
+    if (x != FKnownX) {
+        return false;
+    }
+    for (int32_t k = 0; k < FKnownCount; ++k) {
+        if (low >= FKnown[k].Low && high <= FKnown[k].High) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool TUncoveredItemWalk::RowsCovered(int32_t x, int32_t low, int32_t high)

@@ -651,9 +651,18 @@ private:
     int32_t FFailedX = 0;
     int32_t FFailedLow = 0;
     int32_t FFailedHigh = 0;
-    // Rows FKnownLow..FKnownHigh of pixel column FKnownX are covered for every pointer on them
-    // and every vertical segment between two of them (none while Low > High).
+    // Row intervals of pixel column FKnownX, each covered for every pointer on its rows and every
+    // vertical segment between two of them; the one found or used last first. Several are kept:
+    // a column often holds runs at a few separate levels, each passed over many times.
+    struct TKnownRows
+    {
+        int32_t Low;
+        int32_t High;
+    };
+    static constexpr int32_t KnownSlots = 4;
     int32_t FKnownX = 0;
-    int32_t FKnownLow = 0;
-    int32_t FKnownHigh = -1;
+    int32_t FKnownCount = 0;
+    TKnownRows FKnown[KnownSlots] = {};
+    // Remembers rows low..high of column x as covered, first in line.
+    void RememberKnown(int32_t x, int32_t low, int32_t high);
 };

@@ -1118,6 +1118,27 @@ bool TCanvas::DirectRectangle(int x1, int y1, int x2, int y2)
     const qsizetype stride = d.image->bytesPerLine();
     const QRgb pen = 0xFF000000u | d.penRgb;
     const QRgb brush = ToRgb(FBrush.Color());
+    // The outline's logical pixels, inclusive, from the origin.
+    const int64_t l = int64_t{x1} - FWindowOrg.X;
+    const int64_t t = int64_t{y1} - FWindowOrg.Y;
+    const int64_t r = int64_t{x2} - 1 - FWindowOrg.X;
+    const int64_t b = int64_t{y2} - 1 - FWindowOrg.Y;
+    if (ratio == 1.0 && d.directRects.size() == 1 && l >= d.directRects[0].left() &&
+        r <= d.directRects[0].right() && t >= d.directRects[0].top() &&
+        b <= d.directRects[0].bottom()) {
+        // Wholly visible at one device pixel per pixel (a point marker, nearly always): row by
+        // row, the same pixels as the sides and the fill below.
+        const auto row = [&](int64_t y) { return reinterpret_cast<QRgb*>(bits + y * stride); };
+        std::fill(row(t) + l, row(t) + r + 1, pen);
+        for (int64_t y = t + 1; y < b; ++y) {
+            QRgb* line = row(y);
+            line[l] = pen;
+            std::fill(line + l + 1, line + r, brush);
+            line[r] = pen;
+        }
+        std::fill(row(b) + l, row(b) + r + 1, pen);
+        return true;
+    }
     const auto device = [ratio](int64_t v) {
         return ratio == 1.0 ? v : int64_t{DevicePosition(v, ratio)};
     };
@@ -1125,11 +1146,6 @@ bool TCanvas::DirectRectangle(int x1, int y1, int x2, int y2)
         return ratio == 1.0 ? last + 1 : int64_t{DeviceRunEnd(last, ratio)};
     };
     const int64_t w = TPixelWriter::BlockSize(ratio);
-    // The outline's logical pixels, inclusive, from the origin.
-    const int64_t l = int64_t{x1} - FWindowOrg.X;
-    const int64_t t = int64_t{y1} - FWindowOrg.Y;
-    const int64_t r = int64_t{x2} - 1 - FWindowOrg.X;
-    const int64_t b = int64_t{y2} - 1 - FWindowOrg.Y;
     struct TArea
     {
         int64_t Left, Top, Right, Bottom; // device pixels, right and bottom exclusive
