@@ -284,30 +284,36 @@ TUncoveredItemWalk::CoveredRun(int32_t q, const TColumnRows* joined)
             }
         }
     }
+    // The points of q's run of 8 from its first one in drawing order to q, from their pixels,
+    // then those of its block of 64 from the block's first one: the block's run holds the run of 8,
+    // so it can pass only where the run of 8 passes (or has no points before q).
+    const TMappedBlock& run = MappedRun(index);
+    const int32_t at = index - run.First;
+    const int32_t from = FStep > 0 ? 0 : at;
+    const int32_t to = FStep > 0 ? at : run.Count - 1;
+    std::optional<TColumnRows> shortRun;
+    if (from != to) {
+        const int32_t x = run.Xs[at];
+        int32_t low = run.Ys[at];
+        int32_t high = low;
+        for (int32_t k = from; k <= to; ++k) {
+            if (run.Xs[k] != x) {
+                return std::nullopt;
+            }
+            low = std::min(low, run.Ys[k]);
+            high = std::max(high, run.Ys[k]);
+        }
+        shortRun = covered(q - (to - from), x, low, high);
+        if (!shortRun) {
+            return std::nullopt;
+        }
+    }
     if (FXRuns != nullptr && FXInOrder && !endsRun(TValueSummary::BlockSize)) {
         if (auto rows = CoveredBlockHead(q, covered)) {
             return rows;
         }
     }
-    // The points of q's run of 8 from its first one in drawing order to q, from their pixels.
-    const TMappedBlock& run = MappedRun(index);
-    const int32_t at = index - run.First;
-    const int32_t from = FStep > 0 ? 0 : at;
-    const int32_t to = FStep > 0 ? at : run.Count - 1;
-    if (from == to) {
-        return std::nullopt;
-    }
-    const int32_t x = run.Xs[at];
-    int32_t low = run.Ys[at];
-    int32_t high = low;
-    for (int32_t k = from; k <= to; ++k) {
-        if (run.Xs[k] != x) {
-            return std::nullopt;
-        }
-        low = std::min(low, run.Ys[k]);
-        high = std::max(high, run.Ys[k]);
-    }
-    return covered(q - (to - from), x, low, high);
+    return shortRun;
 }
 
 // The points of a block from its first one to q, when they lie on one column: the rows of the
