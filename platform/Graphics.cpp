@@ -349,6 +349,13 @@ void TFont::Assign(const TFont& source)
 
 QFont TFont::ToQFont() const
 {
+    if (!FMade || FMade->Name != FName || FMade->Height != FHeight || FMade->Style != FStyle)
+        FMade = TMadeFont{FName, FHeight, FStyle, MakeQFont()};
+    return FMade->Font;
+}
+
+QFont TFont::MakeQFont() const
+{
     QFont font(FName);
     // Full hinting gives whole-pixel advances, so text is evenly spaced and measures exactly as
     // it draws. No shaping (no kerning, no ligatures), as the classic desktop's text output: the

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class TBitmap;
 
@@ -219,4 +220,16 @@ private:
     TColor FColor = clWindowText;
     int FCharset = DEFAULT_CHARSET;
     int FPixelsPerInch = ScreenPixelsPerInch;
+    // The Qt font last made and what it was made from: a Qt font that is kept finds its glyphs'
+    // engine again at once, where a new one looks the family up in the font database (every
+    // label of every paint).
+    struct TMadeFont
+    {
+        QString Name;
+        int Height;
+        TFontStyles Style;
+        QFont Font;
+    };
+    mutable std::optional<TMadeFont> FMade;
+    QFont MakeQFont() const;
 };
