@@ -374,11 +374,9 @@ bool TUncoveredItemWalk::ColumnRowsCovered(int32_t x, int32_t low, int32_t high)
     // Later items only ever cover more: rows known covered stay covered, and the rows of the
     // column (the last one checked) known last are tried together with the new ones first.
     if (x == FKnownX && FKnownCount > 0) {
-        for (int32_t k = 0; k < FKnownCount; ++k) {
-            if (low >= FKnown[k].Low && high <= FKnown[k].High) {
-                std::rotate(FKnown, FKnown + k, FKnown + k + 1);
-                return true;
-            }
+        if (const int32_t k = KnownSlot(x, low, high); k >= 0) {
+            std::rotate(FKnown, FKnown + k, FKnown + k + 1);
+            return true;
         }
         const int32_t lower = std::min(low, FKnown[0].Low);
         const int32_t higher = std::max(high, FKnown[0].High);
@@ -411,15 +409,19 @@ void TUncoveredItemWalk::RememberKnown(int32_t x, int32_t low, int32_t high)
 
 bool TUncoveredItemWalk::KnownCovered(int32_t x, int32_t low, int32_t high) const
 {
-    if (x != FKnownX) {
-        return false;
-    }
-    for (int32_t k = 0; k < FKnownCount; ++k) {
-        if (low >= FKnown[k].Low && high <= FKnown[k].High) {
-            return true;
+    return KnownSlot(x, low, high) >= 0;
+}
+
+int32_t TUncoveredItemWalk::KnownSlot(int32_t x, int32_t low, int32_t high) const
+{
+    if (x == FKnownX) {
+        for (int32_t k = 0; k < FKnownCount; ++k) {
+            if (low >= FKnown[k].Low && high <= FKnown[k].High) {
+                return k;
+            }
         }
     }
-    return false;
+    return -1;
 }
 
 bool TUncoveredItemWalk::RowsCovered(int32_t x, int32_t low, int32_t high)

@@ -665,4 +665,6 @@ private:
     TKnownRows FKnown[KnownSlots] = {};
     // Remembers rows low..high of column x as covered, first in line.
     void RememberKnown(int32_t x, int32_t low, int32_t high);
+    // The slot of column x's known rows that holds rows low..high; -1 when none does.
+    int32_t KnownSlot(int32_t x, int32_t low, int32_t high) const;
 };
